@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs, only when some are missing.
+set -euo pipefail
+pkgs=(cmake ninja-build g++ clang pkg-config libsqlite3-dev libjpeg-dev zlib1g-dev
+      qt6-base-dev qt6-charts-dev libqt6charts6-dev libgl1-mesa-dev
+      libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 xvfb xauth fp-compiler
+      poppler-utils)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
