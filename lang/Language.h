@@ -1,0 +1,57 @@
+#pragma once
+// TLanguage: switches every window between English and Czech at run time, and translates
+// messages at the moment they are shown. Windows carry no translation code: properties are
+// reached by object path ("frmMain.mnOverview.Caption") through one property adapter.
+//
+// Invariants: LanguageIdent 1 is English (the design-time texts), 2 Czech, 0 untranslated;
+// switching back to English restores every text an earlier switch changed.
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include "platform/Platform.h"
+
+class QWidget;
+class QAbstractItemView;
+
+class TLanguage : public QObject {
+    Q_OBJECT
+public:
+    explicit TLanguage(QObject* parent = nullptr);
+    ~TLanguage() override;
+
+    int LanguageIdent() const { return m_languageIdent; }
+    void setLanguageIdent(int ident) { m_languageIdent = ident; }
+    QStringList LanguageList() const { return m_languageList; }
+    void setLanguageList(const QStringList& list) { m_languageList = list; }
+
+    void TranslateAll();
+    QString TranslateObject(const QString& path, const QString& newText);
+    QString ReadObjectValue(const QString& path) const;
+    QString TranslateMessage(const QString& text);
+    void DetectLanguage();
+    void WriteLanguageInclude();
+
+signals:
+    void OnBeforeTranslation(QObject* sender);
+    void OnAfterTranslation(QObject* sender);
+
+private:
+    friend class LanguageIncludeWriter;
+    int m_languageIdent = 1;
+    QStringList m_languageList;
+    QString m_objectText;
+    QString m_messageText;
+    int m_collectedMessages = 0;
+};
+
+// The one TLanguage in use (set by its constructor, cleared by its destructor).
+TLanguage* currentLanguage();
+
+// Message helpers every window uses.
+QString TranslateMessage(const QString& text);
+int LangMessageBox(QWidget* owner, const QString& text, const QString& caption,
+                   platform::Icon icon, platform::Buttons buttons);
+// Every column title of the view's model header replaced by TranslateMessage of itself.
+void TranslateGridTitles(QAbstractItemView* grid);
