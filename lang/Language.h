@@ -11,6 +11,10 @@
 #include <QStringList>
 
 #include "platform/Platform.h"
+#include "lang/LanguageTables.h"
+
+#include <functional>
+#include <memory>
 
 class QWidget;
 class QAbstractItemView;
@@ -33,12 +37,34 @@ public:
     void DetectLanguage();
     void WriteLanguageInclude();
 
+    // Fired before a property is set; the handler may change the new value.
+    std::function<void(TLanguage* sender, QObject* component, const QString& propertyName,
+                       const QString& oldValue, QString& newValue)>
+        OnTranslate;
+
+    // The tables in use: the compiled-in ones unless a test puts others in. Replacing them
+    // forgets the saved design-time texts, which belong to the rows of the old tables.
+    void setTables(std::shared_ptr<const LanguageTables> tables);
+    const LanguageTables& tables() const { return *m_tables; }
+    // The language number DetectLanguage gives for a system language (LanguageIdent as it
+    // stands when the language has no row in the tables, and at least 1).
+    int languageForSystem(int systemLanguage) const;
+    // The include file texts built by the generator and the rows collected since.
+    QString objectText() const { return m_objectText; }
+    QString messageText() const { return m_messageText; }
+    int collectedMessages() const { return m_collectedMessages; }
+
 signals:
     void OnBeforeTranslation(QObject* sender);
     void OnAfterTranslation(QObject* sender);
 
 private:
     friend class LanguageIncludeWriter;
+    QObject* resolvePath(const QString& path, QString* propertyName) const;
+    void collectMessage(const QString& text);
+
+    std::shared_ptr<const LanguageTables> m_tables;
+    QStringList m_savedDefaults;  // design-time text per object row, saved on first translation
     int m_languageIdent = 1;
     QStringList m_languageList;
     QString m_objectText;
