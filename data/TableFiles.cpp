@@ -1,0 +1,93 @@
+// Creation of the ten table files from the built-in table definitions.
+//
+// Invariants: existing table files are left as they are and reported; a table's indexes
+// follow their table, so a kept table keeps exactly the indexes it had.
+
+#include "data/TableFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <stdexcept>
+
+#include "data/TablesSql.h"
+#include "engine/Engine.h"
+
+namespace data {
+
+QStringList splitStatements(const QString& script)
+{
+    QStringList statements;
+    QString current;
+    for (const QString& rawLine : script.split(QLatin1Char('\n'))) {
+        const QString line = rawLine.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1String("--"))) continue;
+        if (!current.isEmpty()) current += QLatin1Char(' ');
+        current += line;
+        if (current.endsWith(QLatin1Char(';'))) {
+            current.chop(1);
+            statements << current.trimmed();
+            current.clear();
+        }
+    }
+    if (!current.trimmed().isEmpty()) statements << current.trimmed();
+    return statements;
+}
+
+QList<TableDefinition> tableDefinitions()
+{
+    static const QRegularExpression fileRe(QStringLiteral("\"\\{db\\}([A-Za-z0-9_]+)\\.DB\""));
+    QList<TableDefinition> tables;
+    for (const QString& sql : splitStatements(QString::fromUtf8(kTablesSql))) {
+        const auto m = fileRe.match(sql);
+        if (!m.hasMatch()) continue;
+        const QString table = m.captured(1);
+        if (sql.startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive)) {
+            tables.append({table + QStringLiteral(".DB"), table, {sql}});
+        } else {
+            for (auto& t : tables)
+                if (t.table == table) t.statements << sql;
+        }
+    }
+    return tables;
+}
+
+QString folderPrefix(const QString& folder)
+{
+    QString prefix = QDir::fromNativeSeparators(folder);
+    while (prefix.endsWith(QLatin1Char('/')) && prefix.size() > 1) prefix.chop(1);
+    return prefix + QLatin1Char('/');
+}
+
+QStringList createTables(engine::Database& db, const QString& folder)
+{
+    if (!QDir().mkpath(folder))
+        throw std::runtime_error("cannot create the folder " + folder.toStdString());
+    const QString prefix = folderPrefix(folder);
+    QStringList kept;
+    for (const TableDefinition& t : tableDefinitions()) {
+        if (QFileInfo::exists(prefix + t.file)) {
+            kept << t.file + QStringLiteral(" exists, left as it is");
+            continue;
+        }
+        for (QString sql : t.statements) {
+            sql.replace(QStringLiteral("{db}"), prefix);
+            db.execute(sql.toStdString());
+        }
+    }
+    return kept;
+}
+
+QStringList filledTables(engine::Database& db, const QString& folder)
+{
+    const QString prefix = folderPrefix(folder);
+    QStringList filled;
+    for (const TableDefinition& t : tableDefinitions()) {
+        if (!QFileInfo::exists(prefix + t.file)) continue;
+        auto q = db.open(QStringLiteral("SELECT COUNT(*) AS N FROM \"%1%2\"").arg(prefix, t.file).toStdString());
+        if (q->next() && q->integer(0) > 0) filled << t.file;
+    }
+    return filled;
+}
+
+}  // namespace data

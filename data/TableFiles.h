@@ -1,0 +1,37 @@
+#pragma once
+// The ten table files of a database folder: their definitions (data/tables.sql, built into
+// the program) and their creation in a folder.
+//
+// Invariants: a table file that exists is never touched (no drop, no re-create); a table's
+// indexes are created only together with the table.
+
+#include <QString>
+#include <QStringList>
+#include <QList>
+
+namespace engine { class Database; }
+
+namespace data {
+
+struct TableDefinition {
+    QString file;           // "POKOJE.DB"
+    QString table;          // "POKOJE"
+    QStringList statements; // CREATE TABLE first, then its CREATE INDEX statements; {db} kept
+};
+
+// The definitions in file order, parsed from the built-in copy of tables.sql.
+QList<TableDefinition> tableDefinitions();
+// Splits a script into statements: ';' at a line end ends one, "--" lines are comments.
+QStringList splitStatements(const QString& script);
+// The folder with exactly one trailing '/', the {db} of every statement text.
+QString folderPrefix(const QString& folder);
+
+// Creates the folder and every missing table file in it. Returns one line per table file
+// that was there already ("POKOJE.DB exists, left as it is"). Throws engine::Error when a
+// statement fails, std::runtime_error when the folder cannot be made.
+QStringList createTables(engine::Database& db, const QString& folder);
+
+// Table files of the folder that hold at least one row ("POKOJE.DB").
+QStringList filledTables(engine::Database& db, const QString& folder);
+
+}  // namespace data

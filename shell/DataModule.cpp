@@ -1,0 +1,435 @@
+// dmDataModule: the shared lookups and the two statement operations, and the small text
+// and list helpers the dialogs share.
+//
+// Invariants: every operation opens and drops its own result inside the call; lookups and
+// list fills never show a message (a failure is a shorter list or found == false); every
+// text value spliced into a statement goes through QuoteText; a field name spliced into a
+// lookup must be a plain identifier, anything else finds nothing.
+
+#include "shell/DataModule.h"
+
+#include <QComboBox>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <array>
+#include <exception>
+
+#include "platform/Platform.h"
+#include "shell/ValueHelpers.h"
+
+#ifdef TAMAREL_HAVE_LANG
+#include "lang/Language.h"
+#else
+// Until the translation library is part of the build, messages stay in English.
+namespace {
+QString TranslateMessage(const QString& text) { return text; }
+int LangMessageBox(QWidget* owner, const QString& text, const QString& caption,
+                   platform::Icon icon, platform::Buttons buttons)
+{
+    return platform::messageBox(owner, text, caption, icon, buttons);
+}
+}  // namespace
+#endif
+
+namespace {
+
+TdmDataModule* g_dataModule = nullptr;
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+QString fieldText(const engine::Query& q, const char* name)
+{
+    const int i = q.fieldIndex(name);
+    return i < 0 ? QString() : qs(q.text(i));
+}
+
+double fieldNumber(const engine::Query& q, const char* name)
+{
+    const int i = q.fieldIndex(name);
+    return i < 0 ? 0.0 : q.number(i);
+}
+
+qint64 fieldInteger(const engine::Query& q, const char* name)
+{
+    const int i = q.fieldIndex(name);
+    return i < 0 ? 0 : q.integer(i);
+}
+
+bool isPlainIdentifier(const QString& field)
+{
+    static const QRegularExpression re(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    return re.match(field).hasMatch();
+}
+
+// The payment forms in list order: the English name is the translation key.
+struct PaymentForm { const char* name; QChar code; };
+const std::array<PaymentForm, 4> kPaymentForms = {{
+    {"Card", QLatin1Char('C')}, {"Cash", QLatin1Char('M')},
+    {"Bank", QLatin1Char('B')}, {"Other", QLatin1Char('?')},
+}};
+
+constexpr int kMaxPriceRows = 101;
+
+}  // namespace
+
+TdmDataModule* dmDataModule() { return g_dataModule; }
+void setDataModule(TdmDataModule* module) { g_dataModule = module; }
+
+TdmDataModule::TdmDataModule(const QString& databaseFolder)
+    : m_db(std::make_unique<engine::Database>())
+{
+    setDatabaseFolder(databaseFolder);
+}
+
+TdmDataModule::~TdmDataModule()
+{
+    if (g_dataModule == this) g_dataModule = nullptr;
+}
+
+void TdmDataModule::setDatabaseFolder(const QString& folder)
+{
+    m_prefix = folder;
+    if (!m_prefix.isEmpty() && !m_prefix.endsWith(QLatin1Char('/'))) m_prefix += QLatin1Char('/');
+    m_db->setWorkingFolder(m_prefix.toStdString());
+}
+
+bool TdmDataModule::ExecStatement(const QString& sql)
+{
+    try {
+        m_lastCount = static_cast<int>(m_db->execute(sql.toStdString()));
+        m_lastError.clear();
+        return true;
+    } catch (const std::exception& e) {
+        m_lastCount = -1;
+        m_lastError = qs(e.what());
+        return false;
+    }
+}
+
+bool TdmDataModule::OpenAndCount(const QString& sql)
+{
+    try {
+        auto query = m_db->open(sql.toStdString());
+        m_lastCount = static_cast<int>(query->rowCount());
+        m_lastError.clear();
+        return true;
+    } catch (const std::exception& e) {
+        m_lastCount = -1;
+        m_lastError = qs(e.what());
+        return false;
+    }
+}
+
+std::unique_ptr<engine::Query> TdmDataModule::Open(const QString& sql)
+{
+    return m_db->open(sql.toStdString());
+}
+
+void TdmDataModule::FillRoomCombo(QStringList& list, bool withAll)
+{
+    list.clear();
+    if (withAll) list << TranslateMessage(QStringLiteral("* All rooms *"));
+    try {
+        auto q = Open(QStringLiteral("SELECT PID,PNAME FROM \"%1POKOJE.DB\" ORDER BY PID").arg(m_prefix));
+        while (q->next()) list << fieldText(*q, "PNAME");
+    } catch (const std::exception&) {
+    }
+}
+
+TTableRooms TdmDataModule::FindRoom(const QString& field, const QString& value)
+{
+    TTableRooms room;
+    if (!isPlainIdentifier(field)) return room;
+    try {
+        auto q = Open(QStringLiteral("SELECT * FROM \"%1POKOJE.DB\" WHERE %2=%3")
+                          .arg(m_prefix, field, shell::QuoteText(value)));
+        if (!q->next()) return room;
+        room.PID = fieldText(*q, "PID");
+        room.PNAME = fieldText(*q, "PNAME");
+        room.PDESCR = fieldText(*q, "PDESCR");
+        room.PMETR = fieldNumber(*q, "PMETR");
+        room.PCOLOR = static_cast<int>(fieldInteger(*q, "PCOLOR"));
+        room.PPRICE = fieldNumber(*q, "PPRICE");
+        room.MAIDPRICE = fieldNumber(*q, "MAIDPRICE");
+        room.found = !q->next();
+    } catch (const std::exception&) {
+        room.found = false;
+    }
+    if (!room.found) room = TTableRooms();
+    return room;
+}
+
+bool TdmDataModule::ProposeRoomPrice(const QString& roomName, int firstNight, int departure,
+                                     double& roomTotal, double& maidTotal)
+{
+    roomTotal = 0;
+    maidTotal = 0;
+    const TTableRooms room = FindRoom(QStringLiteral("PNAME"), roomName);
+    if (!room.found) return false;
+
+    std::array<TTableRoomPrices, kMaxPriceRows> entries;
+    std::array<int, kMaxPriceRows> entryDay{};
+    int k = -1;
+    bool anyRow = false;
+    try {
+        auto q = Open(QStringLiteral("SELECT * FROM \"%1POKCENY.DB\" WHERE PID=%2 ORDER BY PID,DATEFROM")
+                          .arg(m_prefix, shell::QuoteText(room.PID)));
+        while (q->next()) {
+            anyRow = true;
+            TTableRoomPrices row;
+            row.PID = fieldText(*q, "PID");
+            row.DATEFROM = fieldText(*q, "DATEFROM");
+            row.PPRICE = fieldNumber(*q, "PPRICE");
+            row.MAIDPRICE = fieldNumber(*q, "MAIDPRICE");
+            row.filled = true;
+            const int d = shell::ParseDayMonthYear(row.DATEFROM);
+            if (d < firstNight) {
+                // Entry 0 ends as the latest row before the stay.
+                entries[0] = row;
+                entryDay[0] = d;
+                k = 0;
+            } else if (d > departure) {
+                break;
+            } else {
+                for (int repeat = 0; repeat < 2; ++repeat) {
+                    if (k + 1 >= kMaxPriceRows) {
+                        // More dated rows within one stay than the table holds: a total
+                        // from part of them would be wrong, so no proposal is made.
+                        return false;
+                    }
+                    ++k;
+                    entries[k] = row;
+                    entryDay[k] = d;
+                    if (k != 0) break;   // with no earlier row, the row fills entries 0 and 1
+                }
+            }
+        }
+    } catch (const std::exception&) {
+        // A failure while walking ends the walk; what was read so far is used.
+    }
+
+    if (!anyRow) {
+        roomTotal = room.PPRICE * (departure - firstNight);
+        maidTotal = room.MAIDPRICE * (departure - firstNight);
+        return true;
+    }
+    for (int night = firstNight; night < departure; ++night) {
+        for (int i = k; i >= 0; --i) {
+            if (entryDay[i] <= night) {
+                roomTotal += entries[i].PPRICE;
+                maidTotal += entries[i].MAIDPRICE;
+                break;
+            }
+        }
+    }
+    return true;
+}
+
+void TdmDataModule::FillKnowsFromCombo(QStringList& list)
+{
+    list.clear();
+    try {
+        auto q = Open(QStringLiteral("SELECT FID,FDESCR FROM \"%1ODKUDVI.DB\" ORDER BY FID").arg(m_prefix));
+        while (q->next()) list << fieldText(*q, "FID") + QStringLiteral(" - ") + fieldText(*q, "FDESCR");
+    } catch (const std::exception&) {
+    }
+}
+
+void TdmDataModule::FillAgencyCombo(QStringList& list)
+{
+    list.clear();
+    try {
+        auto q = Open(QStringLiteral("SELECT DISTINCT(AGENCY) FROM \"%1KARTY.DB\" ORDER BY AGENCY").arg(m_prefix));
+        while (q->next()) list << qs(q->text(0));
+    } catch (const std::exception&) {
+    }
+}
+
+void TdmDataModule::FillReasonCombo(QStringList& list)
+{
+    list.clear();
+    try {
+        auto q = Open(QStringLiteral("SELECT DISTINCT(BOOKEDFOR) FROM \"%1POBYTY.DB\" WHERE (STATUS=\"X\") ORDER BY BOOKEDFOR")
+                          .arg(m_prefix));
+        while (q->next()) list << qs(q->text(0));
+    } catch (const std::exception&) {
+    }
+}
+
+double TdmDataModule::CurrentRate(const QString& dateText)
+{
+    const QString latest = dateText.isEmpty()
+        ? QStringLiteral("SELECT max(RDATE) FROM \"%1KURZY.DB\"").arg(m_prefix)
+        : QStringLiteral("SELECT max(RDATE) FROM \"%1KURZY.DB\" WHERE RDATE<=%2")
+              .arg(m_prefix, shell::QuoteText(dateText));
+    try {
+        auto q = Open(QStringLiteral("SELECT CRR FROM \"%1KURZY.DB\" WHERE RDATE in (%2)").arg(m_prefix, latest));
+        if (!q->next()) return -1;
+        const double rate = q->number(0);
+        if (q->next()) return -1;   // two currencies on the latest date: no single rate
+        return rate;
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+TTableClients TdmDataModule::FindClient(const QString& field, const QString& value)
+{
+    TTableClients c;
+    if (!isPlainIdentifier(field)) return c;
+    try {
+        auto q = Open(QStringLiteral("SELECT * FROM \"%1KARTY.DB\" WHERE %2=%3")
+                          .arg(m_prefix, field, shell::QuoteText(value)));
+        if (!q->next()) return c;
+        c.KID = static_cast<int>(fieldInteger(*q, "KID"));
+        c.NAME = fieldText(*q, "NAME");
+        c.SURNAME = fieldText(*q, "SURNAME");
+        c.TITLE = fieldText(*q, "TITLE");
+        c.ADDRESS = fieldText(*q, "ADDRESS");
+        c.CITY = fieldText(*q, "CITY");
+        c.POSTAL = fieldText(*q, "POSTAL");
+        c.COUNTRY = fieldText(*q, "COUNTRY");
+        c.PLACEBIRTH = fieldText(*q, "PLACEBIRTH");
+        c.DATEBIRTH = fieldText(*q, "DATEBIRTH");
+        c.PASSPORT = fieldText(*q, "PASSPORT");
+        c.PASSDATE = fieldText(*q, "PASSDATE");
+        c.PASSPLACE = fieldText(*q, "PASSPLACE");
+        c.CARDNUM = fieldText(*q, "CARDNUM");
+        c.CARDEXP = fieldText(*q, "CARDEXP");
+        c.CARDTYPE = fieldText(*q, "CARDTYPE");
+        c.RATING = fieldText(*q, "RATING");
+        c.COMMENT = fieldText(*q, "COMMENT");
+        c.TEL = fieldText(*q, "TEL");
+        c.FAX = fieldText(*q, "FAX");
+        c.AGENCY = fieldText(*q, "AGENCY");
+        const QString knows = fieldText(*q, "KNOWSFROM");
+        c.KNOWSFROM = knows.isEmpty() ? QLatin1Char(' ') : knows.at(0);
+        c.found = !q->next();
+    } catch (const std::exception&) {
+        c.found = false;
+    }
+    if (!c.found) c = TTableClients();
+    return c;
+}
+
+TTableAcctTypes TdmDataModule::FindAcctType(const QString& field, const QString& value)
+{
+    TTableAcctTypes t;
+    QString sql;
+    if (field.compare(QLatin1String("UPNAME"), Qt::CaseInsensitive) == 0) {
+        sql = QStringLiteral("SELECT * FROM \"%1UCPODEF.DB\" WHERE UPNAME like %2")
+                  .arg(m_prefix, shell::QuoteText(QLatin1Char('%') + value + QLatin1Char('%')));
+    } else {
+        if (!isPlainIdentifier(field)) return t;
+        sql = QStringLiteral("SELECT * FROM \"%1UCPODEF.DB\" WHERE %2=%3")
+                  .arg(m_prefix, field, shell::QuoteText(value));
+    }
+    try {
+        auto q = Open(sql);
+        if (!q->next()) return t;
+        t.UPID = static_cast<int>(fieldInteger(*q, "UPID"));
+        t.UPNAME = fieldText(*q, "UPNAME");
+        t.UPTAX1 = static_cast<int>(fieldInteger(*q, "UPTAX1"));
+        t.UPTAX2 = static_cast<int>(fieldInteger(*q, "UPTAX2"));
+        t.found = !q->next();
+    } catch (const std::exception&) {
+        t.found = false;
+    }
+    if (!t.found) t = TTableAcctTypes();
+    return t;
+}
+
+namespace shell {
+
+QString TwoDigits(int value) { return PadTwo(QString::number(value)); }
+
+QString PadTwo(const QString& text)
+{
+    return text.size() >= 2 ? text : text.rightJustified(2, QLatin1Char('0'));
+}
+
+QString TrimLeft(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i).unicode() <= ' ') ++i;
+    return text.mid(i);
+}
+
+QString ReplaceAll(QString text, const QString& search, const QString& replacement)
+{
+    if (search.isEmpty()) return text;
+    if (replacement.contains(search)) {
+        // Replacing from the start again would never end; one pass is what was meant.
+        return text.replace(search, replacement);
+    }
+    qsizetype from = 0;
+    for (;;) {
+        // A replacement can join with the text after it into a new occurrence that starts
+        // before the replaced spot, so each search starts a little before it.
+        const qsizetype at = text.indexOf(search, from);
+        if (at < 0) return text;
+        text.replace(at, search.size(), replacement);
+        from = std::max<qsizetype>(0, at - search.size() + 1);
+    }
+}
+
+QString HexByte(unsigned char byte)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    return QString(QLatin1Char(digits[byte >> 4])) + QLatin1Char(digits[byte & 0x0F]);
+}
+
+QString PercentEncode(const QString& text)
+{
+    const QByteArray bytes = platform::toCp1250(text);
+    QString out;
+    out.reserve(bytes.size() * 3);
+    for (const char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        if ((b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z'))
+            out += QLatin1Char(static_cast<char>(b));
+        else
+            out += QLatin1Char('%') + HexByte(b);
+    }
+    return out;
+}
+
+void SelectComboItem(QComboBox* box, const QString& text)
+{
+    if (!box) return;
+    box->setCurrentIndex(-1);
+    for (int i = 0; i < box->count(); ++i)
+        if (box->itemText(i) == text) box->setCurrentIndex(i);
+}
+
+void FillPaymentForms(QComboBox* box)
+{
+    if (!box) return;
+    box->clear();
+    for (const auto& form : kPaymentForms) box->addItem(TranslateMessage(QLatin1String(form.name)));
+}
+
+QChar PaymentFormCode(QComboBox* box)
+{
+    if (!box || box->currentIndex() < 0) return QLatin1Char('?');
+    const QString selected = box->itemText(box->currentIndex());
+    for (const auto& form : kPaymentForms)
+        if (selected == TranslateMessage(QLatin1String(form.name))) return form.code;
+    return QLatin1Char('?');
+}
+
+QString PaymentFormName(const QString& code)
+{
+    if (!code.isEmpty())
+        for (const auto& form : kPaymentForms)
+            if (code.at(0) == form.code) return TranslateMessage(QLatin1String(form.name));
+    return TranslateMessage(QStringLiteral("unknown"));
+}
+
+bool ConfirmDelete(QWidget* owner, const QString& caption)
+{
+    return LangMessageBox(owner, QStringLiteral("Are you sure to delete this record?"), caption,
+                          platform::Icon::None, platform::Buttons::YesNo) == QMessageBox::Yes;
+}
+
+}  // namespace shell

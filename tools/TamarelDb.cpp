@@ -1,0 +1,158 @@
+// tamarel-db: the database tool. The program itself never creates tables; an installation
+// gets its table files from here, empty or with the demo set, and an administrator can run
+// one statement against a folder without the console.
+//
+// Invariants: init and demo never touch an existing table file; demo writes only into
+// empty tables; every failure ends with a message on stderr and exit code 1.
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QStringList>
+#include <cstdio>
+#include <exception>
+
+#include "data/Demo.h"
+#include "data/LargeDatabase.h"
+#include "data/TableFiles.h"
+#include "engine/Engine.h"
+#include "platform/Platform.h"
+#include "shell/ValueHelpers.h"
+
+namespace {
+
+void out(const QString& line) { std::fputs((line + QLatin1Char('\n')).toUtf8().constData(), stdout); }
+void err(const QString& line) { std::fputs((line + QLatin1Char('\n')).toUtf8().constData(), stderr); }
+
+int usage()
+{
+    err(QStringLiteral(
+        "usage: tamarel-db init FOLDER\n"
+        "       tamarel-db demo FOLDER [--today D.M.YYYY]\n"
+        "       tamarel-db sql FOLDER STATEMENT\n"
+        "       tamarel-db large FOLDER [--stays N] [--rooms R] [--years Y] [--clients C]"));
+    return 2;
+}
+
+void reportKept(const QStringList& kept)
+{
+    for (const QString& line : kept) out(line);
+}
+
+int init(const QString& folder)
+{
+    engine::Database db(data::folderPrefix(folder).toStdString());
+    const QStringList kept = data::createTables(db, folder);
+    reportKept(kept);
+    out(QStringLiteral("%1 table files created in %2").arg(data::tableDefinitions().size() - kept.size()).arg(folder));
+    return 0;
+}
+
+int demo(const QString& folder, const QStringList& options)
+{
+    QDateTime now = platform::now();
+    for (int i = 0; i + 1 < options.size(); i += 2) {
+        if (options[i] != QLatin1String("--today")) return usage();
+        now.setDate(shell::DateFromNumber(shell::ParseDayMonthYear(options[i + 1])));
+    }
+    if (options.size() % 2) return usage();
+    engine::Database db(data::folderPrefix(folder).toStdString());
+    if (QDir(folder).exists()) {
+        const QStringList filled = data::filledTables(db, folder);
+        if (!filled.isEmpty()) {
+            err(QStringLiteral("%1 already holds data (%2); the demo set goes only into empty tables")
+                    .arg(folder, filled.join(QStringLiteral(", "))));
+            return 1;
+        }
+    }
+    reportKept(data::createTables(db, folder));
+    const data::DemoSummary s = data::fillDemo(db, folder, now);
+    out(QStringLiteral("Demo data for %1 written to %2: %3 rooms, %4 dated prices, %5 rates, %6 item types, "
+                       "%7 referral sources, %8 clients, %9 stays, %10 accounts, %11 account items, %12 notes")
+            .arg(shell::DateText(now.date()), folder).arg(s.rooms).arg(s.prices).arg(s.rates).arg(s.itemTypes)
+            .arg(s.sources).arg(s.clients).arg(s.stays).arg(s.accounts).arg(s.items).arg(s.notes));
+    return 0;
+}
+
+bool isQuery(const QString& statement)
+{
+    QString t = statement.trimmed();
+    while (t.startsWith(QLatin1Char('('))) t = t.mid(1).trimmed();
+    return t.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive);
+}
+
+int sql(const QString& folder, const QString& statement)
+{
+    engine::Database db(data::folderPrefix(folder).toStdString());
+    if (!isQuery(statement)) {
+        out(QStringLiteral("%1 rows affected").arg(db.execute(statement.toStdString())));
+        return 0;
+    }
+    auto q = db.open(statement.toStdString());
+    QStringList names;
+    for (const auto& f : q->fields()) names << QString::fromStdString(f.name);
+    out(names.join(QLatin1Char('\t')));
+    const int n = int(q->fields().size());
+    while (q->next()) {
+        QStringList row;
+        for (int i = 0; i < n; ++i) row << QString::fromStdString(q->text(i));
+        out(row.join(QLatin1Char('\t')));
+    }
+    return 0;
+}
+
+int large(const QString& folder, const QStringList& options)
+{
+    data::LargeOptions o;
+    for (int i = 0; i < options.size(); i += 2) {
+        if (i + 1 >= options.size()) return usage();
+        bool ok = false;
+        const qint64 v = options[i + 1].toLongLong(&ok);
+        if (!ok || v < 1) return usage();
+        if (options[i] == QLatin1String("--stays")) o.stays = v;
+        else if (options[i] == QLatin1String("--rooms")) o.rooms = int(v);
+        else if (options[i] == QLatin1String("--years")) o.years = int(v);
+        else if (options[i] == QLatin1String("--clients")) o.clients = int(v);
+        else return usage();
+    }
+    if (o.rooms > 999) {
+        err(QStringLiteral("at most 999 rooms (room identifiers have three characters)"));
+        return 1;
+    }
+    engine::Database db(data::folderPrefix(folder).toStdString());
+    if (QDir(folder).exists() && !data::filledTables(db, folder).isEmpty()) {
+        err(QStringLiteral("%1 already holds data; a large database goes only into empty tables").arg(folder));
+        return 1;
+    }
+    reportKept(data::createTables(db, folder));
+    db.releaseTables();
+    QElapsedTimer timer;
+    timer.start();
+    const data::LargeSummary s = data::writeLargeDatabase(folder, o, platform::now().date());
+    out(QStringLiteral("%1 stays, %2 rooms, %3 clients, %4 accounts, %5 account items written in %6 s")
+            .arg(s.stays).arg(s.rooms).arg(s.clients).arg(s.accounts).arg(s.items)
+            .arg(timer.elapsed() / 1000.0, 0, 'f', 1));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() < 2) return usage();
+    const QString command = args[0];
+    const QString folder = args[1];
+    try {
+        if (command == QLatin1String("init") && args.size() == 2) return init(folder);
+        if (command == QLatin1String("demo")) return demo(folder, args.mid(2));
+        if (command == QLatin1String("sql") && args.size() == 3) return sql(folder, args[2]);
+        if (command == QLatin1String("large")) return large(folder, args.mid(2));
+        return usage();
+    } catch (const std::exception& e) {
+        err(QString::fromUtf8(e.what()));
+        return 1;
+    }
+}
