@@ -68,7 +68,6 @@ TfrmOptions::TfrmOptions(QWidget* parent)
 
     pnlColors = named(new QFrame(this), "pnlColors");
     pnlColors->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    pnlColors->setFixedSize(kColourLeft + 80 + 12, kColourTops[kColourCount - 1] + 22 + 12);
     lbDefColor = label(pnlColors, "lbDefColor", "Default main view color:");
     lbPreliminaryColor = label(pnlColors, "lbPreliminaryColor", "Preliminary reservation:");
     lbDefinitiveColor = label(pnlColors, "lbDefinitiveColor", "Definitive reservation:");
@@ -76,13 +75,8 @@ TfrmOptions::TfrmOptions(QWidget* parent)
     lbCheckoutColor = label(pnlColors, "lbCheckoutColor", "After check out:");
     lbNotAvailableColor = label(pnlColors, "lbNotAvailableColor", "Not available:");
     lbConflictColor = label(pnlColors, "lbConflictColor", "Conflict:");
-    QLabel* colourLabels[kColourCount] = {lbDefColor, lbPreliminaryColor, lbDefinitiveColor, lbCheckinColor,
-                                          lbCheckoutColor, lbNotAvailableColor, lbConflictColor};
-    for (int i = 0; i < kColourCount; ++i) {
-        colourLabels[i]->setGeometry(8, kColourTops[i], kColourLeft - 12, 22);
-        m_colorButtons[i] = new TColorButton(pnlColors);
-        m_colorButtons[i]->move(kColourLeft, kColourTops[i]);
-    }
+    for (int i = 0; i < kColourCount; ++i) m_colorButtons[i] = new TColorButton(pnlColors);
+    placeColourButtons();
 
     lbLanguage = label(this, "lbLanguage", "Language:");
     cmbLanguage = named(new QComboBox(this), "cmbLanguage");
@@ -127,8 +121,23 @@ TfrmOptions::TfrmOptions(QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+void TfrmOptions::placeColourButtons()
+{
+    QLabel* labels[kColourCount] = {lbDefColor,      lbPreliminaryColor,  lbDefinitiveColor, lbCheckinColor,
+                                    lbCheckoutColor, lbNotAvailableColor, lbConflictColor};
+    // The buttons stand at 150 pixels unless a label (in this font or language) needs more.
+    int left = kColourLeft;
+    for (QLabel* l : labels) left = qMax(left, 8 + l->sizeHint().width() + 8);
+    for (int i = 0; i < kColourCount; ++i) {
+        labels[i]->setGeometry(8, kColourTops[i], left - 16, 22);
+        m_colorButtons[i]->move(left, kColourTops[i]);
+    }
+    pnlColors->setFixedSize(left + 80 + 12, kColourTops[kColourCount - 1] + 22 + 12);
+}
+
 void TfrmOptions::FormShow(int columnCount)
 {
+    placeColourButtons();   // the labels may have been translated since
     const TOptions& o = options();
     m_openedColumnCount = columnCount;
     edGridDays->setValue(columnCount - 1);

@@ -65,6 +65,8 @@ signals:
     void optionsApplied(int columnCount);
 
 private:
+    void placeColourButtons();
+
     TColorButton* m_colorButtons[kColourCount] = {};
     int m_openedColumnCount = 0;
 };

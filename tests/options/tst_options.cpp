@@ -421,8 +421,17 @@ void TestOptions::dialogHasItsNamedControls()
     QCOMPARE(dialog.edGridDays->maxValue(), 365);
     QCOMPARE(dialog.edDaysShift->maxValue(), 14);
     const int tops[] = {12, 36, 60, 84, 108, 132, 156};
-    for (int i = 0; i < TfrmOptions::kColourCount; ++i)
-        QCOMPARE(dialog.colorButton(i)->pos(), QPoint(150, tops[i]));
+    const int left = dialog.colorButton(0)->x();
+    QVERIFY(left >= 150);
+    for (int i = 0; i < TfrmOptions::kColourCount; ++i) {
+        QCOMPARE(dialog.colorButton(i)->pos(), QPoint(left, tops[i]));
+        QCOMPARE(dialog.colorButton(i)->parentWidget(), dialog.pnlColors);
+    }
+    // Every colour label is wide enough for its text and ends before its button.
+    for (QLabel* l : dialog.pnlColors->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (qobject_cast<TColorButton*>(l)) continue;
+        QVERIFY2(l->width() >= l->sizeHint().width() && l->geometry().right() < left, qPrintable(l->objectName()));
+    }
 }
 
 bool TestOptions::runDialog(TfrmOptions& dialog, int& columnCount, const std::function<void(TfrmOptions&)>& drive)
