@@ -1,0 +1,177 @@
+// Reads the board's rooms and stays through the data module. Dates are read as day numbers
+// straight from the engine; a stay with an empty date makes its query fail, as an unreadable
+// date text would.
+#include "board/BoardData.h"
+
+#include <stdexcept>
+
+#include "shell/DataModule.h"
+#include "shell/ValueHelpers.h"
+
+namespace board {
+
+namespace {
+
+QString window(const QString& d1, const QString& d2)
+{
+    return QStringLiteral("((DATEFROM<\"%1\" and DATETHRU>\"%2\") OR  (DATEFROM>=\"%1\" and DATEFROM<=\"%2\") OR  (DATETHRU>=\"%1\" and DATETHRU<=\"%2\"))")
+        .arg(d1, d2);
+}
+
+struct Columns {
+    int BID, UID, KID, PID, DATEFROM, DATETHRU, STATUS, PRICEEUR, PRICECZK, MAIDEUR, MAIDCZK, NUMPERS;
+    int NAME = -1, SURNAME = -1, TITLE = -1, BOOKEDFOR = -1;
+
+    explicit Columns(const engine::Query& q)
+    {
+        BID = need(q, "BID");
+        UID = need(q, "UID");
+        KID = q.fieldIndex("KID");
+        PID = need(q, "PID");
+        DATEFROM = need(q, "DATEFROM");
+        DATETHRU = need(q, "DATETHRU");
+        STATUS = need(q, "STATUS");
+        PRICEEUR = need(q, "PRICEEUR");
+        PRICECZK = need(q, "PRICECZK");
+        MAIDEUR = need(q, "MAIDEUR");
+        MAIDCZK = need(q, "MAIDCZK");
+        NUMPERS = need(q, "NUMPERS");
+        NAME = q.fieldIndex("NAME");
+        SURNAME = q.fieldIndex("SURNAME");
+        TITLE = q.fieldIndex("TITLE");
+        BOOKEDFOR = q.fieldIndex("BOOKEDFOR");
+    }
+    static int need(const engine::Query& q, const char* name)
+    {
+        const int i = q.fieldIndex(name);
+        if (i < 0) throw engine::Error(std::string("The stay query has no field ") + name);
+        return i;
+    }
+};
+
+int dayOf(const engine::Query& q, int field)
+{
+    if (q.isNull(field)) throw engine::Error("A stay has an empty date");
+    return int(q.integer(field));
+}
+
+QString text(const engine::Query& q, int field) { return QString::fromStdString(q.text(field)); }
+
+enum class NameFrom { Card, BookedFor, Nothing };
+
+void readRows(engine::Query& q, TStayList& list, bool preferEUR, NameFrom nameFrom)
+{
+    const Columns c(q);
+    if (nameFrom != NameFrom::BookedFor && c.KID < 0) throw engine::Error("The stay query has no field KID");
+    while (q.next()) {
+        TRoomsUsage e;
+        e.BID = int(q.integer(c.BID));
+        e.UID = int(q.integer(c.UID));
+        e.NUMPERS = int(q.integer(c.NUMPERS));
+        e.PID = text(q, c.PID).left(kMaxPidLength);
+        switch (nameFrom) {
+        case NameFrom::Card:
+            e.KID = int(q.integer(c.KID));
+            e.name = GuestDisplayName(text(q, c.TITLE), text(q, c.SURNAME), text(q, c.NAME));
+            break;
+        case NameFrom::BookedFor:
+            e.KID = 0;
+            e.name = text(q, c.BOOKEDFOR).left(kMaxNameLength);
+            break;
+        case NameFrom::Nothing:
+            e.KID = int(q.integer(c.KID));
+            break;
+        }
+        e.DATEFROM = dayOf(q, c.DATEFROM);
+        e.DATETHRU = dayOf(q, c.DATETHRU);
+        const QString status = text(q, c.STATUS);
+        e.STATUS = status.isEmpty() ? QChar(' ') : status.at(0);
+        e.PRICEEUR = q.number(c.PRICEEUR);
+        e.PRICECZK = q.number(c.PRICECZK);
+        e.MAIDEUR = q.number(c.MAIDEUR);
+        e.MAIDCZK = q.number(c.MAIDCZK);
+        e.priceText = PriceText(preferEUR, text(q, c.PRICEEUR), e.MAIDEUR, text(q, c.MAIDEUR),
+                                text(q, c.PRICECZK), e.MAIDCZK, text(q, c.MAIDCZK));
+        list.append(std::move(e));
+    }
+}
+
+}  // namespace
+
+QString StaysWithCardStatement(const QString& db, const QString& d1, const QString& d2)
+{
+    return QStringLiteral("SELECT BID,UID,POB.KID,PID,DATEFROM,DATETHRU,STATUS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,NAME,SURNAME,TITLE,NUMPERS  FROM \"%1POBYTY.DB\" AS POB, \"%1KARTY.DB\" AS KAR WHERE ")
+               .arg(db) +
+           window(d1, d2) + QStringLiteral(" AND (POB.KID=KAR.KID)");
+}
+
+QString StaysWithoutCardStatement(const QString& db, const QString& d1, const QString& d2)
+{
+    return QStringLiteral("SELECT BID,UID,PID,DATEFROM,DATETHRU,STATUS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,BOOKEDFOR,NUMPERS FROM \"%1POBYTY.DB\" AS POB WHERE ")
+               .arg(db) +
+           window(d1, d2) + QStringLiteral(" AND (KID=0 or KID is null)");
+}
+
+QString StaysWithLostCardStatement(const QString& db, const QString& d1, const QString& d2)
+{
+    return QStringLiteral("SELECT BID,UID,KID,PID,DATEFROM,DATETHRU,STATUS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,NUMPERS FROM \"%1POBYTY.DB\" AS POB WHERE ")
+               .arg(db) +
+           window(d1, d2) +
+           QStringLiteral(" AND (KID>0) AND (KID NOT IN (SELECT KID FROM \"%1KARTY.DB\"))").arg(db);
+}
+
+QString RoomsStatement(const QString& db)
+{
+    return QStringLiteral("SELECT PID, PNAME, PCOLOR FROM \"%1POKOJE.DB\" ORDER BY PID").arg(db);
+}
+
+TLoadStaysResult LoadStayList(TdmDataModule& dm, TStayList& list, int firstDate, int columnCount,
+                              bool preferEUR)
+{
+    list.clear();
+    const QString d1 = shell::DateText(double(firstDate));
+    const QString d2 = shell::DateText(double(firstDate + columnCount));
+    const QString db = dm.DbPrefix();
+    const struct {
+        QString sql;
+        NameFrom name;
+    } queries[] = {
+        {StaysWithCardStatement(db, d1, d2), NameFrom::Card},
+        {StaysWithoutCardStatement(db, d1, d2), NameFrom::BookedFor},
+        {StaysWithLostCardStatement(db, d1, d2), NameFrom::Nothing},
+    };
+    TLoadStaysResult result;
+    for (const auto& query : queries) {
+        try {
+            auto q = dm.Open(query.sql);
+            readRows(*q, list, preferEUR, query.name);
+        } catch (const std::exception& e) {
+            ++result.failedQueries;
+            result.errors << QString::fromUtf8(e.what());
+        }
+    }
+    return result;
+}
+
+bool LoadRoomList(TdmDataModule& dm, QVector<TBoardRoom>& rooms)
+{
+    try {
+        auto q = dm.Open(RoomsStatement(dm.DbPrefix()));
+        const int pid = q->fieldIndex("PID"), pname = q->fieldIndex("PNAME"),
+                  pcolor = q->fieldIndex("PCOLOR");
+        QVector<TBoardRoom> read;
+        while (q->next() && read.size() < kMaxRooms) {
+            TBoardRoom room;
+            room.PID = text(*q, pid).left(kMaxPidLength);
+            room.PNAME = text(*q, pname).left(kMaxNameLength);
+            room.PCOLOR = int(q->integer(pcolor));
+            read.append(room);
+        }
+        rooms = std::move(read);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+}  // namespace board

@@ -1,0 +1,755 @@
+// TfrmMain: building the board window and its menu, painting the grid cells, the grid's
+// mouse and key events, the housekeeping commands and the timer. Every message goes through
+// LangMessageBox with its English text as key; dialogs of other subsystems open through
+// the dialog seam, and the board reloads after every dialog that can change stays.
+#include "board/TfrmMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "board/BoardData.h"
+#include "board/DialogSeam.h"
+#include "board/DrawGrid.h"
+#include "board/TfrmNewDateTamarel.h"
+#include "lang/Language.h"
+#include "options/Options.h"
+#include "platform/Platform.h"
+#include "shell/DataModule.h"
+#include "shell/ValueHelpers.h"
+
+#ifdef TAMAREL_HAVE_BACKUP
+#include "backup/Backup.h"
+#endif
+
+namespace {
+
+TfrmMain* g_frmMain = nullptr;
+
+constexpr int kHeaderRowHeight = 20;
+constexpr int kLineHeight = 15;
+constexpr int kNoTag = -1;
+constexpr int kBarTag = 100;
+
+// The menu tree: the five bar entries (tag 100) and their items. Items without tag show
+// picture 0; separators are "-".
+struct MenuEntry {
+    const char* name;
+    const char* caption;
+    int tag;
+};
+struct MenuBarEntry {
+    const char* name;
+    const char* caption;
+    std::initializer_list<MenuEntry> items;
+};
+const MenuBarEntry kMenu[] = {
+    {"mnOverview", "&Overview",
+     {{"mnClients", "&Clients", 15},
+      {"mnReminderNotes", "&Notes && Reminder", 22},
+      {"mnAcctItems", "&Account Items", 24},
+      {"mnBreak1", "-", kNoTag},
+      {"mnExit", "E&xit", kNoTag}}},
+    {"mnAction", "&Action",
+     {{"mnReservation", "&Reservation", 4},
+      {"mnRemoveSelectedRes", "Remove Selected Reservation", 21},
+      {"mnRemovePrelRes", "Remove Expired Reservations", 3},
+      {"mnBreak2", "-", kNoTag},
+      {"mnCheckIn", "&Check In", 9},
+      {"mnAddToAccount", "&Add Stay to Account", 10},
+      {"mnBreak3", "-", kNoTag},
+      {"mnCheckOut", "C&heck out", 5},
+      {"mnCloseAccount", "C&lose Account", 6},
+      {"mnChangeAcctItems", "Revise Account Items", kNoTag},
+      {"mnBreak5", "-", kNoTag},
+      {"mnPrintAccount", "&Print Account", 11},
+      {"mnBreak4", "-", kNoTag},
+      {"mnOutOfOrder", "&Out of order", 8}}},
+    {"mnSettings", "&Settings",
+     {{"mnRoomsDef", "&Rooms", 16},
+      {"mnAcctItemTypes", "&Account Item Types", 13},
+      {"mnKnowFrom", "&Knows from", 12},
+      {"mnRates", "Ra&tes", 14},
+      {"mnBreak10", "-", kNoTag},
+      {"mnOptions", "&Options", 17},
+      {"mnBreak6", "-", kNoTag},
+      {"mnBackupDatabase", "&Backup database", 20},
+      {"mnRestore", "Restore &database", 19}}},
+    {"mnStatistics", "S&tatistics", {{"mnRoomsStat", "&Rooms usage", 7}}},
+    {"mnPrint", "&Print", {{"mnPrintLabels", "&Labels", 23}}},
+    {"mnHelp", "&Help", {{"mnHelpHelp", "&Help", 25}}},
+};
+
+// The image list imgMenu: one standard picture per tag.
+QIcon menuPicture(int tag)
+{
+    QStyle::StandardPixmap pixmap = QStyle::SP_FileIcon;
+    switch (tag) {
+    case 3: pixmap = QStyle::SP_TrashIcon; break;
+    case 4: pixmap = QStyle::SP_FileDialogNewFolder; break;
+    case 5: pixmap = QStyle::SP_ArrowRight; break;
+    case 6: pixmap = QStyle::SP_DialogSaveButton; break;
+    case 7: pixmap = QStyle::SP_FileDialogInfoView; break;
+    case 8: pixmap = QStyle::SP_MessageBoxCritical; break;
+    case 9: pixmap = QStyle::SP_ArrowLeft; break;
+    case 10: pixmap = QStyle::SP_ArrowUp; break;
+    case 11: pixmap = QStyle::SP_FileDialogDetailedView; break;
+    case 12: pixmap = QStyle::SP_DirLinkIcon; break;
+    case 13: pixmap = QStyle::SP_FileDialogListView; break;
+    case 14: pixmap = QStyle::SP_BrowserReload; break;
+    case 15: pixmap = QStyle::SP_DirHomeIcon; break;
+    case 16: pixmap = QStyle::SP_DesktopIcon; break;
+    case 17: pixmap = QStyle::SP_FileDialogContentsView; break;
+    case 19: pixmap = QStyle::SP_DialogOpenButton; break;
+    case 20: pixmap = QStyle::SP_DriveHDIcon; break;
+    case 21: pixmap = QStyle::SP_DialogDiscardButton; break;
+    case 22: pixmap = QStyle::SP_MessageBoxInformation; break;
+    case 23: pixmap = QStyle::SP_FileLinkIcon; break;
+    case 24: pixmap = QStyle::SP_FileDialogStart; break;
+    case 25: pixmap = QStyle::SP_DialogHelpButton; break;
+    default: break;
+    }
+    return QApplication::style()->standardIcon(pixmap);
+}
+
+}  // namespace
+
+TfrmMain* frmMain() { return g_frmMain; }
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Tamarel"));
+    g_frmMain = this;
+
+    m_language = new TLanguage(this);
+    QStringList languages = m_language->LanguageList();
+    if (!languages.contains(QStringLiteral("Česky"))) languages << QStringLiteral("Česky");
+    m_language->setLanguageList(languages);
+    m_language->setLanguageIdent(1);
+    if (m_language->LanguageIdent() < 0) m_language->DetectLanguage();
+
+    buildWindow();
+    buildMenu();
+
+    m_refreshCountdown = 3;
+    m_firstDate = shell::TodayNumber() - options().FirstColRelative;
+
+    // The window starts at the screen's top left corner, as wide as the screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        move(available.topLeft());
+        resize(available.width(), height());
+    }
+
+    m_tmrTimer = new QTimer(this);
+    m_tmrTimer->setObjectName(QStringLiteral("tmrTimer"));
+    m_tmrTimer->setInterval(1000);
+    connect(m_tmrTimer, &QTimer::timeout, this, &TfrmMain::tmrTimerTimer);
+    m_tmrTimer->start();
+}
+
+TfrmMain::~TfrmMain()
+{
+    if (g_frmMain == this) g_frmMain = nullptr;
+}
+
+void TfrmMain::buildWindow()
+{
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_pnlGrid = new QWidget(central);
+    m_pnlGrid->setObjectName(QStringLiteral("pnlGrid"));
+    auto* panelLayout = new QVBoxLayout(m_pnlGrid);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    m_grDraw = new TDrawGrid(m_pnlGrid);
+    m_grDraw->setObjectName(QStringLiteral("grDraw"));
+    panelLayout->addWidget(m_grDraw);
+    layout->addWidget(m_pnlGrid);
+    layout->addStretch(1);
+    setCentralWidget(central);
+
+    m_grDraw->setRowHeight(0, kHeaderRowHeight);
+    m_grDraw->setColCount(options().NumDays + 1);
+    m_grDraw->setCellPainter([this](QPainter& p, int c, int r, const QRect& rect, bool selected) {
+        paintCell(p, c, r, rect, selected);
+    });
+    m_grDraw->setBeforePaint([this] { preparePaint(); });
+    connect(m_grDraw, &TDrawGrid::mousePressed, this, &TfrmMain::grDrawMouseDown);
+    connect(m_grDraw, &TDrawGrid::cellDoubleClicked, this, &TfrmMain::grDrawDblClick);
+    connect(m_grDraw, &TDrawGrid::enterPressed, this, &TfrmMain::grDrawEnter);
+    connect(m_grDraw, &TDrawGrid::deleteRowRequested, this, &TfrmMain::grDrawDeleteRow);
+    connect(m_grDraw, &TDrawGrid::ctrlDPressed, this, &TfrmMain::DeleteAccountInfo);
+
+    m_sbStatus = new QStatusBar(this);
+    m_sbStatus->setObjectName(QStringLiteral("sbStatus"));
+    m_sbStatus->setSizeGripEnabled(false);
+    m_statusPanel = new QLabel(m_sbStatus);
+    m_statusPanel->setObjectName(QStringLiteral("sbStatusPanel0"));
+    m_sbStatus->addWidget(m_statusPanel);
+    setStatusBar(m_sbStatus);
+}
+
+void TfrmMain::buildMenu()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("mnRxMain"));
+    const QHash<QString, std::function<void()>> commands = {
+        {"mnClients", [this] { openAndRefresh(board::dialogs::BrowseClients); }},
+        {"mnReminderNotes", [this] { board::openDialog(board::dialogs::NotesReminder); FindNextReminder(); }},
+        {"mnAcctItems", [] { board::openDialog(board::dialogs::AccountItems); }},
+        {"mnExit", [this] { close(); }},
+        {"mnReservation", [this] { mnReservationClick(); }},
+        {"mnRemoveSelectedRes", [this] { mnRemoveSelectedResClick(); }},
+        {"mnRemovePrelRes", [this] { mnRemovePrelResClick(); }},
+        {"mnCheckIn", [this] { mnCheckInClick(); }},
+        {"mnAddToAccount", [this] { mnAddToAccountClick(); }},
+        {"mnCheckOut", [this] { accountCommand(board::dialogs::CheckOut); }},
+        {"mnCloseAccount", [this] { accountCommand(board::dialogs::CloseAccount); }},
+        {"mnChangeAcctItems", [this] { accountCommand(board::dialogs::ReviseAccountItems); }},
+        {"mnPrintAccount", [this] { accountCommand(board::dialogs::PrintAccount); }},
+        {"mnOutOfOrder", [this] { mnOutOfOrderClick(); }},
+        {"mnRoomsDef", [this] { board::openDialog(board::dialogs::Rooms); LoadRooms(); RefreshBoard(); }},
+        {"mnAcctItemTypes", [] { board::openDialog(board::dialogs::AcctItemTypes); }},
+        {"mnKnowFrom", [] { board::openDialog(board::dialogs::KnowsFrom); }},
+        {"mnRates", [] { board::openDialog(board::dialogs::Rates); }},
+        {"mnOptions", [this] { mnOptionsClick(); }},
+        {"mnBackupDatabase", [this] { mnBackupDatabaseClick(); }},
+        {"mnRestore", [this] { mnRestoreClick(); }},
+        {"mnRoomsStat", [] { board::openDialog(board::dialogs::Statistics); }},
+        {"mnPrintLabels", [] { board::openDialog(board::dialogs::Labels); }},
+        {"mnHelpHelp", [this] { mnHelpHelpClick(); }},
+    };
+    for (const MenuBarEntry& top : kMenu) {
+        QMenu* menu = bar->addMenu(QString::fromUtf8(top.caption));
+        menu->setObjectName(QString::fromLatin1(top.name));
+        menu->menuAction()->setObjectName(QString::fromLatin1(top.name) + QStringLiteral("Action"));
+        menu->setProperty("Tag", kBarTag);
+        menu->setCursor(Qt::PointingHandCursor);
+        menu->setSeparatorsCollapsible(false);
+        for (const MenuEntry& item : top.items) {
+            const QString name = QString::fromLatin1(item.name);
+            QAction* action = nullptr;
+            if (QString::fromUtf8(item.caption) == QStringLiteral("-")) {
+                action = menu->addSeparator();
+            } else {
+                action = menu->addAction(menuPicture(item.tag == kNoTag ? 0 : item.tag),
+                                         QString::fromUtf8(item.caption));
+                if (const auto command = commands.value(name)) connect(action, &QAction::triggered, this, command);
+            }
+            action->setObjectName(name);
+            action->setParent(this);  // findChild from the window reaches every item
+            action->setProperty("Tag", item.tag == kNoTag ? 0 : item.tag);
+        }
+    }
+}
+
+QAction* TfrmMain::menuItem(const QString& name) const { return findChild<QAction*>(name); }
+
+QMenu* TfrmMain::menuNamed(const QString& name) const { return findChild<QMenu*>(name); }
+
+void TfrmMain::setVersionText(const QString& version)
+{
+    m_statusPanel->setText(QStringLiteral("Tamarel Vs ") + version);
+}
+
+void TfrmMain::applyStartOptions(int columnCount)
+{
+    if (columnCount > 0) setColumnCount(columnCount);
+    m_firstDate = shell::TodayNumber() - options().FirstColRelative;
+}
+
+int TfrmMain::columnCount() const { return m_grDraw->colCount(); }
+
+void TfrmMain::setColumnCount(int count)
+{
+    if (count < 2) return;
+    m_grDraw->setColCount(count);
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    m_statusPanel->setFixedWidth(std::max(0, width() - 200));
+}
+
+// ---- loading -------------------------------------------------------------------------
+
+void TfrmMain::LoadRooms()
+{
+    TdmDataModule* dm = dmDataModule();
+    if (!dm || !board::LoadRoomList(*dm, m_rooms)) return;
+    m_grDraw->setRowCount(int(m_rooms.size()) + 1);
+    const int panelHeight = m_grDraw->totalHeight() + 30;
+    m_pnlGrid->setFixedHeight(panelHeight);
+    resize(width(), panelHeight + 70 + menuBar()->sizeHint().height());
+    m_grDraw->viewport()->update();
+}
+
+void TfrmMain::LoadStays()
+{
+    m_hasStayList = true;
+    m_invalidStatusText = TranslateMessage(QStringLiteral("Invalid Status!"));
+    TdmDataModule* dm = dmDataModule();
+    if (!dm) {
+        m_stays.clear();
+        return;
+    }
+    const board::TLoadStaysResult result =
+        board::LoadStayList(*dm, m_stays, m_firstDate, columnCount(), options().PreferEUR);
+    for (int i = 0; i < result.failedQueries; ++i)
+        LangMessageBox(this, QStringLiteral("Can't load data of stays"), QStringLiteral("Error"),
+                       platform::Icon::Warning, platform::Buttons::Ok);
+}
+
+void TfrmMain::RefreshBoard()
+{
+    LoadStays();
+    m_grDraw->viewport()->update();
+    m_refreshCountdown = 3;
+}
+
+const TRoomsUsage* TfrmMain::StayAtCursor() const
+{
+    const int c = m_grDraw->col(), r = m_grDraw->row();
+    if (c <= 0 || r <= 0 || r > m_rooms.size()) return nullptr;
+    return m_stays.stayAt(m_rooms.at(r - 1).PID, m_firstDate + c - 1);
+}
+
+QString TfrmMain::selectedRoomPid() const
+{
+    const int r = m_grDraw->row();
+    return r >= 1 && r <= m_rooms.size() ? m_rooms.at(r - 1).PID : QString();
+}
+
+QString TfrmMain::selectedRoomName() const
+{
+    const int r = m_grDraw->row();
+    return r >= 1 && r <= m_rooms.size() ? m_rooms.at(r - 1).PNAME : QString();
+}
+
+int TfrmMain::selectedDay() const { return m_firstDate + m_grDraw->col() - 1; }
+
+// ---- painting ------------------------------------------------------------------------
+
+void TfrmMain::preparePaint()
+{
+    if (!m_hasStayList) LoadStays();
+    m_colors = board::ColorsFromOptions();
+    m_today = shell::TodayNumber();
+}
+
+void TfrmMain::paintCell(QPainter& p, int col, int row, const QRect& rect, bool selected)
+{
+    QFont font = m_grDraw->font();
+    if (col == 0 && row == 0) {
+        p.fillRect(rect, Qt::white);
+        font.setBold(true);
+        font.setPointSize(10);
+        p.setFont(font);
+        p.setPen(Qt::blue);
+        p.drawText(rect, Qt::AlignCenter, QStringLiteral("<<<  ?  >>>"));
+        return;
+    }
+    if (col == 0) {
+        if (row > m_rooms.size()) return;
+        const TBoardRoom& room = m_rooms.at(row - 1);
+        const QColor background = colorFromWindows(room.PCOLOR);
+        p.fillRect(rect, background);
+        font.setBold(true);
+        p.setFont(font);
+        p.setPen(board::ContrastColor(background));
+        p.drawText(rect, Qt::AlignCenter, room.PNAME);
+        return;
+    }
+    const int day = m_firstDate + col - 1;
+    if (row == 0) {
+        QColor background = m_grDraw->palette().color(QPalette::Button);
+        QColor text = Qt::black;
+        if (day == m_today) {
+            background = Qt::blue;
+            text = Qt::white;
+        }
+        if (shell::IsWeekend(day)) text = Qt::red;
+        p.fillRect(rect, background);
+        font.setBold(true);
+        p.setFont(font);
+        p.setPen(text);
+        p.drawText(rect, Qt::AlignCenter, shell::DateText(double(day)));
+        return;
+    }
+    if (row > m_rooms.size()) return;
+    const board::TCellView view =
+        board::NightCell(m_stays, m_rooms.at(row - 1).PID, day, m_colors, m_invalidStatusText);
+    p.fillRect(rect, view.background);
+    if (!view.empty) {
+        p.setFont(font);
+        p.setPen(view.textColor);
+        if (view.oneLine) {
+            p.drawText(rect, Qt::AlignCenter, view.upper);
+        } else {
+            const QFontMetrics metrics(font);
+            const QString upper = board::ShortenName(view.upper, rect.width(), [&](const QString& t) {
+                return metrics.horizontalAdvance(t);
+            });
+            p.drawText(rect.adjusted(0, 0, 0, -kLineHeight), Qt::AlignCenter, upper);
+            p.drawText(rect.adjusted(0, kLineHeight, 0, 0), Qt::AlignCenter, view.lower);
+        }
+    }
+    if (selected && m_grDraw->hasFocus()) {
+        QPen pen(view.textColor, 1, Qt::DotLine);
+        p.setPen(pen);
+        p.drawRect(rect.adjusted(1, 1, -2, -2));
+    }
+}
+
+// ---- grid events ---------------------------------------------------------------------
+
+void TfrmMain::grDrawMouseDown(const QPoint& pos, Qt::MouseButton)
+{
+    if (pos.x() >= m_grDraw->colWidth(0) || pos.y() >= m_grDraw->rowHeight(0)) return;
+    const int middle = m_grDraw->colWidth(0) / 2;
+    if (pos.x() > middle + 8) {
+        ++m_firstDate;
+    } else if (pos.x() < middle - 8) {
+        --m_firstDate;
+    } else {
+        TfrmNewDateTamarel* dialog = frmNewDateTamarel();
+        if (!dialog) return;
+        dialog->setDate(m_firstDate);
+        if (platform::runModal(dialog) != QDialog::Accepted || dialog->date() < 0) return;
+        m_firstDate = dialog->date();
+        m_grDraw->setLeftCol(1);
+    }
+    RefreshBoard();
+}
+
+void TfrmMain::grDrawDblClick(const QPoint& pos)
+{
+    int c, r;
+    if (!m_grDraw->cellAt(pos, c, r) || c == 0 || r == 0) return;
+    dispatchCell();
+}
+
+// Enter acts on the selected cell wherever the mouse pointer rests.
+void TfrmMain::grDrawEnter() { dispatchCell(); }
+
+void TfrmMain::dispatchCell()
+{
+    const int c = m_grDraw->col(), r = m_grDraw->row();
+    if (c == 0 || r == 0 || r > m_rooms.size()) return;
+    const int day = m_firstDate + c - 1;
+    const QString pid = m_rooms.at(r - 1).PID;
+    // Copies: the list is rebuilt while the dialogs run.
+    QVector<TRoomsUsage> here;
+    for (const TRoomsUsage* stay : m_stays.staysAt(pid, day)) here.append(*stay);
+    if (here.isEmpty()) {
+        board::openDialog(board::dialogs::Reservation,
+                          QVariantMap{{"BID", 0}, {"PID", pid}, {"PNAME", m_rooms.at(r - 1).PNAME}, {"DATEFROM", day}});
+        RefreshBoard();
+        return;
+    }
+    for (const TRoomsUsage& stay : here) {
+        switch (stay.STATUS.unicode()) {
+        case 'P':
+        case 'R': board::openDialog(board::dialogs::Reservation, QVariantMap{{"BID", stay.BID}}); break;
+        case 'H': board::openDialog(board::dialogs::RoomDetail, QVariantMap{{"BID", stay.BID}}); break;
+        case 'O':
+            LangMessageBox(this, QStringLiteral("The client has already checked out"), QStringLiteral("Tamarel"),
+                           platform::Icon::None, platform::Buttons::Ok);
+            break;
+        case 'X': board::openDialog(board::dialogs::OutOfOrders, QVariantMap{{"BID", stay.BID}}); break;
+        default: break;
+        }
+    }
+    RefreshBoard();
+}
+
+void TfrmMain::grDrawDeleteRow() { mnRemoveSelectedResClick(); }
+
+void TfrmMain::DeleteAccountInfo() { accountCommand(board::dialogs::DeleteAccountInfo); }
+
+QVariantMap TfrmMain::stayArgs(const TRoomsUsage& s) const
+{
+    return QVariantMap{{"BID", s.BID},           {"UID", s.UID},           {"KID", s.KID},
+                       {"PID", s.PID},           {"name", s.name},         {"STATUS", QString(s.STATUS)},
+                       {"DATEFROM", s.DATEFROM}, {"DATETHRU", s.DATETHRU}, {"PRICEEUR", s.PRICEEUR},
+                       {"PRICECZK", s.PRICECZK}, {"MAIDEUR", s.MAIDEUR},   {"MAIDCZK", s.MAIDCZK},
+                       {"NUMPERS", s.NUMPERS},   {"PNAME", selectedRoomName()}};
+}
+
+// The check-out and account commands belong to the accounts subsystem; they get the stay
+// under the cursor (or none) and do their own checks, messages and board reload.
+void TfrmMain::accountCommand(const QString& command)
+{
+    QVariantMap args;
+    if (const TRoomsUsage* s = StayAtCursor()) args = stayArgs(*s);
+    else args = QVariantMap{{"PNAME", selectedRoomName()}};
+    args.insert("hasStay", StayAtCursor() != nullptr);
+    board::openDialog(command, args);
+}
+
+void TfrmMain::openAndRefresh(const QString& dialog, QVariantMap args)
+{
+    board::openDialog(dialog, args);
+    RefreshBoard();
+}
+
+int TfrmMain::message(const QString& text, const QString& caption, int icon, int buttons)
+{
+    return LangMessageBox(this, text, caption, platform::Icon(icon), platform::Buttons(buttons));
+}
+
+// ---- commands ------------------------------------------------------------------------
+
+void TfrmMain::mnReservationClick() { openAndRefresh(board::dialogs::Reservation, QVariantMap{{"BID", 0}}); }
+
+void TfrmMain::mnRemoveSelectedResClick()
+{
+    const TRoomsUsage* s = StayAtCursor();
+    if (!s) {
+        message("No reservation selected", "Delete reservation", int(platform::Icon::Warning), int(platform::Buttons::Ok));
+        return;
+    }
+    if (s->STATUS != QLatin1Char('P') && s->STATUS != QLatin1Char('R')) {
+        message("Can't delete stay in this status", "Delete Reservation", int(platform::Icon::Warning),
+                int(platform::Buttons::Ok));
+        return;
+    }
+    const int bid = s->BID;
+    if (message("Are you sure to delete the selected reservation?", "Delete reservation",
+                int(platform::Icon::Question), int(platform::Buttons::YesNo)) != QMessageBox::Yes)
+        return;
+    TdmDataModule* dm = dmDataModule();
+    const bool ok = dm && dm->ExecStatement(QStringLiteral("DELETE from \"%1POBYTY.DB\" WHERE bid=%2")
+                                                 .arg(dm->DbPrefix())
+                                                 .arg(bid));
+    if (!ok || dm->lastCount() < 1)
+        message("Can't delete the stay", "Delete Reservation", int(platform::Icon::Warning), int(platform::Buttons::Ok));
+    RefreshBoard();
+}
+
+void TfrmMain::mnRemovePrelResClick()
+{
+    if (message("Do you wish to remove expired preliminary reservations?", "Reservations",
+                int(platform::Icon::Question), int(platform::Buttons::YesNoCancel)) != QMessageBox::Yes)
+        return;
+    TdmDataModule* dm = dmDataModule();
+    int count = -1;
+    if (dm) {
+        const bool ok = dm->ExecStatement(QStringLiteral("DELETE FROM \"%1POBYTY.DB\" WHERE STATUS=\"P\" and PRTHRU<\"%2\"")
+                                              .arg(dm->DbPrefix(), shell::TodayText()));
+        count = ok ? dm->lastCount() : -1;
+    }
+    LangMessageBox(this,
+                   TranslateMessage(QStringLiteral("Number of removed reservations is ")) + QString::number(count),
+                   QStringLiteral("Removed reservations"), platform::Icon::Information, platform::Buttons::Ok);
+    RefreshBoard();
+}
+
+void TfrmMain::mnCheckInClick()
+{
+    const QString caption = QStringLiteral("Check in");
+    const int warn = int(platform::Icon::Warning), ok = int(platform::Buttons::Ok);
+    const TRoomsUsage* s = StayAtCursor();
+    if (!s) return void(message("No reservation selected", caption, warn, ok));
+    if (s->KID == 0) return void(message("Client card not attached to the reservation", caption, warn, ok));
+    if (s->STATUS == QLatin1Char('H')) return void(message("Already checked in", caption, warn, ok));
+    const int today = shell::TodayNumber();
+    if (today < s->DATEFROM) return void(message("The room is not booked from today! Can't check in", caption, warn, ok));
+    const TRoomsUsage stay = *s;
+    if (stay.DATEFROM < today &&
+        message("The room is not booked from today!\r\n\r\nAre you sure to check in?", caption, warn,
+                int(platform::Buttons::YesNo)) != QMessageBox::Yes)
+        return;
+    TdmDataModule* dm = dmDataModule();
+    if (dm && dm->OpenAndCount(QStringLiteral("SELECT * FROM \"%1UCTY.DB\" WHERE KID=%2 and DATEPAYM is null")
+                                   .arg(dm->DbPrefix())
+                                   .arg(stay.KID)) &&
+        dm->lastCount() > 0) {
+        message("Client's account is already open. Choose \"Add to account\"", caption,
+                int(platform::Icon::Information), ok);
+        return;
+    }
+    openAndRefresh(board::dialogs::CheckIn,
+                   QVariantMap{{"BID", stay.BID}, {"KID", stay.KID}, {"DATEFROM", stay.DATEFROM}});
+}
+
+void TfrmMain::mnAddToAccountClick()
+{
+    const int warn = int(platform::Icon::Warning), ok = int(platform::Buttons::Ok);
+    const QString checkIn = QStringLiteral("Check in"), addTo = QStringLiteral("Add to account");
+    const TRoomsUsage* s = StayAtCursor();
+    if (!s) return void(message("No reservation selected", checkIn, warn, ok));
+    if (s->KID == 0) return void(message("Client card not attached to the reservation", checkIn, warn, ok));
+    const int today = shell::TodayNumber();
+    if (today < s->DATEFROM) return void(message("The room is not booked from today! Can't check in", checkIn, warn, ok));
+    const TRoomsUsage stay = *s;
+    if (stay.DATEFROM < today &&
+        message("The room is not booked from today!\r\n\r\nAre you sure to check in?", checkIn, warn,
+                int(platform::Buttons::YesNo)) != QMessageBox::Yes)
+        return;
+    TdmDataModule* dm = dmDataModule();
+    if (!dm) return;
+    int account = 0;
+    try {
+        auto q = dm->Open(QStringLiteral("SELECT * FROM \"%1UCTY.DB\" WHERE KID=%2 and DATEPAYM is null")
+                              .arg(dm->DbPrefix())
+                              .arg(stay.KID));
+        if (!q->next()) return void(message("No open account for this client", addTo, warn, ok));
+        account = int(q->integer("UID"));
+    } catch (const std::exception&) {
+        return void(message("Can't load from Accounts table", addTo, warn, ok));
+    }
+    if (account <= 0) return;
+    const bool done = dm->ExecStatement(
+                          QStringLiteral("UPDATE \"%1POBYTY.DB\" SET UID=%2, STATUS=\"H\" WHERE (UID is null OR UID=0) and (KID=%3) AND (PID=%4)")
+                              .arg(dm->DbPrefix())
+                              .arg(account)
+                              .arg(stay.KID)
+                              .arg(shell::QuoteText(stay.PID))) &&
+                      dm->lastCount() > 0;
+    if (done) message("Successfully added to account", addTo, int(platform::Icon::Information), ok);
+    else message("Can't add this stay to account", addTo, warn, ok);
+    RefreshBoard();
+}
+
+void TfrmMain::mnOutOfOrderClick()
+{
+    openAndRefresh(board::dialogs::OutOfOrders,
+                   QVariantMap{{"BID", 0}, {"DATEFROM", selectedDay()}, {"PNAME", selectedRoomName()}});
+}
+
+void TfrmMain::mnOptionsClick()
+{
+    QVariantMap args{{"columnCount", columnCount()}};
+    if (board::openDialog(board::dialogs::Options, args) != board::kAccepted) return;
+    const int count = args.value("columnCount", columnCount()).toInt();
+    if (count != columnCount()) setColumnCount(count);
+    RefreshBoard();
+}
+
+void TfrmMain::mnBackupDatabaseClick()
+{
+#ifdef TAMAREL_HAVE_BACKUP
+    if (TdmDataModule* dm = dmDataModule()) BackupDatabase(this, dm->db(), dm->DbPrefix());
+#else
+    board::openDialog(board::dialogs::Backup);
+#endif
+}
+
+void TfrmMain::mnRestoreClick()
+{
+    bool replaced = false;
+#ifdef TAMAREL_HAVE_BACKUP
+    if (TdmDataModule* dm = dmDataModule()) replaced = RestoreDatabase(this, dm->db(), dm->DbPrefix());
+#else
+    replaced = board::openDialog(board::dialogs::Restore) == board::kAccepted;
+#endif
+    if (!replaced) return;
+    LoadRooms();
+    RefreshBoard();
+}
+
+void TfrmMain::mnHelpHelpClick()
+{
+    const QString page = platform::programFolder() + QStringLiteral("Help/HelpContent.html");
+    if (QFileInfo::exists(page)) platform::shellOpen(QUrl::fromLocalFile(page));
+}
+
+// ---- activation, closing, timer ------------------------------------------------------
+
+void TfrmMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow()) return;
+    // Closing the drive warning activates the window again; that activation is the same
+    // one, not a new one, or the warning would never let the user in.
+    if (m_inActivation || QDateTime::currentMSecsSinceEpoch() < m_ignoreActivationUntil) return;
+    FormActivate();
+}
+
+void TfrmMain::FormActivate()
+{
+    m_inActivation = true;
+    m_language->TranslateAll();
+    LoadRooms();
+    if (!platform::isFixedDrive(platform::programFolder())) {
+        message("Program must be run from a hard disk.", "Tamarel", int(platform::Icon::Warning),
+                int(platform::Buttons::Ok));
+        m_ignoreActivationUntil = QDateTime::currentMSecsSinceEpoch() + 500;
+    }
+    m_language->WriteLanguageInclude();
+    m_inActivation = false;
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    saveOptions(columnCount());
+    m_tmrTimer->stop();
+    if (m_splash) m_splash->hide();
+    event->accept();
+}
+
+void TfrmMain::FindNextReminder()
+{
+    TdmDataModule* dm = dmDataModule();
+    if (!dm) return;
+    try {
+        auto q = dm->Open(QStringLiteral("SELECT * from \"%1POZNAMKY.DB\" WHERE typ=\"R\" ORDER BY dat,tim").arg(dm->DbPrefix()));
+        if (q->next()) {
+            m_nextReminderId = int(q->integer("RMID"));
+            m_nextReminderMoment = q->number("DATTIM");
+        } else {
+            m_nextReminderId = 0;
+        }
+    } catch (const std::exception&) {
+        // The next reminder keeps its values; the next read tries again.
+    }
+}
+
+void TfrmMain::tmrTimerTimer()
+{
+    m_tmrTimer->setInterval(10000);
+    if (m_splashFlag) {
+        m_splashFlag = false;
+        QTimer::singleShot(1000, this, [this] {
+            if (m_splash && m_splash->isVisible()) m_splash->hide();
+        });
+    }
+
+    if (--m_reminderCountdown <= 0) {
+        FindNextReminder();
+        m_reminderCountdown = 6;
+    }
+    if (m_nextReminderId > 0 && m_nextReminderMoment <= shell::NowDateTime()) {
+        const int id = m_nextReminderId;
+        m_nextReminderId = -1;
+        // While another dialog is open the window cannot take the focus: the reminder
+        // stays due and comes up at a later tick.
+        if (!QApplication::activeModalWidget()) {
+            raise();
+            activateWindow();
+            board::openDialog(board::dialogs::Reminder, QVariantMap{{"RMID", id}});
+        }
+        FindNextReminder();
+        m_reminderCountdown = 6;
+    }
+
+    if (--m_refreshCountdown <= 0) RefreshBoard();
+}

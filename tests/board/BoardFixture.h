@@ -1,0 +1,156 @@
+#pragma once
+// Test support for the board's window tests: a program folder in a temporary directory with
+// a database folder made from the table definitions, the data module on it, a fixed clock
+// and recorded message boxes and dialog requests. Every seam is reset when it goes away.
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QVariantMap>
+#include <QVector>
+#include <memory>
+
+#include "board/DialogSeam.h"
+#include "options/Options.h"
+#include "platform/Platform.h"
+#include "shell/DataModule.h"
+
+struct ShownMessage {
+    QString text, caption;
+    platform::Icon icon;
+    platform::Buttons buttons;
+};
+
+struct DialogRequest {
+    QString name;
+    QVariantMap args;
+};
+
+class BoardFixture {
+public:
+    // now: the fixed clock.
+    explicit BoardFixture(const QDateTime& now)
+    {
+        m_program = m_dir.path() + QStringLiteral("/tamarel");
+        platform::setProgramPathForTests(m_program);
+        m_db = m_dir.path() + QStringLiteral("/DB/");
+        QDir().mkpath(m_db);
+        platform::seams() = platform::Seams{};
+        platform::seams().now = [now] { return now; };
+        platform::seams().isFixedDrive = [](const QString&) { return true; };
+        platform::seams().messageBox = [this](QWidget*, const QString& text, const QString& caption,
+                                              platform::Icon icon, platform::Buttons buttons) {
+            messages.append({text, caption, icon, buttons});
+            if (answers.isEmpty()) return buttons == platform::Buttons::Ok ? 0x400 : 0x4000;  // Ok / Yes
+            return answers.takeFirst();
+        };
+        options() = TOptions{};
+        m_module = std::make_unique<TdmDataModule>(m_db);
+        setDataModule(m_module.get());
+        createTables();
+    }
+
+    ~BoardFixture()
+    {
+        for (const QString& name : m_registered) board::unregisterDialog(name);
+        setDataModule(nullptr);
+        m_module.reset();
+        platform::seams() = platform::Seams{};
+        platform::setProgramPathForTests(QString());
+    }
+
+    TdmDataModule& dm() { return *m_module; }
+    const QString& db() const { return m_db; }
+    const QString& programFolder() const { return m_dir.path(); }
+
+    // Runs a statement with {db} replaced; fails the test run loudly when it does not run.
+    void exec(QString sql)
+    {
+        sql.replace(QStringLiteral("{db}"), m_db);
+        if (!m_module->ExecStatement(sql)) qFatal("statement failed: %s\n%s", qPrintable(sql), qPrintable(m_module->lastError()));
+    }
+
+    int count(QString sql)
+    {
+        sql.replace(QStringLiteral("{db}"), m_db);
+        if (!m_module->OpenAndCount(sql)) qFatal("query failed: %s", qPrintable(sql));
+        return m_module->lastCount();
+    }
+
+    QString value(QString sql)
+    {
+        sql.replace(QStringLiteral("{db}"), m_db);
+        auto q = m_module->Open(sql);
+        return q->next() ? QString::fromStdString(q->text(0)) : QStringLiteral("<none>");
+    }
+
+    void addRoom(const QString& pid, const QString& name, int color = 0xC0C0C0)
+    {
+        exec(QStringLiteral("INSERT INTO \"{db}POKOJE.DB\" (PID,PNAME,PCOLOR,PPRICE,MAIDPRICE) VALUES (\"%1\",\"%2\",%3,100,10)")
+                 .arg(pid, name)
+                 .arg(color));
+    }
+    int addClient(const QString& title, const QString& surname, const QString& name)
+    {
+        exec(QStringLiteral("INSERT INTO \"{db}KARTY.DB\" (TITLE,SURNAME,NAME) VALUES (\"%1\",\"%2\",\"%3\")")
+                 .arg(title, surname, name));
+        return value(QStringLiteral("SELECT max(KID) AS M FROM \"{db}KARTY.DB\"")).toInt();
+    }
+    int addStay(int kid, const QString& pid, const QString& from, const QString& thru, const QString& status,
+                const QString& bookedFor = QString(), int uid = 0, const QString& prthru = QStringLiteral("null"))
+    {
+        const QString prthruText = prthru == QStringLiteral("null") ? prthru : QStringLiteral("\"%1\"").arg(prthru);
+        exec(QStringLiteral("INSERT INTO \"{db}POBYTY.DB\" (KID,PID,DATEFROM,DATETHRU,STATUS,PRTHRU,NUMPERS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,BOOKEDFOR,UID) "
+                            "VALUES (%1,\"%2\",\"%3\",\"%4\",\"%5\",%6,2,150,3750,30,750,\"%7\",%8)")
+                 .arg(kid)
+                 .arg(pid, from, thru, status, prthruText, bookedFor)
+                 .arg(uid));
+        return value(QStringLiteral("SELECT max(BID) AS BIDMAX FROM \"{db}POBYTY.DB\"")).toInt();
+    }
+    int openAccount(int kid)
+    {
+        exec(QStringLiteral("INSERT INTO \"{db}UCTY.DB\" (KID,PKID,UFROM) VALUES (%1,%1,\"1.3.2004\")").arg(kid));
+        return value(QStringLiteral("SELECT max(UID) AS M FROM \"{db}UCTY.DB\"")).toInt();
+    }
+
+    // Records requests for the named dialogs and answers them with result.
+    void recordDialogs(const QStringList& names, int result = board::kAccepted)
+    {
+        for (const QString& name : names) {
+            m_registered << name;
+            board::registerDialog(name, [this, name, result](QVariantMap& args) {
+                dialogs.append({name, args});
+                return result;
+            });
+        }
+    }
+
+    QVector<ShownMessage> messages;
+    QList<int> answers;  // QMessageBox::StandardButton values, taken in order
+    QVector<DialogRequest> dialogs;
+
+private:
+    void createTables()
+    {
+        QFile file(QStringLiteral(TAMAREL_SOURCE_DIR "/data/tables.sql"));
+        if (!file.open(QIODevice::ReadOnly)) qFatal("tables.sql not found");
+        QString statement;
+        for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+            if (line.trimmed().startsWith(QStringLiteral("--"))) continue;
+            statement += line + QLatin1Char(' ');
+            if (line.trimmed().endsWith(QLatin1Char(';'))) {
+                statement = statement.trimmed();
+                statement.chop(1);
+                exec(statement);
+                statement.clear();
+            }
+        }
+    }
+
+    QTemporaryDir m_dir;
+    QString m_program;
+    QString m_db;
+    std::unique_ptr<TdmDataModule> m_module;
+    QStringList m_registered;
+};
