@@ -77,7 +77,7 @@ TDateEdit::TDateEdit(QWidget* parent) : QLineEdit(parent)
     setInputMask(QStringLiteral("00.00.0000; "));
     setProperty(kDialogTitleProperty, QStringLiteral("Select a Date"));
     QAction* button = addAction(calendarIcon(), QLineEdit::TrailingPosition);
-    button->setObjectName(QStringLiteral("actCalendar"));
+    // Left unnamed: it is part of the box, not a control the translation tables address.
     button->setToolTip(QStringLiteral("Calendar"));
     connect(button, &QAction::triggered, this, &TDateEdit::openCalendar);
     // Room for ten digits and the button, nothing more: the dialogs place it in a row.
