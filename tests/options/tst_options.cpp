@@ -36,6 +36,7 @@ bool sameOptions(const TOptions& a, const TOptions& b)
 }
 
 const QString kCzechDays = QStringLiteral("Počet dní v hlavním pohledu:");
+const QString kCzechDefColour = QStringLiteral("Výchozí barva hlavního pohledu:");
 const QString kCzechHint = QStringLiteral("Klikněte pro změnu barvy");
 
 // A small table in place of the compiled-in one: one dialog caption and the button's hint.
@@ -43,7 +44,8 @@ std::shared_ptr<const LanguageTables> testTables()
 {
     auto t = std::make_shared<LanguageTables>();
     t->languages = {QStringLiteral("Default"), QStringLiteral("English"), QStringLiteral("Česky")};
-    t->objects = {{QStringLiteral("frmOptions.lbGridDays.Caption"), {QString(), kCzechDays}}};
+    t->objects = {{QStringLiteral("frmOptions.lbGridDays.Caption"), {QString(), kCzechDays}},
+                  {QStringLiteral("frmOptions.lbDefColor.Caption"), {QString(), kCzechDefColour}}};
     t->messages = {{QStringLiteral("Click to change the color"), {QString(), kCzechHint}}};
     return t;
 }
@@ -482,6 +484,7 @@ void TestOptions::dialogOkStoresEverything()
     QVERIFY(!o.PreferEUR);
     QCOMPARE(m_language->LanguageIdent(), 2);
     QCOMPARE(dialog.lbGridDays->text(), kCzechDays);   // every window switched at once
+    QCOMPARE(dialog.lbDefColor->text(), kCzechDefColour);   // also inside the colour panel
 }
 
 void TestOptions::dialogCancelChangesNothing()
