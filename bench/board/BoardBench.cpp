@@ -1,0 +1,248 @@
+// Benchmark of the occupancy board on a large database: the board reload (LoadStays: its
+// queries through the engine and the stay list) against the raw SQLite time of the same
+// queries read row by row, and a full repaint of 100 rooms x 21 days with every cell occupied,
+// rendered into an image offscreen.
+//
+//   bench_board [--small] [DIR]
+// DIR holds the large database; it is made with `tamarel-db large DIR --rooms 100` (the tool
+// beside this program) when it has no stays yet. --small makes a small one in a temporary
+// folder, for the smoke run under ctest.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <sqlite3.h>
+#include <vector>
+
+#include "board/BoardData.h"
+#include "board/DrawGrid.h"
+#include "board/TfrmMain.h"
+#include "options/Options.h"
+#include "platform/Platform.h"
+#include "shell/DataModule.h"
+#include "shell/ValueHelpers.h"
+
+namespace {
+
+constexpr int kDays = 21;
+constexpr int kRooms = 100;
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+template <typename F>
+double timeMs(F&& f)
+{
+    QElapsedTimer t;
+    t.start();
+    f();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+bool makeLarge(const QString& dir, bool small)
+{
+    const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/tamarel-db");
+    if (!QFileInfo::exists(tool)) {
+        std::fprintf(stderr, "bench_board: %s not found; build the tamarel-db target first\n", qPrintable(tool));
+        return false;
+    }
+    QStringList args{QStringLiteral("large"), dir, QStringLiteral("--rooms"), QString::number(kRooms)};
+    if (small) args << QStringLiteral("--stays") << QStringLiteral("20000") << QStringLiteral("--years")
+                    << QStringLiteral("1") << QStringLiteral("--clients") << QStringLiteral("2000");
+    std::printf("making the database: tamarel-db %s\n", qPrintable(args.join(' ')));
+    std::fflush(stdout);
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(tool, args);
+    if (!p.waitForFinished(-1) || p.exitCode() != 0) {
+        std::fprintf(stderr, "bench_board: tamarel-db large failed\n");
+        return false;
+    }
+    return true;
+}
+
+// The same three queries straight on SQLite, with day numbers in place of the date texts,
+// every column of every row read.
+struct RawQueries {
+    sqlite3* db = nullptr;
+    std::vector<sqlite3_stmt*> statements;
+
+    explicit RawQueries(const QString& folder)
+    {
+        sqlite3_open(":memory:", &db);
+        for (const char* table : {"POBYTY", "KARTY"}) {
+            const QString sql = QStringLiteral("ATTACH DATABASE '%1%2.DB' AS %2").arg(folder, table);
+            sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+        }
+        const char* window =
+            "((DATEFROM<?1 and DATETHRU>?2) OR (DATEFROM>=?1 and DATEFROM<=?2) OR (DATETHRU>=?1 and DATETHRU<=?2))";
+        const std::string texts[] = {
+            std::string("SELECT BID,UID,POB.KID,PID,DATEFROM,DATETHRU,STATUS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,NAME,SURNAME,TITLE,NUMPERS "
+                        "FROM POBYTY.POBYTY AS POB, KARTY.KARTY AS KAR WHERE ") + window + " AND (POB.KID=KAR.KID)",
+            std::string("SELECT BID,UID,PID,DATEFROM,DATETHRU,STATUS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,BOOKEDFOR,NUMPERS "
+                        "FROM POBYTY.POBYTY AS POB WHERE ") + window + " AND (KID=0 or KID is null)",
+            std::string("SELECT BID,UID,KID,PID,DATEFROM,DATETHRU,STATUS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,NUMPERS "
+                        "FROM POBYTY.POBYTY AS POB WHERE ") + window + " AND (KID>0) AND (KID NOT IN (SELECT KID FROM KARTY.KARTY))",
+        };
+        for (const std::string& text : texts) {
+            sqlite3_stmt* s = nullptr;
+            if (sqlite3_prepare_v2(db, text.c_str(), -1, &s, nullptr) != SQLITE_OK)
+                std::fprintf(stderr, "raw query: %s\n", sqlite3_errmsg(db));
+            statements.push_back(s);
+        }
+    }
+    ~RawQueries()
+    {
+        for (sqlite3_stmt* s : statements) sqlite3_finalize(s);
+        sqlite3_close(db);
+    }
+    long run(int d1, int d2)
+    {
+        long rows = 0;
+        for (sqlite3_stmt* s : statements) {
+            if (!s) continue;
+            sqlite3_bind_int(s, 1, d1);
+            sqlite3_bind_int(s, 2, d2);
+            while (sqlite3_step(s) == SQLITE_ROW) {
+                for (int c = 0; c < sqlite3_column_count(s); ++c) sqlite3_column_text(s, c);
+                ++rows;
+            }
+            sqlite3_reset(s);
+        }
+        return rows;
+    }
+};
+
+// A board of 100 rooms whose every night is taken, in every status, with long names and
+// conflicts: the most expensive painting there is.
+void fillFullBoard(TdmDataModule& dm, int firstDay)
+{
+    QFile file(QStringLiteral(TAMAREL_SOURCE_DIR "/data/tables.sql"));
+    file.open(QIODevice::ReadOnly);
+    QString statement;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        if (line.trimmed().startsWith(QStringLiteral("--"))) continue;
+        statement += line + QLatin1Char(' ');
+        if (line.trimmed().endsWith(QLatin1Char(';'))) {
+            statement = statement.trimmed();
+            statement.chop(1);
+            dm.ExecStatement(statement.replace(QStringLiteral("{db}"), dm.DbPrefix()));
+            statement.clear();
+        }
+    }
+    const QString db = dm.DbPrefix();
+    dm.ExecStatement(QStringLiteral("INSERT INTO \"%1KARTY.DB\" (TITLE,SURNAME,NAME) VALUES (\"Mr\",\"Novakovsky-Svoboda\",\"Jan-Pavel\")").arg(db));
+    const char* statuses = "PRHOX?";
+    for (int r = 0; r < kRooms; ++r) {
+        const QString pid = QString::number(100 + r);
+        dm.ExecStatement(QStringLiteral("INSERT INTO \"%1POKOJE.DB\" (PID,PNAME,PCOLOR) VALUES (\"%2\",\"Room %2\",%3)")
+                             .arg(db, pid)
+                             .arg(0x40 * (r % 4) + 0x8080));
+        for (int d = -2; d < kDays + 2; d += 3) {
+            const QChar status = QLatin1Char(statuses[(r + d + 2) % 6]);
+            const int kid = status == QLatin1Char('X') ? 0 : 1;
+            dm.ExecStatement(QStringLiteral("INSERT INTO \"%1POBYTY.DB\" (KID,PID,DATEFROM,DATETHRU,STATUS,NUMPERS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,BOOKEDFOR,UID) "
+                                            "VALUES (%2,\"%3\",\"%4\",\"%5\",\"%6\",2,1500.5,37500,30,750,\"Repairs of the bathroom\",0)")
+                                 .arg(kid)
+                                 .arg(pid, shell::DateText(double(firstDay + d)), shell::DateText(double(firstDay + d + 3 + (r % 5 == 0))),
+                                      QString(status)));
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    const bool small = args.contains(QStringLiteral("--small"));
+    QTemporaryDir temp;
+    QString folder;
+    for (const QString& a : args)
+        if (!a.startsWith(QStringLiteral("--"))) folder = a;
+    if (folder.isEmpty())
+        folder = small ? temp.path() + QStringLiteral("/large")
+                       : QCoreApplication::applicationDirPath() + QStringLiteral("/../bench-data/board-large");
+    folder = QDir(folder).absolutePath() + QLatin1Char('/');
+    platform::setProgramPathForTests(temp.path() + QStringLiteral("/tamarel"));
+
+    if (!QFileInfo::exists(folder + QStringLiteral("POBYTY.DB")) && !makeLarge(folder, small)) return 1;
+
+    const int iterations = small ? 3 : 15;
+    const int today = shell::TodayNumber();
+    const int firstDay = today - 1;
+
+    // Reload on the large database.
+    TdmDataModule large(folder);
+    setDataModule(&large);
+    TfrmMain board;
+    board.tmrTimer()->stop();
+    board.setColumnCount(kDays + 1);
+    board.setFirstDate(firstDay);
+    board.LoadRooms();
+    const int largeRooms = int(board.rooms().size());
+    board.LoadStays();  // first run opens the table files
+    std::vector<double> reload, raw;
+    for (int i = 0; i < iterations; ++i) reload.push_back(timeMs([&] { board.LoadStays(); }));
+    long rawRows = 0;
+    {
+        RawQueries queries(folder);
+        queries.run(firstDay, firstDay + kDays + 1);
+        for (int i = 0; i < iterations; ++i)
+            raw.push_back(timeMs([&] { rawRows = queries.run(firstDay, firstDay + kDays + 1); }));
+    }
+    const long stayRows = board.stays().size();
+    std::vector<double> largePaint;
+    {
+        QImage image(board.grDraw()->totalWidth(), board.grDraw()->totalHeight(), QImage::Format_RGB32);
+        for (int i = 0; i < iterations; ++i)
+            largePaint.push_back(timeMs([&] {
+                QPainter p(&image);
+                board.grDraw()->renderAll(p);
+            }));
+    }
+
+    // Repaint of a board where every night is taken.
+    QTemporaryDir fullDir;
+    TdmDataModule full(fullDir.path());
+    setDataModule(&full);
+    fillFullBoard(full, firstDay);
+    board.LoadRooms();
+    board.RefreshBoard();
+    int emptyCells = 0;
+    for (const TBoardRoom& room : board.rooms())
+        for (int d = 0; d < kDays; ++d) emptyCells += board.stays().stayAt(room.PID, firstDay + d) ? 0 : 1;
+    QImage image(board.grDraw()->totalWidth(), board.grDraw()->totalHeight(), QImage::Format_RGB32);
+    std::vector<double> paint;
+    for (int i = 0; i < iterations; ++i)
+        paint.push_back(timeMs([&] {
+            QPainter p(&image);
+            board.grDraw()->renderAll(p);
+        }));
+    setDataModule(nullptr);
+
+    const double reloadMs = median(reload), rawMs = median(raw), paintMs = median(paint);
+    std::printf("database: %s (%d rooms shown)\n", qPrintable(folder), largeRooms);
+    std::printf("board reload (LoadStays, %ld stays listed): %.2f ms median of %d\n", stayRows, reloadMs, iterations);
+    std::printf("raw SQLite, same queries (%ld rows read):    %.2f ms median  -> reload/raw ratio %.2f\n", rawRows,
+                rawMs, rawMs > 0 ? reloadMs / rawMs : 0.0);
+    std::printf("repaint %d rooms x %d days, every cell occupied (%d free): %.2f ms median (%dx%d image)\n",
+                int(board.rooms().size()), kDays, emptyCells, paintMs, image.width(), image.height());
+    std::printf("repaint of the large database's board: %.2f ms median\n", median(largePaint));
+    std::printf("targets: reload < 30 ms %s, repaint < 16 ms %s\n", reloadMs < 30 ? "met" : "MISSED",
+                paintMs < 16 ? "met" : "MISSED");
+    return 0;
+}
