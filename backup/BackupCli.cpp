@@ -1,0 +1,93 @@
+// The backup and restore words of the database tool. Same archives and checks as the menu
+// commands; messages go to stderr in English.
+#include "backup/BackupCli.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+
+#include "backup/Archive.h"
+#include "backup/Backup.h"
+#include "engine/Engine.h"
+#include "platform/Platform.h"
+
+namespace {
+
+void printLine(std::FILE* to, const QString& line)
+{
+    std::fputs((line + QLatin1Char('\n')).toUtf8().constData(), to);
+}
+
+int usage()
+{
+    printLine(stderr, QStringLiteral("usage: tamarel-db backup FOLDER [ARCHIVE]\n"
+                                     "       tamarel-db restore FOLDER ARCHIVE"));
+    return 2;
+}
+
+kiv::MessageHandler toStderr()
+{
+    return [](const std::string& text, const std::string&, kiv::MessageIcon) {
+        printLine(stderr, QString::fromStdString(text));
+    };
+}
+
+int backupCommand(const QString& folder, QString archive)
+{
+    if (!QFileInfo(folder).isDir()) {
+        printLine(stderr, QStringLiteral("Can't write the file. Backup process will stop.\n%1 is not a folder").arg(folder));
+        return 1;
+    }
+    if (archive.isEmpty()) {
+        QDir(folder).mkpath(QStringLiteral("Backup"));
+        archive = QDir(folder).filePath(QStringLiteral("Backup/") + BackupArchiveName(platform::now()));
+    }
+    engine::Database db(QFile::encodeName(folder).toStdString());
+    backup::WriteOptions options = backupWriteOptions(db, nullptr, false);
+    options.onMessage = toStderr();
+    try {
+        backup::writeArchive(QFile::encodeName(folder).toStdString(), QFile::encodeName(archive).toStdString(), options);
+    } catch (const backup::ArchiveError& e) {
+        printLine(stderr, (e.kind() == backup::ArchiveError::Kind::Create
+                               ? QStringLiteral("Can't create backup file")
+                               : QStringLiteral("Can't write the file. Backup process will stop.")) +
+                              QLatin1Char('\n') + QString::fromStdString(e.what()));
+        return 1;
+    }
+    printLine(stdout, QFileInfo(archive).absoluteFilePath());
+    return 0;
+}
+
+int restoreCommand(const QString& folder, const QString& archive)
+{
+    engine::Database db(QFile::encodeName(folder).toStdString());
+    backup::ReadOptions options = backupReadOptions(nullptr, false);
+    options.onMessage = toStderr();
+    try {
+        const auto names = backup::restoreArchive(QFile::encodeName(archive).toStdString(),
+                                                  QFile::encodeName(folder).toStdString(), options,
+                                                  [&db] { db.releaseTables(); });
+        for (const auto& name : names) printLine(stdout, QString::fromStdString(name));
+    } catch (const std::exception& e) {
+        printLine(stderr, QStringLiteral("Restore NOT successful! Data is corrupt!\n") + QString::fromStdString(e.what()));
+        return 1;
+    }
+    printLine(stdout, QStringLiteral("Database is now restored!"));
+    return 0;
+}
+
+}  // namespace
+
+int backupMain(const QStringList& args)
+{
+    QStringList words = args;
+    if (!words.isEmpty() && words[0] != QLatin1String("backup") && words[0] != QLatin1String("restore") &&
+        words.size() > 1 && (words[1] == QLatin1String("backup") || words[1] == QLatin1String("restore")))
+        words.removeFirst();  // called with the program name in front
+    if (words.size() == 2 || words.size() == 3) {
+        if (words[0] == QLatin1String("backup")) return backupCommand(words[1], words.value(2));
+        if (words[0] == QLatin1String("restore") && words.size() == 3) return restoreCommand(words[1], words[2]);
+    }
+    return usage();
+}
