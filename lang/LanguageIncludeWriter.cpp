@@ -39,7 +39,14 @@ QString escapeQuotedText(const QString& text)
     return escapeLineBreaks(doubled);
 }
 
-QString escapeCommentText(const QString& text) { return escapeLineBreaks(text); }
+QString escapeCommentText(const QString& text)
+{
+    // A closing brace would end the comment early and leave the rest of the text as Pascal
+    // source; the comment only informs the translator, so a parenthesis stands in for it.
+    QString safe = text;
+    safe.replace(QChar('}'), QChar(')'));
+    return escapeLineBreaks(safe);
+}
 
 }  // namespace lang
 

@@ -5,7 +5,7 @@
 //
 // Invariants: every line ends with CR LF and the file is Windows-1250; every quoted text has
 // its single quotes doubled and its line breaks written as #13#10, #13 or #10 outside the
-// quotes, so the file is always valid Pascal; the number of message rows written equals the
+// quotes, and no text inside a brace comment can close it, so the file is always valid Pascal; the number of message rows written equals the
 // rows in the file. Nothing is written unless the project source file is beside the program.
 
 #include <QList>
@@ -18,7 +18,7 @@ class TLanguage;
 namespace lang {
 // 'text' as Pascal wants it inside quotes: quotes doubled, line breaks as '#13#10' etc.
 QString escapeQuotedText(const QString& text);
-// A text inside a brace comment: line breaks as above, nothing else changed.
+// A text inside a brace comment: line breaks as above, a closing brace as ')'.
 QString escapeCommentText(const QString& text);
 }  // namespace lang
 

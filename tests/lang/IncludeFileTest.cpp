@@ -200,3 +200,28 @@ TEST_F(IncludeFileTest, FreePascalCompilesTheFile)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(IncludeFileTexts, KeepPascalValid)
+{
+    const struct {
+        const char* text;
+        const char* quoted;   // between the quotes of a string literal
+        const char* comment;  // inside a brace comment
+    } cases[] = {
+        {"plain", "plain", "plain"},
+        {"Client's", "Client''s", "Client's"},
+        {"a\r\nb", "a'#13#10'b", "a'#13#10'b"},
+        {"a\rb\nc", "a'#13'b'#10'c", "a'#13'b'#10'c"},
+        {"it's\r\n'x'", "it''s'#13#10'''x''", "it's'#13#10''x'"},
+        {"{set}", "{set}", "{set)"},
+        {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(lang::escapeQuotedText(QString::fromUtf8(c.text)), QString::fromUtf8(c.quoted)) << c.text;
+        EXPECT_EQ(lang::escapeCommentText(QString::fromUtf8(c.text)), QString::fromUtf8(c.comment)) << c.text;
+    }
+}
+
+}  // namespace
