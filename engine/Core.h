@@ -1,0 +1,111 @@
+#pragma once
+// The database core: one SQLite connection (main = ":memory:") with table files attached on
+// demand, the cache of translated and prepared statements, and error translation.
+//
+// Invariants:
+//  - at most kMaxAttached files are attached; the least recently used unpinned one is
+//    detached to make room, and every cached statement naming it is dropped first;
+//  - a file is pinned while a statement is being translated against it and while an open
+//    query or a running statement reads it, so it is never detached under a reader;
+//  - schema names are never reused ("tb1", "tb2", ...), so stale SQL cannot reach another file;
+//  - every SQLite failure leaves here as an engine::Error with a message naming the table,
+//    column, key or lock concerned.
+
+#include "Internal.h"
+
+#include <sqlite3.h>
+
+#include <map>
+#include <memory>
+#include <unordered_map>
+
+namespace engine::detail {
+
+constexpr size_t kMaxAttached = 10;
+constexpr size_t kMaxCachedStatements = 256;
+
+struct Attached {
+    std::string path;
+    std::string schema;
+    TableSchema table;
+    std::uint64_t lastUse = 0;
+    int pins = 0;
+};
+
+struct CacheEntry {
+    std::string key;
+    std::vector<std::pair<int, std::string>> structural;  // literal index -> its spelling
+    Translation tr;
+    std::vector<sqlite3_stmt*> idle;       // prepared, reset, ready for the next use
+    std::vector<sqlite3_stmt*> idleCount;  // SELECT count(*) FROM (...) of a query
+    bool valid = true;
+    std::uint64_t lastUse = 0;
+};
+
+class Core {
+public:
+    Core();
+    ~Core();
+    Core(const Core&) = delete;
+    Core& operator=(const Core&) = delete;
+
+    sqlite3* db() const { return m_db; }
+    std::string workingFolder;
+    int lockTimeoutMs = 3000;
+
+    // Full path of a table reference (bare and relative names in the working folder).
+    std::string resolvePath(std::string_view name, bool mustExist) const;
+    Attached& attach(const std::string& path);
+    void pin(const std::vector<std::string>& files);
+    void unpin(const std::vector<std::string>& files);
+    void detach(const std::string& path);
+    void releaseAll();
+    void invalidate(const std::string& path);
+    void clearCache();
+
+    // A statement ready to step: translated (or found in the cache), prepared and bound.
+    struct Prepared {
+        std::shared_ptr<CacheEntry> entry;
+        sqlite3_stmt* stmt = nullptr;
+        std::vector<Value> bound;
+    };
+    // Returns false (and fills ddl) when the text is a CREATE/DROP statement.
+    bool prepare(std::string_view sql, Prepared& out, sql::Statement& ddl);
+    void release(const std::shared_ptr<CacheEntry>& entry, sqlite3_stmt* stmt, bool count);
+    sqlite3_stmt* countStatement(const std::shared_ptr<CacheEntry>& entry);
+
+    std::int64_t executeDdl(const sql::Statement& st);
+
+    [[noreturn]] void raise(int rc, const std::vector<std::string>& files) const;
+    [[noreturn]] void raiseMessage(int rc, std::string message, const std::vector<std::string>& files) const;
+    void exec(const char* sql);
+    sqlite3_stmt* prepareRaw(const std::string& sql, const std::vector<std::string>& files, bool persistent);
+
+    static void bindValue(sqlite3_stmt* st, int index, const Value& v);
+    const Attached* findAttached(const std::string& path) const;
+
+private:
+    sqlite3* m_db = nullptr;
+    std::map<std::string, std::unique_ptr<Attached>> m_attached;
+    std::unordered_map<std::string, std::vector<std::shared_ptr<CacheEntry>>> m_cache;
+    size_t m_cacheSize = 0;
+    std::uint64_t m_clock = 0;
+    int m_schemaCounter = 0;
+
+    void evictOne();
+    void trimCache();
+    void readSchema(Attached& a);
+    std::string fileNameOf(const std::string& path) const;
+};
+
+// Reads column i of a stepped statement as a value of the field's type.
+Value readColumn(sqlite3_stmt* st, int i, FieldType type);
+double numberOf(const Value& v, FieldType type);
+
+}  // namespace engine::detail
+
+namespace engine {
+struct Database::Impl {
+    std::shared_ptr<detail::Core> core = std::make_shared<detail::Core>();
+};
+}  // namespace engine

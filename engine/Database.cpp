@@ -1,0 +1,956 @@
+// Database, Query and the core that runs translated statements on attached table files.
+// See Core.h for the invariants kept here.
+
+#include "Core.h"
+#include "Parser.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace engine {
+
+int Query::checkedIndex(std::string_view name) const {
+    const int i = fieldIndex(name);
+    if (i < 0) throw Error("Unknown field: " + std::string(name));
+    return i;
+}
+
+namespace detail {
+
+namespace {
+
+std::string shapeKey(const std::vector<sql::Token>& tokens, std::vector<const sql::Token*>& literals) {
+    std::string key;
+    key.reserve(256);
+    for (const auto& t : tokens) {
+        key += static_cast<char>('0' + static_cast<int>(t.kind));
+        if (t.isLiteral()) literals.push_back(&t);
+        else key += t.text;
+        key += '\x1f';
+    }
+    return key;
+}
+
+bool isDdl(const sql::Token& first) {
+    return first.isKeyword("CREATE") || first.isKeyword("DROP");
+}
+
+std::optional<double> readNumberText(std::string_view s, bool& isInt, std::int64_t& asInt) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    if (s.empty()) return std::nullopt;
+    std::string t(s);
+    std::replace(t.begin(), t.end(), ',', '.');
+    if (!t.empty() && t.front() == '+') t.erase(0, 1);
+    isInt = t.find_first_of(".eE") == std::string::npos;
+    if (isInt) {
+        auto r = std::from_chars(t.data(), t.data() + t.size(), asInt);
+        if (r.ec == std::errc() && r.ptr == t.data() + t.size()) return static_cast<double>(asInt);
+        isInt = false;
+    }
+    double d = 0;
+    auto r = std::from_chars(t.data(), t.data() + t.size(), d);
+    if (r.ec != std::errc() || r.ptr != t.data() + t.size()) throw Error("");
+    return d;
+}
+
+std::string forColumn(const std::string& column) { return column.empty() ? "" : " (column " + column + ")"; }
+
+std::string shortText(std::string_view s) {
+    std::string r(s.substr(0, 60));
+    if (s.size() > 60) r += "...";
+    return r;
+}
+
+}  // namespace
+
+Value convertLiteral(const sql::Token& tok, Conv conv, const std::string& column) {
+    const bool isText = tok.kind != sql::TokenKind::Number;
+    const std::string& s = tok.text;
+    try {
+        switch (conv) {
+        case Conv::Text: return s;
+        case Conv::Number: {
+            bool isInt = false;
+            std::int64_t i = 0;
+            std::optional<double> d;
+            try {
+                d = readNumberText(s, isInt, i);
+            } catch (const Error&) {
+                throw Error("Type mismatch: \"" + shortText(s) + "\" is not a number" + forColumn(column));
+            }
+            if (!d) return std::monostate{};
+            if (isInt) return i;
+            return *d;
+        }
+        case Conv::Date: {
+            if (!isText) return Value(static_cast<std::int64_t>(std::atoll(s.c_str())));
+            const auto d = parseDateText(s);
+            if (!d) return std::monostate{};
+            return *d;
+        }
+        case Conv::Time: {
+            if (!isText) return Value(static_cast<std::int64_t>(std::atoll(s.c_str())));
+            if (s.find_first_not_of(" :") == std::string::npos) return std::monostate{};
+            return parseTimeText(s);
+        }
+        case Conv::Timestamp: {
+            if (!isText) return std::strtod(s.c_str(), nullptr);
+            const auto v = timestampFromText(s);
+            if (!v) return std::monostate{};
+            return *v;
+        }
+        case Conv::Boolean: {
+            const std::string u = sql::upperAscii(s);
+            if (u.find_first_not_of(' ') == std::string::npos) return std::monostate{};
+            if (u == "TRUE" || u == "T" || u == "YES" || u == "1") return std::int64_t{1};
+            if (u == "FALSE" || u == "F" || u == "NO" || u == "0") return std::int64_t{0};
+            throw Error("Type mismatch: \"" + shortText(s) + "\" is not True or False" + forColumn(column));
+        }
+        }
+    } catch (const Error& e) {
+        const std::string msg = e.what();
+        if (column.empty() || msg.find("(column ") != std::string::npos) throw;
+        throw Error(msg + forColumn(column));
+    }
+    return s;
+}
+
+Value storedValue(const Value& v, const Column& c) {
+    if (const auto* s = std::get_if<std::string>(&v)) {
+        switch (c.type) {
+        case FieldType::Date: {
+            const auto d = parseDateText(*s);
+            return d ? Value(*d) : Value();
+        }
+        case FieldType::Time:
+            if (s->find_first_not_of(" :") == std::string::npos) return {};
+            return parseTimeText(*s);
+        case FieldType::Timestamp: {
+            const auto d = timestampFromText(*s);
+            return d ? Value(*d) : Value();
+        }
+        case FieldType::Integer:
+        case FieldType::Key:
+        case FieldType::Float:
+        case FieldType::Boolean: {
+            sql::Token t;
+            t.kind = sql::TokenKind::DoubleQuoted;
+            t.text = *s;
+            return convertLiteral(t, c.type == FieldType::Boolean ? Conv::Boolean : Conv::Number, c.name);
+        }
+        default: return v;
+        }
+    }
+    if (const auto* d = std::get_if<double>(&v)) {
+        if ((c.type == FieldType::Integer || c.type == FieldType::Key || c.type == FieldType::Date ||
+             c.type == FieldType::Time || c.type == FieldType::Boolean) &&
+            *d == std::floor(*d) && std::fabs(*d) < 9e15)
+            return static_cast<std::int64_t>(*d);
+    }
+    return v;
+}
+
+Value readColumn(sqlite3_stmt* st, int i, FieldType type) {
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_NULL: return std::monostate{};
+    case SQLITE_INTEGER: {
+        const std::int64_t v = sqlite3_column_int64(st, i);
+        if (type == FieldType::Float || type == FieldType::Timestamp) return static_cast<double>(v);
+        return v;
+    }
+    case SQLITE_FLOAT: {
+        const double d = sqlite3_column_double(st, i);
+        if ((type == FieldType::Integer || type == FieldType::Key || type == FieldType::Date ||
+             type == FieldType::Time || type == FieldType::Boolean) &&
+            d == std::floor(d) && std::fabs(d) < 9e15)
+            return static_cast<std::int64_t>(d);
+        return d;
+    }
+    default: {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+        return std::string(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(st, i)));
+    }
+    }
+}
+
+double numberOf(const Value& v, FieldType type) {
+    if (std::holds_alternative<std::monostate>(v)) return 0;
+    if (const auto* s = std::get_if<std::string>(&v)) return std::strtod(s->c_str(), nullptr);
+    const double d = std::holds_alternative<double>(v) ? std::get<double>(v) : static_cast<double>(std::get<std::int64_t>(v));
+    return type == FieldType::Time ? d / 86400.0 : d;
+}
+
+// ---------------------------------------------------------------- Core
+
+Core::Core() {
+    if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK) {
+        const std::string msg = m_db ? sqlite3_errmsg(m_db) : "out of memory";
+        sqlite3_close(m_db);
+        throw Error("Cannot start the database engine: " + msg);
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, lockTimeoutMs);
+    // Bound what one statement can take, so no input can use unbounded memory.
+    sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, 100'000'000);
+    sqlite3_limit(m_db, SQLITE_LIMIT_SQL_LENGTH, 10'000'000);
+    sqlite3_limit(m_db, SQLITE_LIMIT_ATTACHED, static_cast<int>(kMaxAttached));
+    registerSqlFunctions(m_db);
+    exec("PRAGMA case_sensitive_like=ON");
+    exec("PRAGMA temp_store=MEMORY");
+}
+
+Core::~Core() {
+    clearCache();
+    sqlite3_close_v2(m_db);
+}
+
+void Core::exec(const char* sql) {
+    char* err = nullptr;
+    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
+        std::string msg = err ? err : sqlite3_errstr(rc);
+        sqlite3_free(err);
+        raiseMessage(rc, msg, {});
+    }
+}
+
+std::string Core::fileNameOf(const std::string& path) const { return fs::path(path).filename().string(); }
+
+const Attached* Core::findAttached(const std::string& path) const {
+    auto it = m_attached.find(path);
+    return it == m_attached.end() ? nullptr : it->second.get();
+}
+
+std::string Core::resolvePath(std::string_view name, bool mustExist) const {
+    std::string trimmed(name);
+    while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\r' || trimmed.back() == '\n')) trimmed.pop_back();
+    while (!trimmed.empty() && trimmed.front() == ' ') trimmed.erase(0, 1);
+    if (trimmed.empty()) throw Error("Table file name is empty");
+    if (trimmed.find('\0') != std::string::npos) throw Error("Invalid table file name");
+    fs::path p(trimmed);
+    if (p.is_relative()) {
+        std::error_code ec;
+        fs::path base = workingFolder.empty() ? fs::current_path(ec) : fs::path(workingFolder);
+        p = base / p;
+    }
+    if (!p.has_extension()) p += ".DB";
+    p = p.lexically_normal();
+    std::error_code ec;
+    if (fs::is_regular_file(p, ec)) return p.string();
+    // File names are matched without regard to case, as the statements spell them in capitals.
+    const fs::path dir = p.parent_path();
+    const std::string want = p.filename().string();
+    if (fs::is_directory(dir, ec)) {
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+            if (sql::equalsNoCase(it->path().filename().string(), want) && it->is_regular_file(ec))
+                return it->path().string();
+        }
+    }
+    if (mustExist) throw Error("Table file not found: " + p.string());
+    return p.string();
+}
+
+void Core::readSchema(Attached& a) {
+    const std::string q = "SELECT name FROM " + quoteIdent(a.schema) +
+                          ".sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite^_%' ESCAPE '^'";
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, q.c_str(), -1, &st, nullptr);
+    if (rc != SQLITE_OK) raise(rc, {a.path});
+    std::vector<std::string> names;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) raise(rc, {a.path});
+    if (names.empty()) throw Error("The file holds no table: " + a.path);
+    const std::string stem = fs::path(a.path).stem().string();
+    a.table.tableName = names.front();
+    for (const auto& n : names)
+        if (sql::equalsNoCase(n, stem)) a.table.tableName = n;
+    a.table.path = a.path;
+    a.table.fileName = fileNameOf(a.path);
+
+    const std::string info = "PRAGMA " + quoteIdent(a.schema) + ".table_info(" + quoteIdent(a.table.tableName) + ")";
+    rc = sqlite3_prepare_v2(m_db, info.c_str(), -1, &st, nullptr);
+    if (rc != SQLITE_OK) raise(rc, {a.path});
+    std::vector<std::pair<int, int>> pk;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        Column c;
+        c.name = sql::upperAscii(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+        const auto* decl = reinterpret_cast<const char*>(sqlite3_column_text(st, 2));
+        c.type = fieldTypeOfDeclared(decl ? decl : "", c.width);
+        c.notNull = sqlite3_column_int(st, 3) != 0;
+        c.pk = sqlite3_column_int(st, 5);
+        if (c.pk > 0) pk.emplace_back(c.pk, static_cast<int>(a.table.columns.size()));
+        a.table.columns.push_back(std::move(c));
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) raise(rc, {a.path});
+    std::sort(pk.begin(), pk.end());
+    for (auto& [pos, idx] : pk) a.table.keyColumns.push_back(idx);
+    if (pk.size() == 1) {
+        Column& c = a.table.columns[static_cast<size_t>(pk[0].second)];
+        std::string decl;
+        if (c.type == FieldType::Integer) {
+            // INTEGER PRIMARY KEY is the row id: the table assigns it (AUTOINC).
+            c.type = FieldType::Key;
+            a.table.rowidKey = true;
+        }
+    }
+}
+
+Attached& Core::attach(const std::string& path) {
+    auto it = m_attached.find(path);
+    if (it != m_attached.end()) {
+        it->second->lastUse = ++m_clock;
+        return *it->second;
+    }
+    while (m_attached.size() >= kMaxAttached) evictOne();
+    auto a = std::make_unique<Attached>();
+    a->path = path;
+    a->schema = "tb" + std::to_string(++m_schemaCounter);
+    sqlite3_stmt* st = nullptr;
+    const std::string sql = "ATTACH DATABASE ?1 AS " + quoteIdent(a->schema);
+    int rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_text(st, 1, path.c_str(), static_cast<int>(path.size()), SQLITE_TRANSIENT);
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_DONE) rc = SQLITE_OK;
+    }
+    std::string err = sqlite3_errmsg(m_db);
+    sqlite3_finalize(st);
+    if (rc != SQLITE_OK) throw Error("Cannot open table file " + path + ": " + err);
+    try {
+        readSchema(*a);
+    } catch (const Error& e) {
+        const std::string detachSql = "DETACH DATABASE " + quoteIdent(a->schema);
+        sqlite3_exec(m_db, detachSql.c_str(), nullptr, nullptr, nullptr);
+        std::string msg = e.what();
+        if (msg.find("not a database") != std::string::npos || msg.find("malformed") != std::string::npos)
+            throw Error("Not a table file: " + path);
+        throw;
+    }
+    a->lastUse = ++m_clock;
+    Attached& ref = *a;
+    m_attached.emplace(path, std::move(a));
+    return ref;
+}
+
+void Core::evictOne() {
+    Attached* victim = nullptr;
+    for (auto& [p, a] : m_attached)
+        if (a->pins == 0 && (!victim || a->lastUse < victim->lastUse)) victim = a.get();
+    if (!victim)
+        throw Error("Too many tables in use at once (at most " + std::to_string(kMaxAttached) +
+                    "): close other results first");
+    detach(victim->path);
+}
+
+void Core::detach(const std::string& path) {
+    auto it = m_attached.find(path);
+    if (it == m_attached.end()) return;
+    if (it->second->pins > 0) throw Error("Table " + path + " is in use by an open result");
+    invalidate(path);
+    const std::string sql = "DETACH DATABASE " + quoteIdent(it->second->schema);
+    char* err = nullptr;
+    const int rc = sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &err);
+    std::string msg = err ? err : "";
+    sqlite3_free(err);
+    if (rc != SQLITE_OK) throw Error("Cannot let go of table " + path + ": " + msg);
+    m_attached.erase(it);
+}
+
+void Core::releaseAll() {
+    clearCache();
+    std::vector<std::string> paths;
+    for (auto& [p, a] : m_attached) paths.push_back(p);
+    std::string busy;
+    for (const auto& p : paths) {
+        if (m_attached[p]->pins > 0) {
+            busy = p;
+            continue;
+        }
+        detach(p);
+    }
+    if (!busy.empty()) throw Error("Table " + busy + " is in use by an open result");
+}
+
+void Core::pin(const std::vector<std::string>& files) {
+    for (const auto& f : files) {
+        auto it = m_attached.find(f);
+        if (it != m_attached.end()) {
+            ++it->second->pins;
+            it->second->lastUse = ++m_clock;
+        }
+    }
+}
+
+void Core::unpin(const std::vector<std::string>& files) {
+    for (const auto& f : files) {
+        auto it = m_attached.find(f);
+        if (it != m_attached.end() && it->second->pins > 0) --it->second->pins;
+    }
+}
+
+void Core::invalidate(const std::string& path) {
+    for (auto it = m_cache.begin(); it != m_cache.end();) {
+        auto& bucket = it->second;
+        for (auto e = bucket.begin(); e != bucket.end();) {
+            const auto& files = (*e)->tr.files;
+            if (std::find(files.begin(), files.end(), path) != files.end()) {
+                (*e)->valid = false;
+                for (auto* s : (*e)->idle) sqlite3_finalize(s);
+                for (auto* s : (*e)->idleCount) sqlite3_finalize(s);
+                (*e)->idle.clear();
+                (*e)->idleCount.clear();
+                e = bucket.erase(e);
+                --m_cacheSize;
+            } else {
+                ++e;
+            }
+        }
+        it = bucket.empty() ? m_cache.erase(it) : std::next(it);
+    }
+}
+
+void Core::clearCache() {
+    for (auto& [k, bucket] : m_cache) {
+        for (auto& e : bucket) {
+            e->valid = false;
+            for (auto* s : e->idle) sqlite3_finalize(s);
+            for (auto* s : e->idleCount) sqlite3_finalize(s);
+            e->idle.clear();
+            e->idleCount.clear();
+        }
+    }
+    m_cache.clear();
+    m_cacheSize = 0;
+}
+
+void Core::trimCache() {
+    while (m_cacheSize > kMaxCachedStatements) {
+        std::shared_ptr<CacheEntry>* oldest = nullptr;
+        for (auto& [k, bucket] : m_cache)
+            for (auto& e : bucket)
+                if (!oldest || e->lastUse < (*oldest)->lastUse) oldest = &e;
+        if (!oldest) return;
+        auto victim = *oldest;
+        auto& bucket = m_cache[victim->key];
+        bucket.erase(std::find(bucket.begin(), bucket.end(), victim));
+        if (bucket.empty()) m_cache.erase(victim->key);
+        --m_cacheSize;
+        victim->valid = false;
+        for (auto* s : victim->idle) sqlite3_finalize(s);
+        for (auto* s : victim->idleCount) sqlite3_finalize(s);
+        victim->idle.clear();
+        victim->idleCount.clear();
+    }
+}
+
+sqlite3_stmt* Core::prepareRaw(const std::string& sql, const std::vector<std::string>& files, bool persistent) {
+    sqlite3_stmt* st = nullptr;
+    const int rc = sqlite3_prepare_v3(m_db, sql.c_str(), static_cast<int>(sql.size()),
+                                      persistent ? SQLITE_PREPARE_PERSISTENT : 0, &st, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(st);
+        raise(rc, files);
+    }
+    return st;
+}
+
+void Core::bindValue(sqlite3_stmt* st, int index, const Value& v) {
+    if (const auto* i = std::get_if<std::int64_t>(&v)) sqlite3_bind_int64(st, index, *i);
+    else if (const auto* d = std::get_if<double>(&v)) sqlite3_bind_double(st, index, *d);
+    else if (const auto* s = std::get_if<std::string>(&v))
+        sqlite3_bind_text64(st, index, s->data(), s->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    else sqlite3_bind_null(st, index);
+}
+
+namespace {
+
+struct PinningResolver : TableResolver {
+    Core& core;
+    std::vector<std::string> pinned;
+    explicit PinningResolver(Core& c) : core(c) {}
+    ~PinningResolver() override { core.unpin(pinned); }
+    std::pair<std::string, const TableSchema*> resolve(const sql::TableRef& ref) override {
+        const std::string path = core.resolvePath(ref.path, true);
+        Attached& a = core.attach(path);
+        if (std::find(pinned.begin(), pinned.end(), path) == pinned.end()) {
+            ++a.pins;
+            pinned.push_back(path);
+        }
+        return {a.schema, &a.table};
+    }
+};
+
+}  // namespace
+
+bool Core::prepare(std::string_view sqlText, Prepared& out, sql::Statement& ddl) {
+    const std::vector<sql::Token> tokens = sql::tokenize(sqlText);
+    if (tokens.front().kind == sql::TokenKind::End) throw Error("The statement is empty");
+    if (isDdl(tokens.front())) {
+        ddl = sql::parse(tokens, sqlText);
+        return false;
+    }
+    std::vector<const sql::Token*> literals;
+    const std::string key = shapeKey(tokens, literals);
+    std::shared_ptr<CacheEntry> entry;
+    if (auto it = m_cache.find(key); it != m_cache.end()) {
+        for (auto& e : it->second) {
+            bool match = true;
+            for (const auto& [idx, text] : e->structural)
+                if (literals[static_cast<size_t>(idx)]->text != text) { match = false; break; }
+            if (match) { entry = e; break; }
+        }
+    }
+    if (!entry) {
+        const sql::Statement st = sql::parse(tokens, sqlText);
+        entry = std::make_shared<CacheEntry>();
+        {
+            PinningResolver resolver(*this);
+            entry->tr = translate(st, resolver, sqlText);
+        }
+        entry->key = key;
+        std::vector<bool> isParam(literals.size(), false);
+        for (const auto& p : entry->tr.params) isParam[static_cast<size_t>(p.literalIndex)] = true;
+        for (size_t i = 0; i < literals.size(); ++i)
+            if (!isParam[i]) entry->structural.emplace_back(static_cast<int>(i), literals[i]->text);
+        m_cache[key].push_back(entry);
+        ++m_cacheSize;
+        entry->lastUse = ++m_clock;
+        trimCache();
+    }
+    entry->lastUse = ++m_clock;
+    for (const auto& f : entry->tr.files) attach(f);  // marks them recently used
+    // Convert literals before taking a statement, so a bad literal leaks nothing.
+    std::vector<Value> bound;
+    bound.reserve(entry->tr.params.size());
+    for (const auto& p : entry->tr.params)
+        bound.push_back(convertLiteral(*literals[static_cast<size_t>(p.literalIndex)], p.conv, p.column));
+    sqlite3_stmt* st;
+    if (!entry->idle.empty()) {
+        st = entry->idle.back();
+        entry->idle.pop_back();
+    } else {
+        st = prepareRaw(entry->tr.sql, entry->tr.files, true);
+    }
+    for (size_t i = 0; i < bound.size(); ++i) bindValue(st, static_cast<int>(i + 1), bound[i]);
+    out.entry = std::move(entry);
+    out.stmt = st;
+    out.bound = std::move(bound);
+    return true;
+}
+
+void Core::release(const std::shared_ptr<CacheEntry>& entry, sqlite3_stmt* stmt, bool count) {
+    if (!stmt) return;
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    if (entry && entry->valid && (count ? entry->idleCount.size() : entry->idle.size()) < 4)
+        (count ? entry->idleCount : entry->idle).push_back(stmt);
+    else
+        sqlite3_finalize(stmt);
+}
+
+sqlite3_stmt* Core::countStatement(const std::shared_ptr<CacheEntry>& entry) {
+    if (!entry->idleCount.empty()) {
+        sqlite3_stmt* st = entry->idleCount.back();
+        entry->idleCount.pop_back();
+        return st;
+    }
+    return prepareRaw("SELECT count(*) FROM (" + entry->tr.sql + ")", entry->tr.files, false);
+}
+
+void Core::raise(int rc, const std::vector<std::string>& files) const {
+    raiseMessage(rc, sqlite3_errmsg(m_db), files);
+}
+
+void Core::raiseMessage(int rc, std::string msg, const std::vector<std::string>& files) const {
+    const std::string file = files.empty() ? std::string("the table") : fileNameOf(files.front());
+    const int primary = rc & 0xFF;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        throw Error("Table " + file + " is locked by another program");
+    if (rc == SQLITE_CONSTRAINT_CHECK) {
+        const size_t at = msg.find("width:");
+        if (at != std::string::npos) {
+            const std::string spec = msg.substr(at + 6);
+            const size_t colon = spec.rfind(':');
+            const std::string col = spec.substr(0, colon);
+            const std::string width = colon == std::string::npos ? "?" : spec.substr(colon + 1);
+            throw Error("Text too long for column " + col + " of " + file + " (at most " + width + " characters)");
+        }
+        throw Error("Value refused by " + file + ": " + msg);
+    }
+    if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) {
+        std::string cols = msg.substr(msg.find(':') == std::string::npos ? 0 : msg.find(':') + 2);
+        // "POKOJE.PID, POKOJE.X" -> "PID, X"
+        std::string clean;
+        for (size_t i = 0; i < cols.size();) {
+            size_t comma = cols.find(", ", i);
+            std::string part = cols.substr(i, comma == std::string::npos ? std::string::npos : comma - i);
+            const size_t dot = part.find('.');
+            if (dot != std::string::npos) part = part.substr(dot + 1);
+            clean += (clean.empty() ? "" : ", ") + part;
+            if (comma == std::string::npos) break;
+            i = comma + 2;
+        }
+        throw Error("Key violation: " + file + " already has a row with this key (" + clean + ")");
+    }
+    if (rc == SQLITE_CONSTRAINT_NOTNULL) {
+        std::string col = msg.substr(msg.rfind('.') == std::string::npos ? 0 : msg.rfind('.') + 1);
+        throw Error("Field " + col + " of " + file + " must have a value");
+    }
+    if (primary == SQLITE_READONLY) throw Error("Table " + file + " cannot be written (read-only file)");
+    if (primary == SQLITE_FULL) throw Error("The disk is full: table " + file + " cannot grow");
+    if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT) throw Error("Table file " + file + " is damaged or not a table file");
+    if (primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR) throw Error("Cannot read or write table " + file + ": " + msg);
+    if (primary == SQLITE_NOMEM || primary == SQLITE_TOOBIG) throw Error("The statement needs too much memory: " + msg);
+    throw Error(msg);
+}
+
+// ---------------------------------------------------------------- DDL
+
+namespace {
+
+std::string sqliteType(const sql::ColumnDef& c, bool& autoinc) {
+    const std::string& t = c.type;
+    autoinc = false;
+    if (t == "CHAR" || t == "VARCHAR") {
+        const int w = c.width > 0 ? c.width : (t == "CHAR" ? 1 : 255);
+        return t + "(" + std::to_string(w) + ")";
+    }
+    if (t == "SMALLINT") return "SMALLINT";
+    if (t == "INTEGER" || t == "INT") return "INTEGER";
+    if (t == "FLOAT" || t == "REAL") return "FLOAT";
+    if (t == "NUMERIC" || t == "DECIMAL") return "NUMERIC";
+    if (t == "MONEY") return "MONEY";
+    if (t == "DATE" || t == "TIME" || t == "TIMESTAMP" || t == "BOOLEAN") return t;
+    if (t == "AUTOINC") {
+        autoinc = true;
+        return "INTEGER PRIMARY KEY AUTOINCREMENT";
+    }
+    throw Error("Unknown type " + t + " for column " + c.name + " (position " + std::to_string(c.pos) + ")");
+}
+
+}  // namespace
+
+std::int64_t Core::executeDdl(const sql::Statement& st) {
+    using sql::StatementKind;
+    switch (st.kind) {
+    case StatementKind::CreateTable: {
+        const std::string path = resolvePath(st.table.path, false);
+        std::error_code ec;
+        if (fs::exists(path, ec)) throw Error("Table file already exists: " + path);
+        if (!fs::is_directory(fs::path(path).parent_path(), ec))
+            throw Error("Folder not found: " + fs::path(path).parent_path().string());
+        std::string stem = fs::path(path).filename().string();
+        stem = stem.substr(0, stem.find('.'));
+        if (stem.empty()) throw Error("Invalid table file name: " + path);
+        std::string body;
+        std::string autoincColumn;
+        std::vector<std::string> names;
+        for (const auto& c : st.columnDefs) {
+            for (const auto& n : names)
+                if (sql::equalsNoCase(n, c.name)) throw Error("Column " + c.name + " is defined twice");
+            names.push_back(c.name);
+        }
+        for (const auto& k : st.primaryKey)
+            if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return sql::equalsNoCase(n, k); }))
+                throw Error("Unknown column in PRIMARY KEY: " + k);
+        for (const auto& c : st.columnDefs) {
+            bool autoinc = false;
+            const std::string type = sqliteType(c, autoinc);
+            const std::string name = sql::upperAscii(c.name);
+            if (autoinc) {
+                if (!autoincColumn.empty()) throw Error("A table can have only one AUTOINC column");
+                autoincColumn = name;
+            }
+            const bool inKey = std::any_of(st.primaryKey.begin(), st.primaryKey.end(),
+                                           [&](const std::string& k) { return sql::equalsNoCase(k, c.name); });
+            body += (body.empty() ? "" : ", ") + quoteIdent(name) + " " + type;
+            if ((c.notNull || inKey) && !autoinc) body += " NOT NULL";
+            if (c.type == "CHAR" || c.type == "VARCHAR") {
+                const int w = c.width > 0 ? c.width : (c.type == "CHAR" ? 1 : 255);
+                body += " CONSTRAINT " + quoteIdent("width:" + name + ":" + std::to_string(w)) + " CHECK (length(" +
+                        quoteIdent(name) + ")<=" + std::to_string(w) + ")";
+            }
+        }
+        if (!st.primaryKey.empty()) {
+            const bool justAutoinc = st.primaryKey.size() == 1 && sql::equalsNoCase(st.primaryKey[0], autoincColumn);
+            if (!justAutoinc) {
+                std::string keys;
+                for (const auto& k : st.primaryKey) keys += (keys.empty() ? "" : ",") + quoteIdent(sql::upperAscii(k));
+                body += (autoincColumn.empty() ? ", PRIMARY KEY (" : ", UNIQUE (") + keys + ")";
+            }
+        }
+        const std::string create = "CREATE TABLE " + quoteIdent(sql::upperAscii(stem)) + " (" + body + ")";
+        // A connection of its own creates the file, so the attached set is not disturbed.
+        sqlite3* db = nullptr;
+        int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        std::string err;
+        if (rc == SQLITE_OK) {
+            sqlite3_busy_timeout(db, lockTimeoutMs);
+            char* e = nullptr;
+            rc = sqlite3_exec(db, ("PRAGMA journal_mode=DELETE; " + create).c_str(), nullptr, nullptr, &e);
+            if (e) err = e;
+            sqlite3_free(e);
+        } else {
+            err = db ? sqlite3_errmsg(db) : "cannot create the file";
+        }
+        sqlite3_close_v2(db);
+        if (rc != SQLITE_OK) {
+            fs::remove(path, ec);
+            throw Error("Cannot create table " + path + ": " + err);
+        }
+        return 0;
+    }
+    case StatementKind::DropTable: {
+        const std::string path = resolvePath(st.table.path, true);
+        attach(path);  // proves it is a table file before it is deleted
+        detach(path);
+        std::error_code ec;
+        if (!fs::remove(path, ec) || ec) throw Error("Cannot delete table file " + path + ": " + ec.message());
+        fs::remove(path + "-journal", ec);
+        return 0;
+    }
+    case StatementKind::CreateIndex: {
+        const std::string path = resolvePath(st.table.path, true);
+        Attached& a = attach(path);
+        std::string cols;
+        for (size_t i = 0; i < st.columns.size(); ++i) {
+            const int c = a.table.findColumn(st.columns[i]);
+            if (c < 0) throw Error("Unknown column: " + st.columns[i] + " (" + a.table.fileName + " has no such field)");
+            const Column& col = a.table.columns[static_cast<size_t>(c)];
+            cols += (i ? ", " : "") + quoteIdent(col.name) + (col.type == FieldType::Text ? "" : "") +
+                    (st.columnDesc[i] ? " DESC" : "");
+        }
+        const std::string sql = std::string("CREATE ") + (st.unique ? "UNIQUE " : "") + "INDEX " + quoteIdent(a.schema) +
+                                "." + quoteIdent(sql::upperAscii(st.indexName)) + " ON " +
+                                quoteIdent(a.table.tableName) + " (" + cols + ")";
+        sqlite3_stmt* s = prepareRaw(sql, {path}, false);
+        const int rc = sqlite3_step(s);
+        sqlite3_finalize(s);
+        if (rc != SQLITE_DONE) raise(rc, {path});
+        return 0;
+    }
+    case StatementKind::DropIndex: {
+        std::string schema, path;
+        if (st.hasTable) {
+            path = resolvePath(st.table.path, true);
+            schema = attach(path).schema;
+        } else {
+            for (auto& [p, a] : m_attached) {
+                const std::string q = "SELECT 1 FROM " + quoteIdent(a->schema) +
+                                      ".sqlite_master WHERE type='index' AND name=?1 COLLATE NOCASE";
+                sqlite3_stmt* s = prepareRaw(q, {p}, false);
+                sqlite3_bind_text(s, 1, st.indexName.c_str(), -1, SQLITE_TRANSIENT);
+                const bool found = sqlite3_step(s) == SQLITE_ROW;
+                sqlite3_finalize(s);
+                if (found) {
+                    schema = a->schema;
+                    path = p;
+                    break;
+                }
+            }
+            if (schema.empty())
+                throw Error("Index not found: " + st.indexName + " (name its table: DROP INDEX \"file\"." + st.indexName + ")");
+        }
+        pin({path});
+        struct Unpin { Core& c; std::string p; ~Unpin() { c.unpin({p}); } } unpinLater{*this, path};
+        sqlite3_stmt* s = nullptr;
+        const std::string sql = "DROP INDEX " + quoteIdent(schema) + "." + quoteIdent(st.indexName);
+        const int prc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &s, nullptr);
+        if (prc != SQLITE_OK) {
+            const std::string msg = sqlite3_errmsg(m_db);
+            sqlite3_finalize(s);
+            throw Error("Index not found: " + st.indexName + " (" + msg + ")");
+        }
+        const int rc = sqlite3_step(s);
+        sqlite3_finalize(s);
+        if (rc != SQLITE_DONE) raise(rc, {path});
+        return 0;
+    }
+    default: throw Error("Internal error: not a definition statement");
+    }
+}
+
+// ---------------------------------------------------------------- Query
+
+namespace {
+
+class QueryImpl final : public Query {
+public:
+    QueryImpl(std::shared_ptr<Core> core, Core::Prepared p)
+        : m_core(std::move(core)), m_entry(std::move(p.entry)), m_stmt(p.stmt), m_bound(std::move(p.bound)) {
+        m_core->pin(m_entry->tr.files);
+    }
+    ~QueryImpl() override {
+        m_core->release(m_entry, m_stmt, false);
+        m_core->unpin(m_entry->tr.files);
+    }
+
+    const std::vector<FieldInfo>& fields() const override { return m_entry->tr.fields; }
+    int fieldIndex(std::string_view name) const override {
+        const auto& f = m_entry->tr.fields;
+        for (size_t i = 0; i < f.size(); ++i)
+            if (sql::equalsNoCase(f[i].name, name)) return static_cast<int>(i);
+        return -1;
+    }
+    bool next() override {
+        if (m_done) return false;
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW) {
+            m_row = true;
+            ++m_rows;
+            return true;
+        }
+        m_row = false;
+        m_done = true;
+        if (rc != SQLITE_DONE) {
+            const std::string msg = sqlite3_errmsg(m_core->db());
+            sqlite3_reset(m_stmt);
+            m_core->raiseMessage(rc, msg, m_entry->tr.files);
+        }
+        sqlite3_reset(m_stmt);  // lets go of the read lock at once
+        return false;
+    }
+    bool isNull(int field) const override {
+        return !valid(field) || sqlite3_column_type(m_stmt, field) == SQLITE_NULL;
+    }
+    Value value(int field) const override {
+        if (!valid(field)) return std::monostate{};
+        return readColumn(m_stmt, field, m_entry->tr.fields[static_cast<size_t>(field)].type);
+    }
+    std::string text(int field) const override {
+        if (!valid(field)) return {};
+        return displayText(value(field), m_entry->tr.fields[static_cast<size_t>(field)].type);
+    }
+    double number(int field) const override {
+        if (!valid(field)) return 0;
+        return numberOf(value(field), m_entry->tr.fields[static_cast<size_t>(field)].type);
+    }
+    std::int64_t integer(int field) const override {
+        const Value v = value(field);
+        if (const auto* i = std::get_if<std::int64_t>(&v)) return *i;
+        if (const auto* d = std::get_if<double>(&v)) return std::isfinite(*d) && std::fabs(*d) < 9e18 ? std::llround(*d) : 0;
+        if (const auto* s = std::get_if<std::string>(&v)) return std::strtoll(s->c_str(), nullptr, 10);
+        return 0;
+    }
+    std::int64_t rowsRead() const override { return m_rows; }
+    std::int64_t rowCount() override {
+        sqlite3_stmt* st = m_core->countStatement(m_entry);
+        for (size_t i = 0; i < m_bound.size(); ++i) Core::bindValue(st, static_cast<int>(i + 1), m_bound[i]);
+        const int rc = sqlite3_step(st);
+        const std::int64_t n = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+        const std::string msg = sqlite3_errmsg(m_core->db());
+        m_core->release(m_entry, st, true);
+        if (rc != SQLITE_ROW) m_core->raiseMessage(rc, msg, m_entry->tr.files);
+        return n;
+    }
+
+private:
+    std::shared_ptr<Core> m_core;
+    std::shared_ptr<CacheEntry> m_entry;
+    sqlite3_stmt* m_stmt;
+    std::vector<Value> m_bound;
+    bool m_row = false;
+    bool m_done = false;
+    std::int64_t m_rows = 0;
+
+    bool valid(int field) const {
+        return m_row && field >= 0 && static_cast<size_t>(field) < m_entry->tr.fields.size();
+    }
+};
+
+}  // namespace
+
+}  // namespace detail
+
+// ---------------------------------------------------------------- Database
+
+
+Database::Database(std::string workingFolder) : m_impl(std::make_unique<Impl>()) {
+    m_impl->core->workingFolder = std::move(workingFolder);
+}
+
+Database::~Database() = default;
+
+void Database::setWorkingFolder(std::string folder) {
+    if (folder == m_impl->core->workingFolder) return;
+    m_impl->core->workingFolder = std::move(folder);
+    m_impl->core->clearCache();  // bare names may now mean other files
+}
+
+const std::string& Database::workingFolder() const { return m_impl->core->workingFolder; }
+
+std::unique_ptr<Query> Database::open(std::string_view sql) {
+    auto& core = m_impl->core;
+    detail::Core::Prepared p;
+    sql::Statement ddl;
+    if (!core->prepare(sql, p, ddl)) throw Error("Not a query: use execute() for CREATE and DROP statements");
+    if (p.entry->tr.kind != sql::StatementKind::Select) {
+        core->release(p.entry, p.stmt, false);
+        throw Error("Not a query: use execute() for INSERT, UPDATE and DELETE");
+    }
+    return std::make_unique<detail::QueryImpl>(core, std::move(p));
+}
+
+std::int64_t Database::execute(std::string_view sql) {
+    auto& core = m_impl->core;
+    detail::Core::Prepared p;
+    sql::Statement ddl;
+    if (!core->prepare(sql, p, ddl)) return core->executeDdl(ddl);
+    const auto& tr = p.entry->tr;
+    core->pin(tr.files);
+    std::int64_t rows = 0;
+    int rc;
+    while ((rc = sqlite3_step(p.stmt)) == SQLITE_ROW) ++rows;
+    const std::string msg = sqlite3_errmsg(core->db());
+    const std::int64_t changes = sqlite3_changes64(core->db());
+    core->release(p.entry, p.stmt, false);
+    core->unpin(tr.files);
+    if (rc != SQLITE_DONE) core->raiseMessage(rc, msg, tr.files);
+    return tr.kind == sql::StatementKind::Select ? rows : changes;
+}
+
+void Database::setLockTimeoutMs(int ms) {
+    m_impl->core->lockTimeoutMs = ms;
+    sqlite3_busy_timeout(m_impl->core->db(), ms);
+}
+
+void Database::releaseTables() { m_impl->core->releaseAll(); }
+
+void Database::withReadLock(std::string_view tableFilePath, const std::function<void()>& fn) {
+    auto& core = *m_impl->core;
+    const std::string path = core.resolvePath(tableFilePath, true);
+    detail::Attached& a = core.attach(path);
+    core.pin({path});
+    struct Unpin {
+        detail::Core& c;
+        std::string p;
+        ~Unpin() { c.unpin({p}); }
+    } unpin{core, path};
+    core.exec("SAVEPOINT tm_read_lock");
+    try {
+        const std::string q = "SELECT count(*) FROM " + detail::quoteIdent(a.schema) + ".sqlite_master";
+        sqlite3_stmt* st = core.prepareRaw(q, {path}, false);
+        const int rc = sqlite3_step(st);
+        const std::string msg = sqlite3_errmsg(core.db());
+        sqlite3_finalize(st);
+        if (rc != SQLITE_ROW) core.raiseMessage(rc, msg, {path});
+        fn();
+    } catch (...) {
+        sqlite3_exec(core.db(), "ROLLBACK TO tm_read_lock; RELEASE tm_read_lock", nullptr, nullptr, nullptr);
+        throw;
+    }
+    core.exec("RELEASE tm_read_lock");
+}
+
+}  // namespace engine
