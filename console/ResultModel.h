@@ -1,0 +1,47 @@
+#pragma once
+// A grid model over an engine result that reads rows only as the grid scrolls to them, so a
+// result of a million rows shows its first screen at once. Field texts are those the front
+// office shows (dates 5.3.2004, times 9:05:07, numbers in shortest form, null empty).
+//
+// Invariant: rows already read stay in memory (as their texts); the engine result is read
+// forward only, one batch per fetchMore().
+
+#include <QAbstractTableModel>
+#include <QVector>
+#include <memory>
+
+#include "engine/Engine.h"
+
+namespace dorvane {
+
+class ResultModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit ResultModel(QObject* parent = nullptr);
+    // Takes the result; reads nothing until the grid asks.
+    void setResult(std::unique_ptr<engine::Query> result);
+    void clear();
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+
+    bool allRowsRead() const { return m_atEnd; }
+    // The number of rows of the whole result (counted by the engine once, then kept).
+    qint64 totalRows();
+
+    static constexpr int kBatch = 256;
+
+private:
+    std::unique_ptr<engine::Query> m_result;
+    QStringList m_headers;
+    QVector<bool> m_numeric;
+    QVector<QStringList> m_rows;
+    bool m_atEnd = true;
+    qint64 m_total = -1;
+};
+
+}  // namespace dorvane
