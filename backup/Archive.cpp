@@ -164,7 +164,12 @@ std::vector<std::string> readArchive(const std::string& archivePath, const std::
         for (;;) {
             char rawName[kEntryNameSize + 1] = {};
             const std::int32_t got = readExact(stream, rawName, kEntryNameSize);
-            if (got == 0 || rawName[0] == 0) break;
+            if (got == 0) {
+                // A written archive always ends with the stream's end marker.
+                if (!stream.endedCleanly()) throw ArchiveError(Kind::Read, "The archive ends early");
+                break;
+            }
+            if (rawName[0] == 0) break;
             if (got < kEntryNameSize) throw ArchiveError(Kind::Read, "The archive ends inside an entry name");
             std::uint8_t sizeField[4];
             if (readExact(stream, sizeField, 4) != 4) throw ArchiveError(Kind::Read, "The archive ends inside an entry size");

@@ -135,8 +135,12 @@ bool TKivCompressStream::loadBlock()
     const std::size_t got = readBytes(field, 3);
     if (got == 0) return false;  // a missing header counts as the end marker
     if (got < 3) rejectBlock();
+    m_blockSeen = true;
     const std::int32_t plainSize = get24(field);
-    if (plainSize == 0) return false;
+    if (plainSize == 0) {
+        m_endMarker = true;
+        return false;
+    }
     std::uint8_t method = 0;
     std::uint8_t escapes[3] = {0, 0, 0};
     if (readBytes(&method, 1) != 1) rejectBlock();

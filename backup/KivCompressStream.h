@@ -63,6 +63,10 @@ public:
     std::int64_t Position();
     std::int64_t Size();
 
+    // After Read returned 0: true when the data ended with the end marker, or the file was
+    // empty (nothing was ever written). False for a file cut off between two blocks.
+    bool endedCleanly() const { return m_endMarker || !m_blockSeen; }
+
     // Writes the last block and the end marker (writing streams) and closes the file.
     // Throws StreamError when that fails. Further calls do nothing.
     void close();
@@ -88,6 +92,8 @@ private:
     std::int32_t m_plainCount = 0;
     bool m_writing = true;
     bool m_atEnd = false;
+    bool m_endMarker = false;
+    bool m_blockSeen = false;
     bool m_corrupt = false;
 };
 

@@ -315,3 +315,23 @@ TEST(StreamRead, EveryTruncationEndsCleanly)
         }
     }
 }
+
+TEST(StreamRead, AFileCutBetweenBlocksDoesNotEndCleanly)
+{
+    TempDir dir;
+    const Bytes full = compressWithStream(dir.file("full"), {text(64000, 1), text(100, 2)});
+    const auto firstBlock = static_cast<long>(7 + ref::listBlocks(full)[0].packedSize);
+    struct Case {
+        Bytes file;
+        bool clean;
+    };
+    const Case cases[] = {{full, true}, {Bytes(full.begin(), full.begin() + firstBlock), false}, {{}, true}};
+    for (const auto& c : cases) {
+        writeFile(dir.file("c"), c.file);
+        TKivCompressStream s(dir.file("c"), TKivCompressStream::Mode::Read);
+        Bytes buf(64000);
+        while (s.Read(buf.data(), 64000) > 0) {
+        }
+        EXPECT_EQ(s.endedCleanly(), c.clean) << c.file.size();
+    }
+}
