@@ -297,7 +297,7 @@ void TfrmMain::LoadRooms()
     m_grDraw->setRowCount(int(m_rooms.size()) + 1);
     const int panelHeight = m_grDraw->totalHeight() + 30;
     m_pnlGrid->setFixedHeight(panelHeight);
-    resize(width(), panelHeight + 70 + menuBar()->sizeHint().height());
+    resize(width(), panelHeight + 70);
     m_grDraw->viewport()->update();
 }
 
@@ -443,6 +443,8 @@ void TfrmMain::grDrawDblClick(const QPoint& pos)
 {
     int c, r;
     if (!m_grDraw->cellAt(pos, c, r) || c == 0 || r == 0) return;
+    // The press before a double-click selects the cell; selecting again keeps the two in step.
+    m_grDraw->setSelection(c, r);
     dispatchCell();
 }
 

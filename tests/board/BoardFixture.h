@@ -62,7 +62,7 @@ public:
 
     TdmDataModule& dm() { return *m_module; }
     const QString& db() const { return m_db; }
-    const QString& programFolder() const { return m_dir.path(); }
+    QString programFolder() const { return m_dir.path(); }
 
     // Runs a statement with {db} replaced; fails the test run loudly when it does not run.
     void exec(QString sql)
