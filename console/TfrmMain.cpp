@@ -22,6 +22,12 @@
 
 namespace dorvane {
 
+namespace {
+// The row count of a large result costs a pass over the table: it waits until the first
+// screen of rows has been painted.
+constexpr int kRowCountDelayMs = 150;
+}  // namespace
+
 SpinButton::SpinButton(QWidget* parent) : QWidget(parent)
 {
     setObjectName("rxsPrevNextSQL");
@@ -186,7 +192,7 @@ void TfrmMain::btPerformClick()
     }
     m_history.add(text);
     // The count comes after the first screen is painted, so a large result opens at once.
-    if (kind != StatementKind::Other) QTimer::singleShot(0, this, &TfrmMain::showRowCount);
+    if (kind != StatementKind::Other) QTimer::singleShot(kRowCountDelayMs, this, &TfrmMain::showRowCount);
 }
 
 void TfrmMain::showRowCount()
