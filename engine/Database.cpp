@@ -326,6 +326,7 @@ Attached& Core::attach(const std::string& path) {
     }
     std::string err = sqlite3_errmsg(m_db);
     sqlite3_finalize(st);
+    if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED) raiseMessage(rc, err, {path});
     if (rc != SQLITE_OK) throw Error("Cannot open table file " + path + ": " + err);
     try {
         readSchema(*a);
@@ -344,13 +345,21 @@ Attached& Core::attach(const std::string& path) {
 }
 
 void Core::evictOne() {
-    Attached* victim = nullptr;
+    // Least recently used first. A file another open result keeps in its read transaction
+    // cannot be detached yet; the next candidate is tried.
+    std::vector<Attached*> candidates;
     for (auto& [p, a] : m_attached)
-        if (a->pins == 0 && (!victim || a->lastUse < victim->lastUse)) victim = a.get();
-    if (!victim)
-        throw Error("Too many tables in use at once (at most " + std::to_string(kMaxAttached) +
-                    "): close other results first");
-    detach(victim->path);
+        if (a->pins == 0) candidates.push_back(a.get());
+    std::sort(candidates.begin(), candidates.end(), [](const Attached* x, const Attached* y) { return x->lastUse < y->lastUse; });
+    for (Attached* a : candidates) {
+        try {
+            detach(a->path);
+            return;
+        } catch (const Error&) {
+        }
+    }
+    throw Error("Too many tables in use at once (at most " + std::to_string(kMaxAttached) +
+                "): close other results first");
 }
 
 void Core::detach(const std::string& path) {
