@@ -54,9 +54,10 @@ QList<TableDefinition> tableDefinitions()
 
 QString folderPrefix(const QString& folder)
 {
-    QString prefix = QDir::fromNativeSeparators(folder);
-    while (prefix.endsWith(QLatin1Char('/')) && prefix.size() > 1) prefix.chop(1);
-    return prefix + QLatin1Char('/');
+    // Absolute, because the engine resolves a relative table path in its working folder,
+    // which is this folder already.
+    QString prefix = QDir::cleanPath(QDir(QDir::fromNativeSeparators(folder)).absolutePath());
+    return prefix.endsWith(QLatin1Char('/')) ? prefix : prefix + QLatin1Char('/');
 }
 
 QStringList createTables(engine::Database& db, const QString& folder)

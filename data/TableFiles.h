@@ -23,7 +23,7 @@ struct TableDefinition {
 QList<TableDefinition> tableDefinitions();
 // Splits a script into statements: ';' at a line end ends one, "--" lines are comments.
 QStringList splitStatements(const QString& script);
-// The folder with exactly one trailing '/', the {db} of every statement text.
+// The folder as an absolute path with one trailing '/', the {db} of every statement text.
 QString folderPrefix(const QString& folder);
 
 // Creates the folder and every missing table file in it. Returns one line per table file

@@ -9,6 +9,7 @@
 #include "shell/DataModule.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <array>
@@ -88,7 +89,9 @@ TdmDataModule::~TdmDataModule()
 
 void TdmDataModule::setDatabaseFolder(const QString& folder)
 {
-    m_prefix = folder;
+    // Absolute, because the engine resolves a relative table path in its working folder,
+    // which is this folder already.
+    m_prefix = folder.isEmpty() ? QString() : QDir::cleanPath(QDir(folder).absolutePath());
     if (!m_prefix.isEmpty() && !m_prefix.endsWith(QLatin1Char('/'))) m_prefix += QLatin1Char('/');
     m_db->setWorkingFolder(m_prefix.toStdString());
 }

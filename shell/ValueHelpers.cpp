@@ -19,7 +19,9 @@ namespace shell {
 
 namespace {
 
-const QDate kDayZero(1899, 12, 30);
+// 30.12.1899 as a Julian day. A plain number, not a QDate object, so that day numbers are
+// right even while other files' static objects are being initialised.
+constexpr qint64 kDayZeroJulian = 2415019;
 
 QString plainDate(const QDate& date)
 {
@@ -44,12 +46,12 @@ bool isAsciiDigit(QChar c) { return c.unicode() >= '0' && c.unicode() <= '9'; }
 
 QDate DateFromNumber(double dayNumber)
 {
-    return kDayZero.addDays(static_cast<qint64>(std::floor(dayNumber)));
+    return QDate::fromJulianDay(kDayZeroJulian + static_cast<qint64>(std::floor(dayNumber)));
 }
 
 int NumberFromDate(const QDate& date)
 {
-    return static_cast<int>(kDayZero.daysTo(date));
+    return static_cast<int>(date.toJulianDay() - kDayZeroJulian);
 }
 
 QString TodayText() { return plainDate(platform::now().date()); }

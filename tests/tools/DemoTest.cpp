@@ -74,7 +74,7 @@ TEST_F(DemoTest, HoldsEveryStayStatusAroundToday)
     for (const char* s : {"?", "H", "O", "P", "R", "X"}) EXPECT_TRUE(statuses.contains(s)) << s;
     int expired = 0, withoutCard = 0, question = 0;
     for (const StayRow& s : stays()) {
-        if (s.status == "H") EXPECT_TRUE(s.from <= kToday && kToday < s.thru) << s.bid;
+        if (s.status == "H") EXPECT_TRUE(s.from <= kToday && kToday < s.thru) << s.bid << " " << s.from << " " << s.thru << " " << kToday;
         if (s.status == "O") EXPECT_LE(s.thru, kToday) << s.bid;
         if (s.status == "P" && s.prThru < kToday) ++expired;
         if (s.status == "?") ++question;

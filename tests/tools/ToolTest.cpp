@@ -9,12 +9,12 @@
 
 namespace {
 
-struct Run {
+struct ToolRun {
     int exitCode = -1;
     QString out, err;
 };
 
-Run tool(const QStringList& args)
+ToolRun tool(const QStringList& args)
 {
     QProcess p;
     p.start(QStringLiteral(TAMAREL_DB_TOOL), args);
@@ -30,13 +30,13 @@ TEST(TamarelDb, InitCreatesTheTenTablesAndLeavesExistingOnesAlone)
 {
     QTemporaryDir dir;
     const QString db = dir.filePath("new/DB");
-    const Run first = tool({"init", db});
+    const ToolRun first = tool({"init", db});
     ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
     for (const QString& f : kTableFiles) EXPECT_TRUE(QFileInfo::exists(db + "/" + f)) << f.toStdString();
     EXPECT_EQ(QDir(db).entryList(QDir::Files).size(), 10);
 
     ASSERT_EQ(tool({"sql", db, R"(INSERT INTO "POKOJE.DB" (PID, PNAME) VALUES ("1", "Kept"))"}).exitCode, 0);
-    const Run second = tool({"init", db});
+    const ToolRun second = tool({"init", db});
     ASSERT_EQ(second.exitCode, 0) << second.err.toStdString();
     for (const QString& f : kTableFiles)
         EXPECT_TRUE(second.out.contains(f + " exists, left as it is")) << second.out.toStdString();
@@ -47,17 +47,17 @@ TEST(TamarelDb, SqlPrintsHeaderAndTabSeparatedRows)
 {
     QTemporaryDir dir;
     ASSERT_EQ(tool({"init", dir.path()}).exitCode, 0);
-    const Run insert = tool({"sql", dir.path(),
+    const ToolRun insert = tool({"sql", dir.path(),
                              R"(INSERT INTO "KURZY.DB" (RDATE, CRCD, CRR) VALUES ("05.03.2004", "EUR", 25.1))"});
     ASSERT_EQ(insert.exitCode, 0) << insert.err.toStdString();
     EXPECT_EQ(insert.out, "1 rows affected\n");
     ASSERT_EQ(tool({"sql", dir.path(), R"(INSERT INTO "KURZY.DB" (RDATE, CRCD) VALUES ("10.3.2004", "USD"))"}).exitCode, 0);
-    const Run select = tool({"sql", dir.path(), R"(SELECT RDATE, CRCD, CRR FROM "KURZY.DB" ORDER BY RDATE)"});
+    const ToolRun select = tool({"sql", dir.path(), R"(SELECT RDATE, CRCD, CRR FROM "KURZY.DB" ORDER BY RDATE)"});
     ASSERT_EQ(select.exitCode, 0) << select.err.toStdString();
     EXPECT_EQ(select.out, "RDATE\tCRCD\tCRR\n5.3.2004\tEUR\t25.1\n10.3.2004\tUSD\t\n");
-    const Run update = tool({"sql", dir.path(), R"(UPDATE "KURZY.DB" SET CRR=25 WHERE CRCD<>"XXX")"});
+    const ToolRun update = tool({"sql", dir.path(), R"(UPDATE "KURZY.DB" SET CRR=25 WHERE CRCD<>"XXX")"});
     EXPECT_EQ(update.out, "2 rows affected\n");
-    const Run none = tool({"sql", dir.path(), R"(DELETE FROM "KURZY.DB" WHERE CRCD="GBP")"});
+    const ToolRun none = tool({"sql", dir.path(), R"(DELETE FROM "KURZY.DB" WHERE CRCD="GBP")"});
     EXPECT_EQ(none.out, "0 rows affected\n");
 }
 
@@ -65,11 +65,11 @@ TEST(TamarelDb, BadStatementExitsWithTheEnginesMessage)
 {
     QTemporaryDir dir;
     ASSERT_EQ(tool({"init", dir.path()}).exitCode, 0);
-    const Run bad = tool({"sql", dir.path(), R"(SELECT NOSUCHFIELD FROM "POKOJE.DB")"});
+    const ToolRun bad = tool({"sql", dir.path(), R"(SELECT NOSUCHFIELD FROM "POKOJE.DB")"});
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_TRUE(bad.out.isEmpty()) << bad.out.toStdString();
     EXPECT_TRUE(bad.err.contains("NOSUCHFIELD", Qt::CaseInsensitive)) << bad.err.toStdString();
-    const Run missing = tool({"sql", dir.path(), R"(DELETE FROM "NOWHERE.DB")"});
+    const ToolRun missing = tool({"sql", dir.path(), R"(DELETE FROM "NOWHERE.DB")"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_FALSE(missing.err.isEmpty());
 }
@@ -78,12 +78,12 @@ TEST(TamarelDb, DemoFillsEmptyTablesOnlyAndRefusesData)
 {
     QTemporaryDir dir;
     const QString db = dir.filePath("DB");
-    const Run demo = tool({"demo", db, "--today", "5.3.2004"});
+    const ToolRun demo = tool({"demo", db, "--today", "5.3.2004"});
     ASSERT_EQ(demo.exitCode, 0) << demo.err.toStdString();
     EXPECT_TRUE(demo.out.contains("200 clients")) << demo.out.toStdString();
-    const Run count = tool({"sql", db, R"(SELECT COUNT(*) AS N FROM "KARTY.DB")"});
+    const ToolRun count = tool({"sql", db, R"(SELECT COUNT(*) AS N FROM "KARTY.DB")"});
     EXPECT_EQ(count.out, "N\n200\n");
-    const Run again = tool({"demo", db});
+    const ToolRun again = tool({"demo", db});
     EXPECT_EQ(again.exitCode, 1);
     EXPECT_TRUE(again.err.contains("KARTY.DB")) << again.err.toStdString();
     EXPECT_EQ(tool({"sql", db, R"(SELECT COUNT(*) AS N FROM "KARTY.DB")"}).out, "N\n200\n");
@@ -92,7 +92,7 @@ TEST(TamarelDb, DemoFillsEmptyTablesOnlyAndRefusesData)
     QTemporaryDir other;
     ASSERT_EQ(tool({"init", other.path()}).exitCode, 0);
     ASSERT_EQ(tool({"sql", other.path(), R"(INSERT INTO "ODKUDVI.DB" (FID, FDESCR) VALUES ("X", "Mine"))"}).exitCode, 0);
-    const Run refused = tool({"demo", other.path()});
+    const ToolRun refused = tool({"demo", other.path()});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains("ODKUDVI.DB")) << refused.err.toStdString();
     EXPECT_EQ(tool({"sql", other.path(), R"(SELECT COUNT(*) AS N FROM "POKOJE.DB")"}).out, "N\n0\n");
@@ -101,16 +101,16 @@ TEST(TamarelDb, DemoFillsEmptyTablesOnlyAndRefusesData)
 TEST(TamarelDb, LargeWritesRowsTheEngineReads)
 {
     QTemporaryDir dir;
-    const Run large = tool({"large", dir.path(), "--stays", "3000", "--rooms", "12", "--years", "2", "--clients", "500"});
+    const ToolRun large = tool({"large", dir.path(), "--stays", "3000", "--rooms", "12", "--years", "2", "--clients", "500"});
     ASSERT_EQ(large.exitCode, 0) << large.err.toStdString();
     EXPECT_EQ(tool({"sql", dir.path(), R"(SELECT COUNT(*) AS N FROM "POBYTY.DB")"}).out, "N\n3000\n");
     EXPECT_EQ(tool({"sql", dir.path(), R"(SELECT COUNT(*) AS N FROM "POKOJE.DB")"}).out, "N\n12\n");
     // Dates read back as dates and compare as dates; keys keep counting after the bulk rows.
-    const Run first = tool({"sql", dir.path(), R"(SELECT MIN(DATETHRU-DATEFROM) AS N FROM "POBYTY.DB")"});
+    const ToolRun first = tool({"sql", dir.path(), R"(SELECT MIN(DATETHRU-DATEFROM) AS N FROM "POBYTY.DB")"});
     EXPECT_EQ(first.out, "N\n1\n") << first.err.toStdString();
     ASSERT_EQ(tool({"sql", dir.path(), R"(INSERT INTO "KARTY.DB" (SURNAME) VALUES ("Last"))"}).exitCode, 0);
     EXPECT_EQ(tool({"sql", dir.path(), R"(SELECT KID FROM "KARTY.DB" WHERE SURNAME="Last")"}).out, "KID\n501\n");
-    const Run again = tool({"large", dir.path(), "--stays", "10"});
+    const ToolRun again = tool({"large", dir.path(), "--stays", "10"});
     EXPECT_EQ(again.exitCode, 1);
 }
 
