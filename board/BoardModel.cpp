@@ -122,16 +122,21 @@ TCellView NightCell(const TStayList& stays, const QString& pid, int day, const T
                     const QString& invalidStatusText)
 {
     TCellView view;
-    const QVector<const TRoomsUsage*> here = stays.staysAt(pid, day);
-    if (here.isEmpty()) {
+    const TRoomsUsage* first = nullptr;
+    const TRoomsUsage* last = nullptr;
+    stays.forEachStayAt(pid, day, [&](const TRoomsUsage& entry) {
+        if (!first) first = &entry;
+        last = &entry;
+    });
+    if (!first) {
         view.background = colors.Default;
         view.textColor = ContrastColor(view.background);
         return view;
     }
-    const TRoomsUsage& stay = *here.first();
+    const TRoomsUsage& stay = *first;
     view.empty = false;
     view.stay = &stay;
-    view.conflict = here.size() > 1;
+    view.conflict = last != first;
     bool known = true;
     view.background = StatusColor(stay.STATUS, colors, &known);
     if (view.conflict) view.background = colors.Conflict;
@@ -141,7 +146,7 @@ TCellView NightCell(const TStayList& stays, const QString& pid, int day, const T
         view.oneLine = true;
         return view;
     }
-    if (view.conflict) view.lower = here.last()->name;
+    if (view.conflict) view.lower = last->name;
     else if (!known) view.lower = invalidStatusText.left(kMaxPriceTextLength);
     else view.lower = stay.priceText;
     return view;

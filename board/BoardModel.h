@@ -77,6 +77,17 @@ public:
     QVector<const TRoomsUsage*> staysAt(const QString& pid, int day) const;
     // The first of them, or nullptr.
     const TRoomsUsage* stayAt(const QString& pid, int day) const;
+    // Calls fn(entry) for each of them in list order, without building a list (painting).
+    template <typename Fn>
+    void forEachStayAt(const QString& pid, int day, Fn&& fn) const
+    {
+        const auto it = m_byRoom.constFind(pid);
+        if (it == m_byRoom.constEnd()) return;
+        for (int index : *it) {
+            const TRoomsUsage& entry = m_entries.at(index);
+            if (entry.occupies(day)) fn(entry);
+        }
+    }
 
 private:
     QVector<TRoomsUsage> m_entries;

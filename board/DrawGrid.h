@@ -15,6 +15,7 @@
 class TDrawGrid : public QAbstractScrollArea {
     Q_OBJECT
 public:
+    // Paints one cell; it must not draw outside rect.
     using CellPainter = std::function<void(QPainter&, int col, int row, const QRect& rect, bool selected)>;
 
     explicit TDrawGrid(QWidget* parent = nullptr);

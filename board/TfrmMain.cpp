@@ -352,18 +352,74 @@ void TfrmMain::preparePaint()
     if (!m_hasStayList) LoadStays();
     m_colors = board::ColorsFromOptions();
     m_today = shell::TodayNumber();
+    m_painterBold = -1;
+    if (m_cachedFont != m_grDraw->font() || m_texts[0].size() + m_texts[1].size() > 20000) {
+        m_cachedFont = m_grDraw->font();
+        m_boldFont = m_cachedFont;
+        m_boldFont.setBold(true);
+        m_texts[0].clear();
+        m_texts[1].clear();
+        m_shortNames.clear();
+    }
+}
+
+void TfrmMain::drawCentred(QPainter& p, const QRect& rect, const QString& text, bool bold)
+{
+    if (text.isEmpty()) return;
+    QHash<QString, QStaticText>& cache = m_texts[bold ? 1 : 0];
+    auto it = cache.find(text);
+    const QFont& font = bold ? m_boldFont : m_cachedFont;
+    if (it == cache.end()) {
+        QStaticText laidOut(text);
+        laidOut.setTextFormat(Qt::PlainText);
+        laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
+        laidOut.prepare(QTransform(), font);
+        it = cache.insert(text, laidOut);
+    }
+    if (m_painterBold != int(bold)) {
+        p.setFont(font);
+        m_painterBold = int(bold);
+    }
+    const QSizeF size = it->size();
+    const QPointF at(rect.x() + (rect.width() - size.width()) / 2.0, rect.y() + (rect.height() - size.height()) / 2.0);
+    // Only a text wider or taller than its cell needs the clip that keeps it inside.
+    if (size.width() > rect.width() || size.height() > rect.height()) {
+        p.save();
+        p.setClipRect(rect);
+        p.drawStaticText(at, *it);
+        p.restore();  // the font set before the save is back
+    } else {
+        p.drawStaticText(at, *it);
+    }
+}
+
+QString TfrmMain::shortened(const QString& name, int width)
+{
+    if (name.size() <= 20) return name;  // never shortened
+    const QString key = name + QLatin1Char('\x1f') + QString::number(width);
+    auto it = m_shortNames.find(key);
+    if (it != m_shortNames.end()) return *it;
+    const QFontMetrics metrics(m_cachedFont);
+    const QString shown =
+        board::ShortenName(name, width, [&](const QString& t) { return metrics.horizontalAdvance(t); });
+    m_shortNames.insert(key, shown);
+    return shown;
 }
 
 void TfrmMain::paintCell(QPainter& p, int col, int row, const QRect& rect, bool selected)
 {
-    QFont font = m_grDraw->font();
     if (col == 0 && row == 0) {
         p.fillRect(rect, Qt::white);
+        QFont font = m_cachedFont;
         font.setBold(true);
         font.setPointSize(10);
+        p.save();
+        p.setClipRect(rect);
         p.setFont(font);
         p.setPen(Qt::blue);
         p.drawText(rect, Qt::AlignCenter, QStringLiteral("<<<  ?  >>>"));
+        p.restore();
+        m_painterBold = -1;
         return;
     }
     if (col == 0) {
@@ -371,10 +427,8 @@ void TfrmMain::paintCell(QPainter& p, int col, int row, const QRect& rect, bool 
         const TBoardRoom& room = m_rooms.at(row - 1);
         const QColor background = colorFromWindows(room.PCOLOR);
         p.fillRect(rect, background);
-        font.setBold(true);
-        p.setFont(font);
         p.setPen(board::ContrastColor(background));
-        p.drawText(rect, Qt::AlignCenter, room.PNAME);
+        drawCentred(p, rect, room.PNAME, true);
         return;
     }
     const int day = m_firstDate + col - 1;
@@ -387,10 +441,8 @@ void TfrmMain::paintCell(QPainter& p, int col, int row, const QRect& rect, bool 
         }
         if (shell::IsWeekend(day)) text = Qt::red;
         p.fillRect(rect, background);
-        font.setBold(true);
-        p.setFont(font);
         p.setPen(text);
-        p.drawText(rect, Qt::AlignCenter, shell::DateText(double(day)));
+        drawCentred(p, rect, shell::DateText(double(day)), true);
         return;
     }
     if (row > m_rooms.size()) return;
@@ -398,17 +450,12 @@ void TfrmMain::paintCell(QPainter& p, int col, int row, const QRect& rect, bool 
         board::NightCell(m_stays, m_rooms.at(row - 1).PID, day, m_colors, m_invalidStatusText);
     p.fillRect(rect, view.background);
     if (!view.empty) {
-        p.setFont(font);
         p.setPen(view.textColor);
         if (view.oneLine) {
-            p.drawText(rect, Qt::AlignCenter, view.upper);
+            drawCentred(p, rect, view.upper, false);
         } else {
-            const QFontMetrics metrics(font);
-            const QString upper = board::ShortenName(view.upper, rect.width(), [&](const QString& t) {
-                return metrics.horizontalAdvance(t);
-            });
-            p.drawText(rect.adjusted(0, 0, 0, -kLineHeight), Qt::AlignCenter, upper);
-            p.drawText(rect.adjusted(0, kLineHeight, 0, 0), Qt::AlignCenter, view.lower);
+            drawCentred(p, rect.adjusted(0, 0, 0, -kLineHeight), shortened(view.upper, rect.width()), false);
+            drawCentred(p, rect.adjusted(0, kLineHeight, 0, 0), view.lower, false);
         }
     }
     if (selected && m_grDraw->hasFocus()) {

@@ -12,7 +12,10 @@
 //  - every menu item's object name is its component name, so translation finds
 //    "frmMain.mnCheckIn.Caption".
 
+#include <QFont>
+#include <QHash>
 #include <QMainWindow>
+#include <QStaticText>
 #include <QPointer>
 #include <QVariantMap>
 #include <QVector>
@@ -96,6 +99,10 @@ private:
     void buildWindow();
     void paintCell(QPainter& painter, int col, int row, const QRect& rect, bool selected);
     void preparePaint();
+    // Texts drawn centred in a rectangle, laid out once and reused (names and prices repeat
+    // over the nights of a stay and over repaints).
+    void drawCentred(QPainter& painter, const QRect& rect, const QString& text, bool bold);
+    QString shortened(const QString& name, int width);
     void dispatchCell();
     void openAndRefresh(const QString& dialog, QVariantMap args = {});
     void accountCommand(const QString& command);
@@ -125,6 +132,11 @@ private:
     bool m_inActivation = false;
     qint64 m_ignoreActivationUntil = 0;
 
+    QHash<QString, QStaticText> m_texts[2];       // normal, bold
+    QHash<QString, QString> m_shortNames;          // name + width -> shown name
+    QFont m_cachedFont;
+    QFont m_boldFont;
+    int m_painterBold = -1;  // the font last set on the painter: -1 none, 0 normal, 1 bold
     // Read once per painting.
     board::TBoardColors m_colors;
     int m_today = 0;

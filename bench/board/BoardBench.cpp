@@ -41,6 +41,8 @@ double median(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
+double least(const std::vector<double>& v) { return v.empty() ? 0 : *std::min_element(v.begin(), v.end()); }
+
 template <typename F>
 double timeMs(F&& f)
 {
@@ -152,11 +154,13 @@ void fillFullBoard(TdmDataModule& dm, int firstDay)
         for (int d = -2; d < kDays + 2; d += 3) {
             const QChar status = QLatin1Char(statuses[(r + d + 2) % 6]);
             const int kid = status == QLatin1Char('X') ? 0 : 1;
-            dm.ExecStatement(QStringLiteral("INSERT INTO \"%1POBYTY.DB\" (KID,PID,DATEFROM,DATETHRU,STATUS,NUMPERS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,BOOKEDFOR,UID) "
+            const bool ok = dm.ExecStatement(QStringLiteral("INSERT INTO \"%1POBYTY.DB\" (KID,PID,DATEFROM,DATETHRU,STATUS,NUMPERS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,BOOKEDFOR,UID) "
                                             "VALUES (%2,\"%3\",\"%4\",\"%5\",\"%6\",2,1500.5,37500,30,750,\"Repairs of the bathroom\",0)")
+                                 .arg(db)
                                  .arg(kid)
                                  .arg(pid, shell::DateText(double(firstDay + d)), shell::DateText(double(firstDay + d + 3 + (r % 5 == 0))),
                                       QString(status)));
+            if (!ok) std::fprintf(stderr, "full board: %s\n", qPrintable(dm.lastError()));
         }
     }
 }
@@ -181,7 +185,7 @@ int main(int argc, char** argv)
 
     if (!QFileInfo::exists(folder + QStringLiteral("POBYTY.DB")) && !makeLarge(folder, small)) return 1;
 
-    const int iterations = small ? 3 : 15;
+    const int iterations = small ? 5 : 15;
     const int today = shell::TodayNumber();
     const int firstDay = today - 1;
 
@@ -236,11 +240,12 @@ int main(int argc, char** argv)
 
     const double reloadMs = median(reload), rawMs = median(raw), paintMs = median(paint);
     std::printf("database: %s (%d rooms shown)\n", qPrintable(folder), largeRooms);
-    std::printf("board reload (LoadStays, %ld stays listed): %.2f ms median of %d\n", stayRows, reloadMs, iterations);
-    std::printf("raw SQLite, same queries (%ld rows read):    %.2f ms median  -> reload/raw ratio %.2f\n", rawRows,
-                rawMs, rawMs > 0 ? reloadMs / rawMs : 0.0);
-    std::printf("repaint %d rooms x %d days, every cell occupied (%d free): %.2f ms median (%dx%d image)\n",
-                int(board.rooms().size()), kDays, emptyCells, paintMs, image.width(), image.height());
+    std::printf("board reload (LoadStays, %ld stays listed): %.2f ms median, %.2f ms best of %d\n", stayRows, reloadMs,
+                least(reload), iterations);
+    std::printf("raw SQLite, same queries (%ld rows read): %.2f ms median, %.2f ms best -> reload/raw ratio %.2f\n",
+                rawRows, rawMs, least(raw), rawMs > 0 ? reloadMs / rawMs : 0.0);
+    std::printf("repaint %d rooms x %d days, every cell occupied (%d free): %.2f ms median, %.2f ms best (%dx%d image)\n",
+                int(board.rooms().size()), kDays, emptyCells, paintMs, least(paint), image.width(), image.height());
     std::printf("repaint of the large database's board: %.2f ms median\n", median(largePaint));
     std::printf("targets: reload < 30 ms %s, repaint < 16 ms %s\n", reloadMs < 30 ? "met" : "MISSED",
                 paintMs < 16 ? "met" : "MISSED");
