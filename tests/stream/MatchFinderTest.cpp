@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cstdlib>
+
 #include "ReferenceCoder.h"
 #include "StreamTestUtil.h"
 
@@ -94,6 +96,51 @@ TEST(MatchFinder, WindowEdgesAndBlockBoundaries)
     }
     expectSameAsReference(data, "window edges");
     for (std::size_t n : {63999u, 64000u, 64001u}) expectSameAsReference(text(n, 11), "block size " + std::to_string(n));
+}
+
+// Random pieces, copies of earlier stretches (some slightly changed), runs and patterns,
+// so candidates of every length and distance compete. KIV_DIFF_ITERATIONS runs more.
+TEST(MatchFinder, MixedRepeats)
+{
+    const char* env = std::getenv("KIV_DIFF_ITERATIONS");
+    const int iterations = env ? std::atoi(env) : 60;
+    for (int it = 0; it < iterations; ++it) {
+        std::mt19937 rng(static_cast<std::uint32_t>(1000 + it));
+        const std::size_t n = 1 + rng() % (it % 10 == 9 ? 40000 : 6000);
+        const int alphabet = 2 + static_cast<int>(rng() % 254);
+        Bytes d;
+        while (d.size() < n) {
+            switch (rng() % 5) {
+            case 0:
+                for (int k = static_cast<int>(rng() % 40); k >= 0; --k) d.push_back(static_cast<std::uint8_t>(rng() % alphabet));
+                break;
+            case 1:
+            case 2:
+                if (!d.empty()) {
+                    const std::size_t dist = 1 + rng() % std::min<std::size_t>(d.size(), rng() % 2 ? 300 : 33000);
+                    const std::size_t len = 1 + rng() % (rng() % 4 ? 30 : 1500);
+                    for (std::size_t k = 0; k < len; ++k) {
+                        std::uint8_t b = d[d.size() - dist];
+                        if (rng() % 200 == 0) b ^= 1;
+                        d.push_back(b);
+                    }
+                }
+                break;
+            case 3:
+                d.insert(d.end(), 1 + rng() % (rng() % 3 ? 12 : 2000), static_cast<std::uint8_t>(rng() % 3));
+                break;
+            default: {
+                const std::size_t period = 1 + rng() % 5, len = rng() % 200;
+                const std::size_t start = d.size();
+                for (std::size_t k = 0; k < len; ++k)
+                    d.push_back(k < period ? static_cast<std::uint8_t>(rng() % alphabet) : d[start + k - period]);
+            }
+            }
+        }
+        d.resize(n);
+        expectSameAsReference(d, "mixed " + std::to_string(it));
+        if (HasFailure()) return;
+    }
 }
 
 TEST(MatchFinder, TableFiles)
