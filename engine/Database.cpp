@@ -328,6 +328,10 @@ Attached& Core::attach(const std::string& path) {
     sqlite3_finalize(st);
     if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED) raiseMessage(rc, err, {path});
     if (rc != SQLITE_OK) throw Error("Cannot open table file " + path + ": " + err);
+    // A larger page cache per table file: the board re-reads the same pages every reload,
+    // and SQLite keeps them while no other program changed the file.
+    const std::string cacheSql = "PRAGMA " + quoteIdent(a->schema) + ".cache_size=-16384";
+    sqlite3_exec(m_db, cacheSql.c_str(), nullptr, nullptr, nullptr);
     try {
         readSchema(*a);
     } catch (const Error& e) {

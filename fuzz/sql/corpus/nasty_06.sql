@@ -1,0 +1,1 @@
+SELECT * FROM "{db}NOPE.DB"

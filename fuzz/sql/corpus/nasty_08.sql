@@ -1,0 +1,1 @@
+SELECT a FROM "{db}POKOJE.DB" AS a, "{db}POKOJE.DB" AS a

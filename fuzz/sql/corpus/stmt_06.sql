@@ -1,0 +1,1 @@
+DELETE from "0POBYTY.DB" WHERE bid=1

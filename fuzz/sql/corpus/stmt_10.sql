@@ -1,0 +1,1 @@
+INSERT INTO "0POZNAMKY.DB" (txt,typ,dat,tim,dattim,usr,upmj,upmt) VALUES ("0","R","0", "0", 0, "0","5.3.2004","9:5:7")

@@ -1,0 +1,1 @@
+INSERT INTO "0POZNAMKY.DB" (txt,typ,usr,upmj,upmt) VALUES ("0","N","0","5.3.2004","9:5:7")

@@ -1,0 +1,1 @@
+SELECT * FROM "0POZNAMKY.DB"  ORDER BY dat,tim

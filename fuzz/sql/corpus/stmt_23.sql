@@ -1,0 +1,1 @@
+SELECT * FROM "0POZNAMKY.DB" WHERE typ='N' ORDER BY dat,tim

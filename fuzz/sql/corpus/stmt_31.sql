@@ -1,0 +1,1 @@
+SELECT * FROM "0UCTY.DB" WHERE UID=1 and DATEPAYM is not null

@@ -1,0 +1,1 @@
+SELECT * from "0POBYTY.DB" WHERE UID=1 and (KID=1) AND (STATUS="H")

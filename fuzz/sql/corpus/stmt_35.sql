@@ -1,0 +1,1 @@
+SELECT * from "0POZNAMKY.DB" WHERE rmid=1

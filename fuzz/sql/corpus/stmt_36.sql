@@ -1,0 +1,1 @@
+SELECT * from "0POZNAMKY.DB" WHERE typ="R" ORDER BY dat,tim

@@ -1,0 +1,1 @@
+SELECT * from "0UCTY.DB" WHERE UID=1 and FORMPAYM is not null

@@ -1,0 +1,1 @@
+SELECT * from "0UCTY.DB" WHERE kid=1 ORDER BY uid

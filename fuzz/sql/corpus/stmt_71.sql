@@ -1,0 +1,1 @@
+UPDATE "0POZNAMKY.DB" SET txt="0", dat="0",  tim="0", dattim=0 WHERE rmid=1

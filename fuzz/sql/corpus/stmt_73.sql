@@ -1,0 +1,1 @@
+UPDATE "0POZNAMKY.DB" SET txt="0", typ="R", dat="0", tim="0", dattim=0, usr="0", upmj="5.3.2004", upmt="9:5:7"  WHERE rmid=1
