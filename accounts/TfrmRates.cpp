@@ -1,0 +1,152 @@
+// The exchange rates dialog: the list of KURZY.DB newest first and the insert that falls back
+// to an update for a date that has its rate already.
+#include "accounts/TfrmRates.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStandardItemModel>
+#include <QTableView>
+
+#include "lang/Language.h"
+#include "platform/Platform.h"
+#include "shell/DataModule.h"
+#include "shell/ValueHelpers.h"
+#include "widgets/CalcEdit.h"
+#include "widgets/DateEdit.h"
+
+namespace {
+const QString kRates = QStringLiteral("Rates");
+}
+
+TfrmRates::TfrmRates(QWidget* parent) : QDialog(parent), m_qryRates(new QStandardItemModel(0, 3, this))
+{
+    setObjectName(QStringLiteral("frmRates"));
+    setWindowTitle(QStringLiteral("Currency Rates"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+
+    m_qryRates->setHorizontalHeaderLabels({QStringLiteral("Date From"), QStringLiteral("Currency"), QStringLiteral("Rate")});
+    dbgRates = new QTableView(this);
+    dbgRates->setObjectName(QStringLiteral("dbgRates"));
+    dbgRates->setModel(m_qryRates);
+    dbgRates->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dbgRates->setSelectionBehavior(QAbstractItemView::SelectRows);
+    dbgRates->setSelectionMode(QAbstractItemView::SingleSelection);
+    dbgRates->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    dbgRates->verticalHeader()->setDefaultSectionSize(dbgRates->fontMetrics().height() + 6);
+    dbgRates->verticalHeader()->setMinimumWidth(14);
+    dbgRates->setColumnWidth(0, 75);
+    dbgRates->setColumnWidth(1, 51);
+    dbgRates->setColumnWidth(2, 94);
+    dbgRates->setMinimumWidth(75 + 51 + 94 + 40);
+
+    gbNewRate = new QGroupBox(QStringLiteral(" New rate "), this);
+    gbNewRate->setObjectName(QStringLiteral("gbNewRate"));
+    lbDateFrom = new QLabel(QStringLiteral("Date from:"), gbNewRate);
+    lbDateFrom->setObjectName(QStringLiteral("lbDateFrom"));
+    edDateFrom = new widgets::TDateEdit(gbNewRate);
+    edDateFrom->setObjectName(QStringLiteral("edDateFrom"));
+    edDateFrom->setDialogTitle(QStringLiteral("Select a Date From"));
+    lbRate = new QLabel(QStringLiteral("Rate:"), gbNewRate);
+    lbRate->setObjectName(QStringLiteral("lbRate"));
+    edRate = new widgets::TCalcEdit(gbNewRate);
+    edRate->setObjectName(QStringLiteral("edRate"));
+    edRate->setDecimals(4);
+    lbDateFrom->setBuddy(edDateFrom);
+    lbRate->setBuddy(edRate);
+    btInsert = new QPushButton(QStringLiteral("Insert"), gbNewRate);
+    btInsert->setObjectName(QStringLiteral("btInsert"));
+    btInsert->setAutoDefault(false);
+
+    auto* boxLayout = new QGridLayout(gbNewRate);
+    boxLayout->addWidget(lbDateFrom, 0, 0);
+    boxLayout->addWidget(edDateFrom, 1, 0);
+    boxLayout->addWidget(lbRate, 2, 0);
+    boxLayout->addWidget(edRate, 3, 0);
+    boxLayout->addWidget(btInsert, 4, 0, Qt::AlignHCenter);
+    boxLayout->setRowStretch(5, 1);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(dbgRates, 1);
+    layout->addWidget(gbNewRate);
+    // Labels and the group's title grow with the language; the window follows them.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    dbgRates->setMinimumHeight(220);
+
+    connect(btInsert, &QPushButton::clicked, this, &TfrmRates::btInsertClick);
+}
+
+QString TfrmRates::ListStatement(const QString& db)
+{
+    return QStringLiteral("SELECT * FROM \"%1KURZY.DB\" ORDER BY RDATE DESC, CRCD").arg(db);
+}
+
+QString TfrmRates::InsertStatement(const QString& db, const QString& date, const QString& rate)
+{
+    return QStringLiteral("INSERT INTO \"%1KURZY.DB\" (RDATE, CRCD, CRR) VALUES (\"%2\", \"EUR\", %3)").arg(db, date, rate);
+}
+
+QString TfrmRates::UpdateStatement(const QString& db, const QString& date, const QString& rate)
+{
+    return QStringLiteral("UPDATE \"%1KURZY.DB\" SET CRR=%3 WHERE RDATE=\"%2\" and CRCD=\"EUR\"").arg(db, date, rate);
+}
+
+void TfrmRates::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) FormActivate();
+}
+
+void TfrmRates::FormActivate()
+{
+    m_qryRates->setHorizontalHeaderLabels({QStringLiteral("Date From"), QStringLiteral("Currency"), QStringLiteral("Rate")});
+    TranslateGridTitles(dbgRates);
+    LoadRates();
+    edDateFrom->setFocus();
+}
+
+void TfrmRates::LoadRates()
+{
+    m_qryRates->removeRows(0, m_qryRates->rowCount());
+    try {
+        auto query = dmDataModule()->Open(ListStatement(dmDataModule()->DbPrefix()));
+        const int date = query->fieldIndex("RDATE"), currency = query->fieldIndex("CRCD"), rate = query->fieldIndex("CRR");
+        while (query->next()) {
+            auto* dateItem = new QStandardItem(QString::fromStdString(query->text(date)));
+            auto* currencyItem = new QStandardItem(QString::fromStdString(query->text(currency)));
+            auto* rateItem = new QStandardItem(QString::fromStdString(query->text(rate)));
+            dateItem->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            currencyItem->setTextAlignment(Qt::AlignCenter);
+            rateItem->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            m_qryRates->appendRow({dateItem, currencyItem, rateItem});
+        }
+    } catch (const engine::Error&) {
+        // The list stays as far as it was read; the dialog remains usable.
+    }
+}
+
+void TfrmRates::btInsertClick()
+{
+    if (!edDateFrom->date().isValid() || edRate->value() == 0) {
+        LangMessageBox(this, QStringLiteral("Data not filled properly"), kRates, platform::Icon::Warning,
+                       platform::Buttons::Ok);
+        return;
+    }
+    if (!edDateFrom->checkValidDate()) return;
+    const QString date = edDateFrom->text();
+    const QString rate = shell::NumberForSql(edRate->text());
+    const QString db = dmDataModule()->DbPrefix();
+    TdmDataModule* dm = dmDataModule();
+    // The insert is refused when the date has its EUR rate already; then that rate is replaced.
+    // An update that finds no row wrote nothing and counts as a failure.
+    const bool written = dm->ExecStatement(InsertStatement(db, date, rate)) ||
+                         (dm->ExecStatement(UpdateStatement(db, date, rate)) && dm->lastCount() > 0);
+    if (!written)
+        LangMessageBox(this, QStringLiteral("Can't Insert/Update record"), kRates, platform::Icon::Warning,
+                       platform::Buttons::Ok);
+    LoadRates();
+}

@@ -1,0 +1,56 @@
+// Creation of the settings windows and their entries in the board's dialog seam.
+#include "rooms/RegisterSettings.h"
+
+#include <QPointer>
+#include <QVariantMap>
+
+#include "accounts/TfrmModifActPolDef.h"
+#include "accounts/TfrmRates.h"
+#include "board/DialogSeam.h"
+#include "platform/Platform.h"
+#include "rooms/TfrmEditPokoje.h"
+#include "rooms/TfrmEditPokojeCeny.h"
+
+namespace {
+TSettingsWindows& windows()
+{
+    static TSettingsWindows w;
+    return w;
+}
+
+board::DialogHandler modalHandler(QDialog* dialog)
+{
+    QPointer<QDialog> guarded(dialog);
+    return [guarded](QVariantMap&) {
+        if (!guarded) return board::kRejected;
+        return platform::runModal(guarded) == QDialog::Accepted ? board::kAccepted : board::kRejected;
+    };
+}
+}  // namespace
+
+void registerSettingsDialogs(QWidget* mainWindow)
+{
+    TSettingsWindows& w = windows();
+    if (!w.frmEditPokojeCeny) w.frmEditPokojeCeny = new TfrmEditPokojeCeny(mainWindow);
+    if (!w.frmEditPokoje) w.frmEditPokoje = new TfrmEditPokoje(w.frmEditPokojeCeny, mainWindow);
+    if (!w.frmModifActPolDef) w.frmModifActPolDef = new TfrmModifActPolDef(mainWindow);
+    if (!w.frmRates) w.frmRates = new TfrmRates(mainWindow);
+    board::registerDialog(board::dialogs::Rooms, modalHandler(w.frmEditPokoje));
+    board::registerDialog(board::dialogs::AcctItemTypes, modalHandler(w.frmModifActPolDef));
+    board::registerDialog(board::dialogs::Rates, modalHandler(w.frmRates));
+}
+
+void unregisterSettingsDialogs()
+{
+    board::unregisterDialog(board::dialogs::Rooms);
+    board::unregisterDialog(board::dialogs::AcctItemTypes);
+    board::unregisterDialog(board::dialogs::Rates);
+    TSettingsWindows& w = windows();
+    delete w.frmEditPokoje;
+    delete w.frmEditPokojeCeny;
+    delete w.frmModifActPolDef;
+    delete w.frmRates;
+    w = TSettingsWindows{};
+}
+
+const TSettingsWindows& settingsWindows() { return windows(); }

@@ -1,0 +1,76 @@
+#pragma once
+// TfrmEditPokoje, "Rooms Settings": the rooms of the house edited in place in a grid over
+// POKOJE.DB, with the board colour chosen in the colour dialog and the dated prices of the
+// current room opened in TfrmEditPokojeCeny.
+//
+// Invariants:
+//  - a room that existed before its row was put into edit remembers its identifier, and any
+//    change of PID away from it is confirmed by the user (No puts it back); a new room has
+//    nothing to remember, so typing its identifier asks nothing;
+//  - USER, UPMJ and UPMT are set when an existing row enters edit, never for a new row;
+//  - PCOLOR holds the Windows colour value 0x00BBGGRR as a decimal number;
+//  - closing writes the pending row first and keeps the window open when the table refuses it.
+
+#include <QDialog>
+#include <QList>
+#include <QColor>
+#include <memory>
+#include <optional>
+
+#include "engine/Engine.h"
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class TfrmEditPokojeCeny;
+namespace widgets { class TableGrid; }
+
+class TfrmEditPokoje : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmEditPokoje(TfrmEditPokojeCeny* prices, QWidget* parent = nullptr);
+    ~TfrmEditPokoje() override;
+
+    widgets::TableGrid* dbgPokoje = nullptr;
+    QMenuBar* mnRoomsMain = nullptr;
+    QMenu* mnRooms = nullptr;
+    QAction* mnmClose = nullptr;
+    QMenu* mnEdit = nullptr;
+    QAction* mnmNewRecord = nullptr;
+    QAction* mnmDelete = nullptr;
+    QAction* mnmChooseColor = nullptr;
+    QAction* mnmDetailPrices = nullptr;
+    QMenu* pmLocal = nullptr;
+    QAction* mnChooseColor = nullptr;
+    QAction* mnDetailPrices = nullptr;
+    QAction* mnDelete = nullptr;
+
+    engine::TableCursor* tbPokoje() const { return m_tbPokoje.get(); }
+
+    void FormActivate();
+    // The decision on a request to close: false keeps the window open.
+    bool FormCloseQuery();
+    void FormResize();
+    void mnmNewRecordClick();
+    void mnDeleteClick();
+    void mnChooseColorClick();
+    void mnDetailPricesClick();
+
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildMenus();
+    void setAuditFields();
+    void roomIdChanged();
+    void closeTable();
+
+    TfrmEditPokojeCeny* m_prices;
+    std::unique_ptr<engine::TableCursor> m_tbPokoje;
+    std::optional<QString> m_rememberedPid;
+    QList<QColor> m_customColours;
+};
