@@ -352,58 +352,51 @@ void TfrmMain::preparePaint()
     if (!m_hasStayList) LoadStays();
     m_colors = board::ColorsFromOptions();
     m_today = shell::TodayNumber();
-    m_painterBold = -1;
-    if (m_cachedFont != m_grDraw->font() || m_texts[0].size() + m_texts[1].size() > 20000) {
+    if (m_cachedFont != m_grDraw->font()) {
         m_cachedFont = m_grDraw->font();
-        m_boldFont = m_cachedFont;
-        m_boldFont.setBold(true);
-        m_texts[0].clear();
-        m_texts[1].clear();
-        m_shortNames.clear();
+        m_cellImages.clear();
     }
 }
 
-void TfrmMain::drawCentred(QPainter& p, const QRect& rect, const QString& text, bool bold)
-{
-    if (text.isEmpty()) return;
-    QHash<QString, QStaticText>& cache = m_texts[bold ? 1 : 0];
-    auto it = cache.find(text);
-    const QFont& font = bold ? m_boldFont : m_cachedFont;
-    if (it == cache.end()) {
-        QStaticText laidOut(text);
-        laidOut.setTextFormat(Qt::PlainText);
-        laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
-        laidOut.prepare(QTransform(), font);
-        it = cache.insert(text, laidOut);
-    }
-    if (m_painterBold != int(bold)) {
-        p.setFont(font);
-        m_painterBold = int(bold);
-    }
-    const QSizeF size = it->size();
-    const QPointF at(rect.x() + (rect.width() - size.width()) / 2.0, rect.y() + (rect.height() - size.height()) / 2.0);
-    // Only a text wider or taller than its cell needs the clip that keeps it inside.
-    if (size.width() > rect.width() || size.height() > rect.height()) {
-        p.save();
-        p.setClipRect(rect);
-        p.drawStaticText(at, *it);
-        p.restore();  // the font set before the save is back
-    } else {
-        p.drawStaticText(at, *it);
-    }
-}
-
-QString TfrmMain::shortened(const QString& name, int width)
+QString TfrmMain::shortened(const QString& name, int width) const
 {
     if (name.size() <= 20) return name;  // never shortened
-    const QString key = name + QLatin1Char('\x1f') + QString::number(width);
-    auto it = m_shortNames.find(key);
-    if (it != m_shortNames.end()) return *it;
     const QFontMetrics metrics(m_cachedFont);
-    const QString shown =
-        board::ShortenName(name, width, [&](const QString& t) { return metrics.horizontalAdvance(t); });
-    m_shortNames.insert(key, shown);
-    return shown;
+    return board::ShortenName(name, width, [&](const QString& t) { return metrics.horizontalAdvance(t); });
+}
+
+// A cell is drawn once into an image and then copied: the same guest and price fill every
+// night of a stay, and a repaint of an unchanged board copies every cell.
+void TfrmMain::paintLook(QPainter& p, const QRect& rect, const TCellLook& look)
+{
+    const qreal ratio = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    const QChar sep(0x1f);
+    const QString key = QString::number(look.background, 16) + sep + QString::number(look.text, 16) + sep +
+                        QChar(look.bold ? 'b' : 'n') + QChar(look.twoLines ? '2' : '1') + sep +
+                        QString::number(rect.width()) + sep + QString::number(rect.height()) + sep +
+                        QString::number(ratio) + sep + look.upper + sep + look.lower;
+    auto it = m_cellImages.constFind(key);
+    if (it == m_cellImages.constEnd()) {
+        if (m_cellImages.size() >= kMaxCachedCells) m_cellImages.clear();
+        QImage image(rect.size() * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(look.background);
+        QPainter painter(&image);
+        QFont font = m_cachedFont;
+        font.setBold(look.bold);
+        painter.setFont(font);
+        painter.setPen(QColor::fromRgb(look.text));
+        const QRect local(QPoint(0, 0), rect.size());
+        if (look.twoLines) {
+            painter.drawText(local.adjusted(0, 0, 0, -kLineHeight), Qt::AlignCenter, shortened(look.upper, rect.width()));
+            painter.drawText(local.adjusted(0, kLineHeight, 0, 0), Qt::AlignCenter, look.lower);
+        } else {
+            painter.drawText(local, Qt::AlignCenter, look.upper);
+        }
+        painter.end();
+        it = m_cellImages.insert(key, image);
+    }
+    p.drawImage(rect.topLeft(), *it);
 }
 
 void TfrmMain::paintCell(QPainter& p, int col, int row, const QRect& rect, bool selected)
@@ -419,16 +412,13 @@ void TfrmMain::paintCell(QPainter& p, int col, int row, const QRect& rect, bool 
         p.setPen(Qt::blue);
         p.drawText(rect, Qt::AlignCenter, QStringLiteral("<<<  ?  >>>"));
         p.restore();
-        m_painterBold = -1;
         return;
     }
     if (col == 0) {
         if (row > m_rooms.size()) return;
         const TBoardRoom& room = m_rooms.at(row - 1);
         const QColor background = colorFromWindows(room.PCOLOR);
-        p.fillRect(rect, background);
-        p.setPen(board::ContrastColor(background));
-        drawCentred(p, rect, room.PNAME, true);
+        paintLook(p, rect, {background.rgb(), board::ContrastColor(background).rgb(), true, false, room.PNAME, {}});
         return;
     }
     const int day = m_firstDate + col - 1;
@@ -440,27 +430,16 @@ void TfrmMain::paintCell(QPainter& p, int col, int row, const QRect& rect, bool 
             text = Qt::white;
         }
         if (shell::IsWeekend(day)) text = Qt::red;
-        p.fillRect(rect, background);
-        p.setPen(text);
-        drawCentred(p, rect, shell::DateText(double(day)), true);
+        paintLook(p, rect, {background.rgb(), text.rgb(), true, false, shell::DateText(double(day)), {}});
         return;
     }
     if (row > m_rooms.size()) return;
     const board::TCellView view =
         board::NightCell(m_stays, m_rooms.at(row - 1).PID, day, m_colors, m_invalidStatusText);
-    p.fillRect(rect, view.background);
-    if (!view.empty) {
-        p.setPen(view.textColor);
-        if (view.oneLine) {
-            drawCentred(p, rect, view.upper, false);
-        } else {
-            drawCentred(p, rect.adjusted(0, 0, 0, -kLineHeight), shortened(view.upper, rect.width()), false);
-            drawCentred(p, rect.adjusted(0, kLineHeight, 0, 0), view.lower, false);
-        }
-    }
+    if (view.empty) p.fillRect(rect, view.background);
+    else paintLook(p, rect, {view.background.rgb(), view.textColor.rgb(), false, !view.oneLine, view.upper, view.lower});
     if (selected && m_grDraw->hasFocus()) {
-        QPen pen(view.textColor, 1, Qt::DotLine);
-        p.setPen(pen);
+        p.setPen(QPen(view.textColor, 1, Qt::DotLine));
         p.drawRect(rect.adjusted(1, 1, -2, -2));
     }
 }

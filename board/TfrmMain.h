@@ -15,7 +15,7 @@
 #include <QFont>
 #include <QHash>
 #include <QMainWindow>
-#include <QStaticText>
+#include <QImage>
 #include <QPointer>
 #include <QVariantMap>
 #include <QVector>
@@ -99,10 +99,14 @@ private:
     void buildWindow();
     void paintCell(QPainter& painter, int col, int row, const QRect& rect, bool selected);
     void preparePaint();
-    // Texts drawn centred in a rectangle, laid out once and reused (names and prices repeat
-    // over the nights of a stay and over repaints).
-    void drawCentred(QPainter& painter, const QRect& rect, const QString& text, bool bold);
-    QString shortened(const QString& name, int width);
+    // What one cell shows: its colours and texts (heads and out-of-order reasons one line).
+    struct TCellLook {
+        QRgb background, text;
+        bool bold, twoLines;
+        QString upper, lower;
+    };
+    void paintLook(QPainter& painter, const QRect& rect, const TCellLook& look);
+    QString shortened(const QString& name, int width) const;
     void dispatchCell();
     void openAndRefresh(const QString& dialog, QVariantMap args = {});
     void accountCommand(const QString& command);
@@ -132,11 +136,10 @@ private:
     bool m_inActivation = false;
     qint64 m_ignoreActivationUntil = 0;
 
-    QHash<QString, QStaticText> m_texts[2];       // normal, bold
-    QHash<QString, QString> m_shortNames;          // name + width -> shown name
+    // Cells drawn so far, by look; cleared when the font changes or it grows too large.
+    static constexpr int kMaxCachedCells = 3000;
+    QHash<QString, QImage> m_cellImages;
     QFont m_cachedFont;
-    QFont m_boldFont;
-    int m_painterBold = -1;  // the font last set on the painter: -1 none, 0 normal, 1 bold
     // Read once per painting.
     board::TBoardColors m_colors;
     int m_today = 0;
