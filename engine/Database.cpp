@@ -27,7 +27,7 @@ namespace {
 
 std::string shapeKey(const std::vector<sql::Token>& tokens, std::vector<const sql::Token*>& literals) {
     std::string key;
-    key.reserve(256);
+    key.reserve(tokens.empty() ? 16 : static_cast<size_t>(tokens.back().byteEnd) + tokens.size() * 2);
     for (const auto& t : tokens) {
         key += static_cast<char>('0' + static_cast<int>(t.kind));
         if (t.isLiteral()) literals.push_back(&t);
@@ -204,7 +204,6 @@ Core::Core() {
     sqlite3_limit(m_db, SQLITE_LIMIT_ATTACHED, static_cast<int>(kMaxAttached));
     registerSqlFunctions(m_db);
     exec("PRAGMA case_sensitive_like=ON");
-    exec("PRAGMA temp_store=MEMORY");
 }
 
 Core::~Core() {

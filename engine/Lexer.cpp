@@ -17,9 +17,11 @@ bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 // incrementally so tokenizing stays linear in the text length.
 struct PosCounter {
     std::string_view text;
+    bool ascii = false;  // then a character position is the byte offset + 1
     size_t byte = 0;
     int chars = 0;
     int at(size_t byteOffset) {
+        if (ascii) return static_cast<int>(byteOffset) + 1;
         for (; byte < byteOffset && byte < text.size(); ++byte)
             if ((static_cast<unsigned char>(text[byte]) & 0xC0) != 0x80) ++chars;
         return chars + 1;
@@ -56,6 +58,9 @@ std::vector<Token> tokenize(std::string_view text) {
     size_t i = 0;
     const size_t n = text.size();
     PosCounter pc{text};
+    unsigned char high = 0;
+    for (const char ch : text) high |= static_cast<unsigned char>(ch);
+    pc.ascii = high < 0x80;
     auto charPos = [&pc](std::string_view, size_t off) { return pc.at(off); };
     while (i < n) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
@@ -84,17 +89,20 @@ std::vector<Token> tokenize(std::string_view text) {
             size_t j = i + 1;
             bool closed = false;
             while (j < n) {
-                if (text[j] == q) {
-                    if (j + 1 < n && text[j + 1] == q) {  // doubled quote is one quote
-                        t.text += q;
-                        j += 2;
-                        continue;
-                    }
-                    closed = true;
-                    ++j;
+                const size_t at = text.find(q, j);
+                if (at == std::string_view::npos) {
+                    j = n;
                     break;
                 }
-                t.text += text[j++];
+                t.text.append(text.data() + j, at - j);
+                if (at + 1 < n && text[at + 1] == q) {  // doubled quote is one quote
+                    t.text += q;
+                    j = at + 2;
+                    continue;
+                }
+                closed = true;
+                j = at + 1;
+                break;
             }
             if (!closed)
                 throw Error("Syntax error at position " + std::to_string(t.pos) +

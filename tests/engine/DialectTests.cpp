@@ -108,6 +108,11 @@ TEST_F(Dialect, DuplicateKeyIsRefusedAndNothingApplied) {
     EXPECT_EQ(rows(R"(SELECT count(*) AS N FROM "{db}POKCENY.DB")"), "3");
 }
 
+TEST_F(Dialect, InsertSelectReadsLiteralsByTheTargetColumns) {
+    EXPECT_EQ(run(R"(INSERT INTO "{db}POKCENY.DB" (PID, DATEFROM, PPRICE, MAIDPRICE) SELECT PID, "1.1.2005", PPRICE*2, MAIDPRICE FROM "{db}POKOJE.DB")"), 3);
+    EXPECT_EQ(rows(R"(SELECT PID, PPRICE FROM "{db}POKCENY.DB" WHERE DATEFROM="01.01.2005" ORDER BY PID)"), "1,100;2,120;3,160");
+}
+
 TEST_F(Dialect, AutoincrementKeysAreNeverReused) {
     run(R"(DELETE FROM "{db}POBYTY.DB" WHERE BID=5)");
     run(R"(INSERT INTO "{db}POBYTY.DB" (KID, PID, STATUS) VALUES (0, "1", "P"))");
