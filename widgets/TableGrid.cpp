@@ -101,7 +101,7 @@ int TableCursorModel::fieldColumn(const QString& field) const
 bool TableCursorModel::loadBlock(int row) const
 {
     if (!m_cursor || editing() || row < 0 || row >= m_count) return false;
-    if (m_cache.size() > kMaxCachedRows) m_cache.clear();
+    if (m_cache.size() >= kMaxCachedRows) m_cache.clear();
     const int start = row - row % kBlockRows;
     try {
         if (!m_cursor->moveTo(start)) return false;
@@ -117,6 +117,17 @@ bool TableCursorModel::loadBlock(int row) const
         return false;
     }
     return m_cache.contains(row);
+}
+
+void TableCursorModel::prefetch(int row) const
+{
+    // While a row is pending the cursor cannot move, so the rows the user may look at or the
+    // window may ask for are read now: all of a small table, the neighbourhood of a large one.
+    const bool small = m_count <= kMaxCachedRows / 2;
+    const int from = small ? 0 : std::max(0, row - 2 * kBlockRows);
+    const int to = small ? m_count : std::min(m_count, row + 2 * kBlockRows);
+    for (int r = from - from % kBlockRows; r < to; r += kBlockRows)
+        if (!m_cache.contains(r)) loadBlock(r);
 }
 
 const std::vector<engine::Value>* TableCursorModel::cachedRow(int row) const
@@ -265,6 +276,7 @@ bool TableCursorModel::beginRowEdit(int row)
 {
     if (!m_cursor) return false;
     if (editing()) return row == pendingRow();
+    prefetch(row);
     if (isNewRow(row)) {
         // The free last row becomes a real new row when something is typed into it.
         m_cursor->append();
@@ -299,6 +311,7 @@ int TableCursorModel::appendRow()
     if (m_inserting && !m_userModified) return m_count;
     if (editing() && !postRow()) return -1;
     if (m_freeLastRow) return m_count;  // the free row is there already; typing starts it
+    prefetch(m_count);
     beginInsertRows(QModelIndex(), m_count, m_count);
     m_cursor->append();
     m_inserting = true;

@@ -107,6 +107,7 @@ signals:
 private:
     const std::vector<engine::Value>* cachedRow(int row) const;
     bool loadBlock(int row) const;
+    void prefetch(int row) const;
     void rowChanged(int row);
     void clearCache() const { m_cache.clear(); }
 
