@@ -685,7 +685,9 @@ bool TfrmRezervace::Save()
     row.bookThru = edBookThru->text();
     row.persons = edNumPers->value();
     row.business = cmbBusiness->currentIndex() == 1;
-    auto amount = [](const TCalcEdit* e) { return TCalcEdit::formatValue(e->value(), e->decimals()); };
+    // The number the box shows, in full (a typed 0.005 stays 0.005), even when it was never
+    // left and so never tidied.
+    auto amount = [](const TCalcEdit* e) { return TCalcEdit::formatValue(e->value(), 10); };
     row.priceEur = amount(edRoomPriceEUR);
     row.priceCzk = amount(edRoomPriceCZK);
     row.maidEur = amount(edRoomMaidPriceEUR);

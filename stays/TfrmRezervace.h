@@ -66,6 +66,8 @@ public:
     void convertEurToCzk();
     void convertCzkToEur();
     void ShowClient(const QString& kidText);
+    // The control rules: panels, enabled states, caption, the currency pair shown.
+    void UpdateControls();
 
     // What the save checks read from the controls.
     stays::ReservationInput input() const;
@@ -124,7 +126,6 @@ private:
     void buildControls();
     void layoutControls();
     void resetControls();
-    void UpdateControls();
     void loadStay();
     void applyPreset();
     void proposePrice();
