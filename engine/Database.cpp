@@ -842,7 +842,16 @@ public:
     }
     std::string text(int field) const override {
         if (!valid(field)) return {};
-        return displayText(value(field), m_entry->tr.fields[static_cast<size_t>(field)].type);
+        // Texts straight from the row; numbers formatted without an intermediate copy.
+        switch (sqlite3_column_type(m_stmt, field)) {
+        case SQLITE_NULL: return {};
+        case SQLITE_TEXT:
+        case SQLITE_BLOB: {
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, field));
+            return std::string(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(m_stmt, field)));
+        }
+        default: return displayText(value(field), m_entry->tr.fields[static_cast<size_t>(field)].type);
+        }
     }
     double number(int field) const override {
         if (!valid(field)) return 0;

@@ -149,9 +149,16 @@ std::string dateText(std::int64_t dayNo) {
     } catch (const Error&) {
         return std::to_string(dayNo);
     }
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%d.%d.%d", d, m, y);
-    return buf;
+    // Built by hand: the board formats thousands of dates per reload.
+    char buf[16];
+    char* p = buf;
+    auto put = [&p](int v) { p = std::to_chars(p, p + 5, v).ptr; };
+    put(d);
+    *p++ = '.';
+    put(m);
+    *p++ = '.';
+    put(y);
+    return std::string(buf, p);
 }
 
 std::string timeText(std::int64_t seconds) {

@@ -101,6 +101,8 @@ const std::vector<QueryCase> kQueries = {
     {"StatsStays", R"(SELECT PID, DATEFROM, DATETHRU, STATUS FROM "{db}POBYTY.DB" WHERE DATETHRU>"1.3.2004"   AND DATEFROM<="9.3.2004"   AND STATUS<>"P")", {"PID", "STATUS"}, "1,H;1,O;3,X", true},
 };
 
+void PrintTo(const QueryCase& c, std::ostream* os) { *os << c.name; }
+
 class Corpus : public ::testing::TestWithParam<QueryCase> {
 protected:
     static std::string& folder() {
@@ -168,6 +170,8 @@ const std::vector<ChangeCase> kChanges = {
     {"ReminderPostpone", R"(UPDATE "{db}POZNAMKY.DB" SET txt="Check boiler", dat="05.03.2004",  tim="09:45:00", dattim=38051.4062500000 WHERE rmid=3)", 1,
      R"(SELECT TIM, UPMJ FROM "{db}POZNAMKY.DB" WHERE rmid=3)", {}, "9:45:00,1.3.2004"},
 };
+
+void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
 
 class CorpusChanges : public ::testing::TestWithParam<ChangeCase> {};
 
