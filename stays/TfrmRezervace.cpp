@@ -129,9 +129,12 @@ void TfrmRezervace::buildControls()
     pnlClientInDatabase = named(new QWidget(gbClient), "pnlClientInDatabase");
     edKID = named(new QLineEdit(pnlClientInDatabase), "edKID");
     edKID->setReadOnly(true);
+    // Read-only boxes are skipped by Tab; a click still lets the text be copied.
+    edKID->setFocusPolicy(Qt::ClickFocus);
     lbClientId = label(pnlClientInDatabase, "lbClientId", "Client &ID:", edKID);
     edClientNameReadOnly = named(new QLineEdit(pnlClientInDatabase), "edClientNameReadOnly");
     edClientNameReadOnly->setReadOnly(true);
+    edClientNameReadOnly->setFocusPolicy(Qt::ClickFocus);
     lbClientNameReadOnly = label(pnlClientInDatabase, "lbClientNameReadOnly", "Client &Name:", edClientNameReadOnly);
     btFindClient = named(new QPushButton(QStringLiteral("Find Client"), pnlClientInDatabase), "btFindClient");
 
@@ -220,11 +223,14 @@ void TfrmRezervace::layoutControls()
 
     auto* inDatabase = new QGridLayout(pnlClientInDatabase);
     inDatabase->setContentsMargins(0, 0, 0, 0);
+    auto* idRow = new QHBoxLayout;
+    idRow->addWidget(edKID);
+    idRow->addStretch(1);
+    idRow->addWidget(btFindClient);
     inDatabase->addWidget(lbClientId, 0, 0);
-    inDatabase->addWidget(edKID, 0, 1);
-    inDatabase->addWidget(btFindClient, 0, 2, Qt::AlignRight);
+    inDatabase->addLayout(idRow, 0, 1);
     inDatabase->addWidget(lbClientNameReadOnly, 1, 0);
-    inDatabase->addWidget(edClientNameReadOnly, 1, 1, 1, 2);
+    inDatabase->addWidget(edClientNameReadOnly, 1, 1);
     inDatabase->setColumnStretch(1, 1);
 
     auto* client = new QGridLayout(gbClient);

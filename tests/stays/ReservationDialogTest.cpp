@@ -77,6 +77,7 @@ private:
     static void leave(QWidget* from, QWidget* to);
     static void type(QLineEdit* edit, const QString& text);
     int count(const QString& text) const;
+    static QStringList tabWalk(QDialog& d, QWidget* first, int steps);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TdmDataModule> m_dm;
@@ -212,6 +213,21 @@ void TestReservation::type(QLineEdit* edit, const QString& text)
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, text);
+}
+
+// The controls Tab visits from the first one, named as the dialog names them (a box made of
+// an inner line edit counts as the box).
+QStringList TestReservation::tabWalk(QDialog& d, QWidget* first, int steps)
+{
+    QStringList names;
+    first->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < steps; ++i) {
+        QWidget* w = d.focusWidget();
+        while (w && w->objectName().isEmpty()) w = w->parentWidget();
+        names << (w ? w->objectName() : QStringLiteral("<none>"));
+        QTest::keyClick(d.focusWidget(), Qt::Key_Tab);
+    }
+    return names;
 }
 
 int TestReservation::count(const QString& text) const
@@ -554,6 +570,7 @@ void TestReservation::windowLooksRightInBothLanguages()
     QStringList clipped;
     QString czechOk, czechCaption;
     bool enterSaves = false;
+    QStringList tabOrder;
     auto checkCaptions = [&](TfrmRezervace& d, const char* language) {
         for (QWidget* w : d.findChildren<QWidget*>()) {
             if (!w->isVisibleTo(&d) || w->objectName().isEmpty()) continue;
@@ -568,6 +585,7 @@ void TestReservation::windowLooksRightInBothLanguages()
     exec("INSERT INTO \"{db}KARTY.DB\" (TITLE, SURNAME, NAME) VALUES (\"\", \"Svoboda\", \"Petr\")");
     openNew(day(5, 3, 2004), [&](TfrmRezervace& d) {
         QCOMPARE(d.tbOk->isDefault(), true);
+        tabOrder = tabWalk(d, d.cmbStatus, 18);
         checkCaptions(d, "English");
         if (!folder.isEmpty()) d.grab().save(folder + "/reservation-en.png");
         d.cmbStatus->setCurrentIndex(1);   // the definitive look: client panel, confirmation button
@@ -593,6 +611,9 @@ void TestReservation::windowLooksRightInBothLanguages()
         QTest::keyClick(d.edBookedFor, Qt::Key_Return);
         enterSaves = !d.isVisible() && rows() == 1;
     });
+    QCOMPARE(tabOrder.join(' '), QString("cmbStatus chkInDatabase edBookedFor cmbKnowsFrom edDateFrom edDateThru "
+                                         "edNights cmbPID edRoomPriceEUR edRoomMaidPriceEUR chkForeign edBookThru "
+                                         "edNumPers cmbBusiness tbOk btCancel btPrintRegCard cmbStatus"));
     QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join("; ")));
     QCOMPARE(czechOk, QString::fromUtf8("Storno"));
     QCOMPARE(czechCaption, QString::fromUtf8(" Údaje o pobytu "));
