@@ -117,7 +117,7 @@ QString StaysWithLostCardStatement(const QString& db, const QString& d1, const Q
     return QStringLiteral("SELECT BID,UID,KID,PID,DATEFROM,DATETHRU,STATUS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,NUMPERS FROM \"%1POBYTY.DB\" AS POB WHERE ")
                .arg(db) +
            window(d1, d2) +
-           QStringLiteral(" AND (KID>0) AND (KID NOT IN (SELECT KID FROM \"%1KARTY.DB\"))").arg(db);
+           QStringLiteral(" AND (KID<>0) AND (KID NOT IN (SELECT KID FROM \"%1KARTY.DB\"))").arg(db);
 }
 
 QString RoomsStatement(const QString& db)

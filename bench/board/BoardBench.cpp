@@ -4,9 +4,10 @@
 // rendered into an image offscreen.
 //
 //   bench_board [--small] [DIR]
-// DIR holds the large database; it is made with `tamarel-db large DIR --rooms 100` (the tool
-// beside this program) when it has no stays yet. --small makes a small one in a temporary
-// folder, for the smoke run under ctest.
+// DIR holds the large database; it is made with `tamarel-db large DIR` (the tool beside this
+// program) when it has no stays yet, and the board then shows its first 100 rooms. --small
+// makes a small one (100 rooms, 20,000 stays) in a temporary folder, for the smoke run under
+// ctest.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -74,9 +75,10 @@ bool makeLarge(const QString& dir, bool small)
         std::fprintf(stderr, "bench_board: %s not found; build the tamarel-db target first\n", qPrintable(tool));
         return false;
     }
-    QStringList args{QStringLiteral("large"), dir, QStringLiteral("--rooms"), QString::number(kRooms)};
-    if (small) args << QStringLiteral("--stays") << QStringLiteral("20000") << QStringLiteral("--years")
-                    << QStringLiteral("1") << QStringLiteral("--clients") << QStringLiteral("2000");
+    QStringList args{QStringLiteral("large"), dir};
+    if (small)
+        args << QStringLiteral("--rooms") << QString::number(kRooms) << QStringLiteral("--stays") << QStringLiteral("20000")
+             << QStringLiteral("--years") << QStringLiteral("1") << QStringLiteral("--clients") << QStringLiteral("2000");
     std::printf("making the database: tamarel-db %s\n", qPrintable(args.join(' ')));
     std::fflush(stdout);
     QProcess p;
@@ -110,7 +112,7 @@ struct RawQueries {
             std::string("SELECT BID,UID,PID,DATEFROM,DATETHRU,STATUS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,BOOKEDFOR,NUMPERS "
                         "FROM POBYTY.POBYTY AS POB WHERE ") + window + " AND (KID=0 or KID is null)",
             std::string("SELECT BID,UID,KID,PID,DATEFROM,DATETHRU,STATUS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,NUMPERS "
-                        "FROM POBYTY.POBYTY AS POB WHERE ") + window + " AND (KID>0) AND (KID NOT IN (SELECT KID FROM KARTY.KARTY))",
+                        "FROM POBYTY.POBYTY AS POB WHERE ") + window + " AND (KID<>0) AND (KID NOT IN (SELECT KID FROM KARTY.KARTY))",
         };
         for (const std::string& text : texts) {
             sqlite3_stmt* s = nullptr;
@@ -204,9 +206,16 @@ int main(int argc, char** argv)
     const int today = shell::TodayNumber();
     const int firstDay = today - 1;
 
-    // Reload on the large database.
+    // Reload on the large database. The board shows its first 100 rooms; the stays of every
+    // room touching the days shown are in the list all the same.
     TdmDataModule large(folder);
     setDataModule(&large);
+    {
+        QVector<TBoardRoom> rooms;
+        board::LoadRoomList(large, rooms);
+        for (int i = kRooms; i < rooms.size(); ++i)
+            large.ExecStatement(QStringLiteral("DELETE FROM \"%1POKOJE.DB\" WHERE PID=%2").arg(folder, shell::QuoteText(rooms[i].PID)));
+    }
     TfrmMain board;
     board.tmrTimer()->stop();
     board.setColumnCount(kDays + 1);
