@@ -57,6 +57,8 @@ void TfrmModifActPolDef::FormActivate()
 {
     dbgUCPODEF->gridModel()->resetTitles();
     TranslateGridTitles(dbgUCPODEF);
+    // The border is fixed, so the window takes the width the titles of this language need.
+    setFixedSize(std::max(62 + 133 + 74 + 91 + 40, dbgUCPODEF->fitColumnsToTitles()), 260);
     closeTable();
     try {
         m_tblUCPODEF = dmDataModule()->db().openTable((dmDataModule()->DbPrefix() + "UCPODEF.DB").toStdString());

@@ -123,6 +123,7 @@ void TfrmRates::LoadRates()
             currencyItem->setTextAlignment(Qt::AlignCenter);
             rateItem->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             m_qryRates->appendRow({dateItem, currencyItem, rateItem});
+            m_qryRates->setVerticalHeaderItem(m_qryRates->rowCount() - 1, new QStandardItem(QString()));
         }
     } catch (const engine::Error&) {
         // The list stays as far as it was read; the dialog remains usable.

@@ -116,6 +116,8 @@ void TfrmEditPokoje::FormActivate()
     // Titles go back to English first, so a switch back from Czech shows English again.
     dbgPokoje->gridModel()->resetTitles();
     TranslateGridTitles(dbgPokoje);
+    const int gridWidth = dbgPokoje->fitColumnsToTitles();
+    if (width() < gridWidth + 20) resize(gridWidth + 20, height());
     closeTable();
     m_rememberedPid.reset();
     try {

@@ -86,6 +86,8 @@ void TfrmEditPokojeCeny::FormActivate()
 {
     dbgPokoje->gridModel()->resetTitles();
     TranslateGridTitles(dbgPokoje);
+    const int gridWidth = dbgPokoje->fitColumnsToTitles();
+    if (width() < gridWidth + 20) resize(gridWidth + 20, height());
     closeTable();
     const QString filter = PID.isEmpty() ? QString() : RoomFilter(PID);
     try {

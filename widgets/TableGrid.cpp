@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScopedValueRollback>
+#include <QStyle>
 
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
@@ -511,6 +512,20 @@ void TableGrid::setColumns(const QList<TableGridColumn>& columns)
     for (int i = 0; i < columns.size(); ++i) setColumnWidth(i, columns.at(i).width);
 }
 
+int TableGrid::fitColumnsToTitles()
+{
+    const QFontMetrics metrics(horizontalHeader()->font());
+    int total = 0;
+    for (int i = 0; i < m_model->columnCount(); ++i) {
+        const QString title = m_model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int width = std::max(m_model->columns().at(i).width, metrics.horizontalAdvance(title) + 14);
+        setColumnWidth(i, width);
+        total += width;
+    }
+    return total + verticalHeader()->sizeHint().width() + 2 * frameWidth() +
+           style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
+}
+
 void TableGrid::setTableCursor(engine::TableCursor* cursor)
 {
     m_model->setTableCursor(cursor);
@@ -635,13 +650,20 @@ bool TableGrid::deleteCurrentRow()
     const int row = currentRow();
     if (row < 0) return false;
     const int column = currentIndex().column();
+    // The open editor's text goes with the row: it must not be written back afterwards.
+    auto dropEditor = [this] {
+        if (QWidget* editor = m_delegate->currentEditor()) closeEditor(editor, QAbstractItemDelegate::NoHint);
+    };
     if (m_model->isNewRow(row)) {
         // Nothing of the new row is stored yet: it is simply given up.
+        dropEditor();
         m_model->cancelRow();
         moveTo(row, column);
         return true;
     }
+    commitEditor();
     if (!shell::ConfirmDelete(window(), m_deleteCaption)) return false;
+    dropEditor();
     if (!m_model->deleteRow(row)) return false;
     moveTo(row, column);
     return true;

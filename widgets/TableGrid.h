@@ -158,6 +158,10 @@ public:
     void setDeleteCaption(const QString& caption) { m_deleteCaption = caption; }
     void setContextMenu(QMenu* menu) { m_contextMenu = menu; }
 
+    // Widens every column that is narrower than its (translated) title; the design widths
+    // stay the least widths. Answers the width the grid needs to show all columns.
+    int fitColumnsToTitles();
+
     int currentRow() const;
     QString currentText(const QString& field) const;
     // Takes the open editor's text into the row.

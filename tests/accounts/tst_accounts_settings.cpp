@@ -1,0 +1,190 @@
+// The account item types editor and the exchange rates dialog driven through their controls,
+// opened from the main menu's seam; the tables are checked afterwards.
+#include <QAction>
+#include <QFile>
+#include <QPushButton>
+#include <QTableView>
+
+#include "../rooms/SettingsFixture.h"
+#include "accounts/TfrmModifActPolDef.h"
+#include "accounts/TfrmRates.h"
+#include "board/DialogSeam.h"
+#include "lang/Language.h"
+#include "widgets/CalcEdit.h"
+#include "widgets/DateEdit.h"
+
+namespace {
+const QString kNote = QStringLiteral("Tamarel|Value \"-1\" in tax columns means \"Not available\"");
+const QString kNotFilled = QStringLiteral("Rates|Data not filled properly");
+}
+
+class TestAccountSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init() { f.setUp(); }
+    void cleanup() { f.tearDown(); }
+
+    void itemTypesNoteFreeRowAndDelete();
+    void itemTypeTypedTwiceIsRefused();
+    void ratesInsertReplaceAndChecks_data();
+    void ratesInsertReplaceAndChecks();
+    void rateLookupAroundTheStoredDates();
+    void failedWriteIsReported();
+
+private:
+    TfrmRates* rates() const { return settingsWindows().frmRates; }
+    QStringList listed() const;
+    SettingsFixture f;
+    TLanguage* m_language = nullptr;
+};
+
+void TestAccountSettings::initTestCase()
+{
+    m_language = new TLanguage(this);
+    m_language->setLanguageIdent(1);
+}
+
+QStringList TestAccountSettings::listed() const
+{
+    QStringList out;
+    auto* model = rates()->dbgRates->model();
+    for (int r = 0; r < model->rowCount(); ++r)
+        out << model->index(r, 0).data().toString() + "|" + model->index(r, 1).data().toString() + "|" +
+                   model->index(r, 2).data().toString();
+    return out;
+}
+
+void TestAccountSettings::itemTypesNoteFreeRowAndDelete()
+{
+    f.exec("INSERT INTO \"{db}UCPODEF.DB\" (UPID, UPNAME, UPTAX1, UPTAX2) VALUES (1, \"Accomodation\", 5, -1)");
+    f.scripts["frmModifActPolDef"] = [this](QDialog*) {
+        auto* w = settingsWindows().frmModifActPolDef;
+        TableGrid* g = w->dbgUCPODEF;
+        QCOMPARE(f.messages, QStringList{kNote});
+        // One type: a free row waits below it, and the type itself stays editable.
+        QCOMPARE(g->model()->rowCount(), 2);
+        QCOMPARE(g->currentRow(), 0);
+        SettingsFixture::type(g, 0, 3, "10");
+        SettingsFixture::type(g, 1, 0, "2");
+        SettingsFixture::type(g, 1, 1, "Maid service");
+        SettingsFixture::type(g, 1, 2, "19");
+        SettingsFixture::type(g, 1, 3, "-1");
+        SettingsFixture::key(g, Qt::Key_Up);
+        QCOMPARE(g->model()->rowCount(), 3);
+        f.answers = {QMessageBox::No};
+        w->mnDelete->trigger();
+        QCOMPARE(g->model()->rowCount(), 3);
+        SettingsFixture::type(g, 2, 1, "Telephone");   // the free row, given up again by Delete
+        w->mnDelete->trigger();
+        QCOMPARE(g->model()->rowCount(), 3);
+    };
+    board::openDialog(board::dialogs::AcctItemTypes);
+    QCOMPARE(f.messages, (QStringList{kNote, "Account Item Types Definition|Are you sure to delete this record?"}));
+    QCOMPARE(f.rows("SELECT UPID, UPNAME, UPTAX1, UPTAX2 FROM \"{db}UCPODEF.DB\" ORDER BY UPID"),
+             (QStringList{"1|Accomodation|5|10", "2|Maid service|19|-1"}));
+    // The note comes with every opening.
+    f.scripts.clear();
+    f.answers = {};
+    board::openDialog(board::dialogs::AcctItemTypes);
+    QCOMPARE(f.messages.count(kNote), 2);
+}
+
+void TestAccountSettings::itemTypeTypedTwiceIsRefused()
+{
+    f.exec("INSERT INTO \"{db}UCPODEF.DB\" (UPID, UPNAME, UPTAX1, UPTAX2) VALUES (1, \"Accomodation\", 5, -1)");
+    f.scripts["frmModifActPolDef"] = [this](QDialog* d) {
+        TableGrid* g = settingsWindows().frmModifActPolDef->dbgUCPODEF;
+        SettingsFixture::type(g, 1, 0, "1");
+        SettingsFixture::type(g, 1, 1, "Phone");
+        d->close();
+        QVERIFY(d->isVisible());
+        QCOMPARE(g->currentRow(), 1);
+        QCOMPARE(g->currentText("UPNAME"), QString("Phone"));
+        SettingsFixture::type(g, 1, 0, "3");
+    };
+    board::openDialog(board::dialogs::AcctItemTypes);
+    QCOMPARE(f.messages.size(), 2);
+    QVERIFY(f.messages.at(1).contains("Key violation"));
+    QVERIFY(!f.stillOpenAfterClose);
+    QCOMPARE(f.rows("SELECT UPID, UPNAME FROM \"{db}UCPODEF.DB\" ORDER BY UPID"), (QStringList{"1|Accomodation", "3|Phone"}));
+}
+
+void TestAccountSettings::ratesInsertReplaceAndChecks_data()
+{
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("rate");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("stored");
+    const QStringList before{"10.3.2004|EUR|25.4", "1.3.2004|EUR|25.1"};
+    QTest::newRow("new date") << "5.3.2004" << "25.2" << ""
+                              << QStringList{"10.3.2004|EUR|25.4", "5.3.2004|EUR|25.2", "1.3.2004|EUR|25.1"};
+    QTest::newRow("existing date replaced") << "01.03.2004" << "25.50" << ""
+                                            << QStringList{"10.3.2004|EUR|25.4", "1.3.2004|EUR|25.5"};
+    QTest::newRow("decimal comma") << "20.3.2004" << "25,5" << ""
+                                   << QStringList{"20.3.2004|EUR|25.5", "10.3.2004|EUR|25.4", "1.3.2004|EUR|25.1"};
+    QTest::newRow("negative rate taken") << "2.3.2004" << "-1" << ""
+                                         << QStringList{"10.3.2004|EUR|25.4", "2.3.2004|EUR|-1", "1.3.2004|EUR|25.1"};
+    QTest::newRow("no date") << "" << "25" << kNotFilled << before;
+    QTest::newRow("zero rate") << "5.3.2004" << "0" << kNotFilled << before;
+    QTest::newRow("empty rate") << "5.3.2004" << "" << kNotFilled << before;
+}
+
+void TestAccountSettings::ratesInsertReplaceAndChecks()
+{
+    QFETCH(QString, date);
+    QFETCH(QString, rate);
+    QFETCH(QString, message);
+    QFETCH(QStringList, stored);
+    f.exec("INSERT INTO \"{db}KURZY.DB\" (RDATE, CRCD, CRR) VALUES (\"1.3.2004\", \"EUR\", 25.1)");
+    f.exec("INSERT INTO \"{db}KURZY.DB\" (RDATE, CRCD, CRR) VALUES (\"10.3.2004\", \"EUR\", 25.4)");
+    f.scripts["frmRates"] = [&](QDialog*) {
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(rates()->edDateFrom));
+        QCOMPARE(listed(), (QStringList{"10.3.2004|EUR|25.4", "1.3.2004|EUR|25.1"}));
+        rates()->edDateFrom->setText(date);
+        rates()->edRate->setText(rate);
+        QTest::mouseClick(rates()->btInsert, Qt::LeftButton);
+        QCOMPARE(listed(), stored);
+        // The entry fields keep what was typed.
+        QCOMPARE(rates()->edRate->text(), rate);
+    };
+    board::openDialog(board::dialogs::Rates);
+    QCOMPARE(f.messages, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(f.rows("SELECT RDATE, CRCD, CRR FROM \"{db}KURZY.DB\" ORDER BY RDATE DESC"), stored);
+}
+
+void TestAccountSettings::rateLookupAroundTheStoredDates()
+{
+    f.scripts["frmRates"] = [this](QDialog*) {
+        for (const auto& [date, rate] : {std::pair{"1.1.2004", "25.1"}, std::pair{"1.7.2004", "26"}}) {
+            rates()->edDateFrom->setText(date);
+            rates()->edRate->setText(rate);
+            QTest::mouseClick(rates()->btInsert, Qt::LeftButton);
+        }
+    };
+    board::openDialog(board::dialogs::Rates);
+    QVERIFY(f.messages.isEmpty());
+    QCOMPARE(f.dm->CurrentRate("30.6.2004"), 25.1);
+    QCOMPARE(f.dm->CurrentRate("1.7.2004"), 26.0);
+    QCOMPARE(f.dm->CurrentRate(""), 26.0);
+    QCOMPARE(f.dm->CurrentRate("31.12.2003"), -1.0);
+}
+
+void TestAccountSettings::failedWriteIsReported()
+{
+    f.scripts["frmRates"] = [this](QDialog*) {
+        QVERIFY(QFile::remove(f.dm->DbPrefix() + "KURZY.DB"));
+        rates()->edDateFrom->setText("1.1.2004");
+        rates()->edRate->setText("25");
+        QTest::mouseClick(rates()->btInsert, Qt::LeftButton);
+        QCOMPARE(rates()->dbgRates->model()->rowCount(), 0);
+    };
+    board::openDialog(board::dialogs::Rates);
+    QCOMPARE(f.messages, QStringList{"Rates|Can't Insert/Update record"});
+    // An update that finds no row writes nothing, and is not reported as done.
+    QCOMPARE(TfrmRates::UpdateStatement("/db/", "1.1.2004", "25"),
+             QString("UPDATE \"/db/KURZY.DB\" SET CRR=25 WHERE RDATE=\"1.1.2004\" and CRCD=\"EUR\""));
+}
+
+QTEST_MAIN(TestAccountSettings)
+#include "tst_accounts_settings.moc"
