@@ -329,12 +329,17 @@ void TestReservation::badDatesAreRefused()
         d.edDateThru->setText("31.02.2004");
         QTest::mouseClick(d.tbOk, Qt::LeftButton);
         stayedOpen = stayedOpen && d.isVisible();
+        // Printing saves first; a failed save is said so, and the card gets no stay.
+        QTest::mouseClick(d.btPrintRegCard, Qt::LeftButton);
         m_answers = {QMessageBox::Yes};
         QTest::mouseClick(d.btCancel, Qt::LeftButton);
     });
     QVERIFY(stayedOpen);
     QCOMPARE(count("Dates of stay not specified correctly"), 2);
-    QCOMPARE(count("'31.02.2004' is not a valid date"), 1);
+    QCOMPARE(count("'31.02.2004' is not a valid date"), 2);
+    QCOMPARE(count("Data cannot be saved"), 1);
+    QCOMPARE(m_printed.size(), 1);
+    QCOMPARE(m_printed.first().value("BID").toInt(), 0);
     QCOMPARE(rows(), 0);
 }
 
