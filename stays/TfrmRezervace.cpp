@@ -596,15 +596,10 @@ void TfrmRezervace::convertCzkToEur()
 
 // ---- leaving controls -------------------------------------------------------------------
 
-namespace {
-// The control whose leaving has not been handled yet (one per dialog, which exists once).
-QPointer<QWidget> g_pendingExit;
-}  // namespace
-
 bool TfrmRezervace::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusOut && leftWithinWindow(event) && isVisible()) {
-        g_pendingExit = qobject_cast<QWidget*>(watched);
+        m_pendingExit = qobject_cast<QWidget*>(watched);
         QTimer::singleShot(0, this, [this] {
             if (isVisible()) leaveFocusedControl(false);
         });
@@ -616,8 +611,8 @@ bool TfrmRezervace::eventFilter(QObject* watched, QEvent* event)
 // the focused control when none is pending (Enter saves without leaving its box).
 void TfrmRezervace::leaveFocusedControl(bool alsoFocused)
 {
-    QWidget* w = g_pendingExit ? g_pendingExit.data() : (alsoFocused ? focusWidget() : nullptr);
-    g_pendingExit = nullptr;
+    QWidget* w = m_pendingExit ? m_pendingExit.data() : (alsoFocused ? focusWidget() : nullptr);
+    m_pendingExit = nullptr;
     if (!w) return;
     if (w == edDateFrom || w == edDateThru) edDateFromOrThruExit();
     else if (w == edNights) edNightsExit();

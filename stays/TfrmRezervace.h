@@ -11,6 +11,7 @@
 // exchange rate nothing is converted and the receptionist is told once per opening.
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 #include "stays/ReservationLogic.h"
@@ -140,5 +141,6 @@ private:
     bool m_clientLocked = false;
     bool m_okClose = false;
     bool m_rateWarned = false;
-    int m_quiet = 0;   // while above 0, programmatic changes do not count as user changes
+    int m_quiet = 0;
+    QPointer<QWidget> m_pendingExit;   // the control left last whose leaving rule has not run   // while above 0, programmatic changes do not count as user changes
 };
