@@ -1,0 +1,1 @@
+SELECTÚª¼¯Ñª¯¶DPNAME,||, ÿÿÿÿE‘S,||ESAXR UCP.ÿTAXPNAME,||UR) ASULID G1

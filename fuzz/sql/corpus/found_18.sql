@@ -1,0 +1,1 @@
+SELECT CR FROM "0KURZY.DB" WHERE RDATE in (S¼«»½ÏßÝ)

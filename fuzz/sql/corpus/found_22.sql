@@ -1,0 +1,1 @@
+SELECT * FROM KURZY WHERE TS="1. ÿÿÿe"

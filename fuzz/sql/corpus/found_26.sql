@@ -1,0 +1,1 @@
+S4A NAzJAE

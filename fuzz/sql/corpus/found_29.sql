@@ -1,0 +1,1 @@
+SELECT T!=RI¯G(OJE

@@ -1,0 +1,1 @@
+UPDATE S C0
