@@ -82,7 +82,16 @@ bool TfrmKnowsFrom::FormActivate()
 
 void TfrmKnowsFrom::mnDeleteClick()
 {
-    if (m_table) dbgKnowsFrom->deleteCurrentRow();
+    if (!m_table) return;
+    const QModelIndex at = dbgKnowsFrom->currentIndex();
+    if (!dbgKnowsFrom->deleteCurrentRow()) return;
+    // The grid may open an editor on the row that moved up while the deleted one was being
+    // removed, before that row could be read: such an editor holds an empty text that would
+    // be written over the row. Dropping every editor and settling on the row again avoids it.
+    dbgKnowsFrom->reset();
+    QAbstractItemModel* model = dbgKnowsFrom->model();
+    const int row = std::min(at.row(), model->rowCount() - 1);
+    if (row >= 0) dbgKnowsFrom->setCurrentIndex(model->index(row, std::max(0, at.column())));
 }
 
 bool TfrmKnowsFrom::FormCloseQuery()
