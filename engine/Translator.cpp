@@ -653,15 +653,17 @@ private:
                        const std::vector<const Column*>* targets) {
         std::vector<FieldInfo> localFields;
         std::vector<std::string> itemSql;
-        std::string sql = core(sel, scope, localFields, itemSql, targets);
+        std::vector<int> itemPos;
+        std::string sql = core(sel, scope, localFields, itemSql, targets, itemPos);
         std::vector<FieldInfo> firstFields = localFields;
         for (const Select* u = sel.unionNext.get(), *prev = &sel; u; prev = u, u = u->unionNext.get()) {
             Scope us;
             us.parent = scope.parent;
             std::vector<FieldInfo> uf;
             std::vector<std::string> uItems;
+            std::vector<int> uPos;
             sql += prev->unionAll ? " UNION ALL " : " UNION ";
-            sql += core(*u, us, uf, uItems, targets);
+            sql += core(*u, us, uf, uItems, targets, uPos);
             if (uf.size() != firstFields.size()) fail("The selects of a UNION must return the same number of columns");
         }
         if (!sel.orderBy.empty()) {
@@ -670,7 +672,7 @@ private:
                 const OrderItem& o = sel.orderBy[i];
                 std::string term;
                 FieldType type = FieldType::Unknown;
-                int ordinal = outputOrdinal(*o.expr, sel, firstFields);
+                int ordinal = outputOrdinal(*o.expr, sel, firstFields, itemPos);
                 if (sel.unionNext) {
                     if (ordinal < 0) fail("ORDER BY of a UNION must name a result column");
                     term = std::to_string(ordinal + 1);
@@ -692,7 +694,7 @@ private:
 
     // Index of the result column an ORDER BY / GROUP BY term names (alias, ordinal, or the
     // very column of a select item), -1 when it is an expression of its own.
-    int outputOrdinal(const Expr& e, const Select& sel, const std::vector<FieldInfo>& fields) {
+    int outputOrdinal(const Expr& e, const Select& sel, const std::vector<FieldInfo>& fields, const std::vector<int>& itemPos) {
         if (e.kind == ExprKind::Number && e.text.find_first_not_of("0123456789") == std::string::npos) {
             const long k = std::strtol(e.text.c_str(), nullptr, 10);
             if (k < 1 || static_cast<size_t>(k) > fields.size())
@@ -700,11 +702,9 @@ private:
             return static_cast<int>(k - 1);
         }
         if (e.kind == ExprKind::Column && e.qualifier.empty()) {
-            size_t idx = 0;
-            for (const auto& item : sel.items) {
-                if (item.expr->kind == ExprKind::Star) { idx = SIZE_MAX; break; }
-                if (!item.alias.empty() && equalsNoCase(item.alias, e.name)) return static_cast<int>(idx);
-                ++idx;
+            for (size_t i = 0; i < sel.items.size() && i < itemPos.size(); ++i) {
+                const auto& item = sel.items[i];
+                if (!item.alias.empty() && equalsNoCase(item.alias, e.name)) return itemPos[i];
             }
             if (sel.unionNext) {
                 for (size_t i = 0; i < fields.size(); ++i)
@@ -714,8 +714,9 @@ private:
         return -1;
     }
 
+    // itemPos receives the result position of each select item (a star takes several).
     std::string core(const Select& sel, Scope& scope, std::vector<FieldInfo>& fields, std::vector<std::string>& itemSql,
-                     const std::vector<const Column*>* targets) {
+                     const std::vector<const Column*>* targets, std::vector<int>& itemPos) {
         std::string from;
         for (size_t i = 0; i < sel.from.size(); ++i) {
             const FromItem& f = sel.from[i];
@@ -748,6 +749,7 @@ private:
             fields.push_back({name, ft, ft == FieldType::Text ? t.width : 0});
         };
         for (const auto& item : sel.items) {
+            itemPos.push_back(static_cast<int>(fields.size()));
             if (item.expr->kind == ExprKind::Star) {
                 bool any = false;
                 for (const auto& fe : scope.entries) {
@@ -782,7 +784,7 @@ private:
             sql += " GROUP BY ";
             for (size_t i = 0; i < sel.groupBy.size(); ++i) {
                 const Expr& g = *sel.groupBy[i];
-                int ordinal = outputOrdinal(g, sel, fields);
+                int ordinal = outputOrdinal(g, sel, fields, itemPos);
                 std::string term;
                 FieldType type;
                 if (ordinal >= 0) {

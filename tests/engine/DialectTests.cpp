@@ -181,6 +181,7 @@ TEST_F(Dialect, WhatAnAdministratorTypes) {
         {R"(SELECT PNAME N FROM "{db}POKOJE.DB" WHERE PID IN (SELECT PID FROM "{db}POBYTY.DB" WHERE STATUS="X"))", "Apartmá"},
         {R"(SELECT PID, PNAME FROM "{db}POKOJE.DB" ORDER BY 2 DESC)", "2,Room two;1,Room one;3,Apartmá"},
         {R"(SELECT PID, PNAME AS NM FROM "{db}POKOJE.DB" ORDER BY NM)", "3,Apartmá;1,Room one;2,Room two"},
+        {R"(SELECT P.*, PPRICE-MAIDPRICE AS NET FROM "{db}POKOJE.DB" AS P ORDER BY NET DESC)", "3,Apartmá,,40,16711680,80,15,,1.3.2004,9:00:00,65;2,Room two,,15,65280,60,12,,1.3.2004,9:00:00,48;1,Room one,Sea view,20.5,255,50,10,,1.3.2004,9:00:00,40"},
         {R"(SELECT CASE WHEN PPRICE > 55 THEN "dear" ELSE "cheap" END AS C FROM "{db}POKOJE.DB" ORDER BY PID)", "cheap;dear;dear"},
         {R"(SELECT P.* FROM "{db}POKOJE.DB" AS P WHERE PID="2")", "2,Room two,,15,65280,60,12,,1.3.2004,9:00:00"},
         {R"(SELECT PID FROM "{db}POKOJE.DB" UNION SELECT PID FROM "{db}POBYTY.DB" ORDER BY 1)", "1;2;3"},
