@@ -107,6 +107,7 @@ public:
         m_pos += n;
         return true;
     }
+    std::uint64_t position() const { return m_pos; }
 
 private:
     const std::uint8_t* m_data;
@@ -121,8 +122,13 @@ inline void copyMatch(std::uint8_t* out, std::int32_t at, std::int32_t distance,
     const std::uint8_t* src = dst - distance;
     if (distance >= length) {
         std::memcpy(dst, src, static_cast<std::size_t>(length));
+    } else if (distance == 1) {
+        std::memset(dst, src[0], static_cast<std::size_t>(length));
     } else {
-        for (std::int32_t i = 0; i < length; ++i) dst[i] = src[i];
+        std::int32_t i = 0;
+        if (distance >= 8)  // each 8-byte piece reads only bytes already written
+            for (; i + 8 <= length; i += 8) std::memcpy(dst + i, src + i, 8);
+        for (; i < length; ++i) dst[i] = src[i];
     }
 }
 
@@ -189,28 +195,41 @@ DecodeResult decodeBitPacked(const std::uint8_t* packed, std::int32_t packedSize
         t = static_cast<std::uint8_t>(v);
     }
     const int literalBits = static_cast<int>(width);
+    // Each token is decoded from one look at the next 57 bits; the zero slack after the
+    // packed data makes the look safe, and the position check rejects tokens that run past
+    // the packed size.
+    std::uint64_t pos = in.position();
+    const std::uint64_t end = std::uint64_t(packedSize) * 8;
     std::int32_t o = 0;
     while (o < plainSize) {
-        std::uint32_t flag, v;
-        if (!in.get(1, flag)) return DecodeResult::Corrupt;
-        if (!flag) {
-            if (!in.get(literalBits, v)) return DecodeResult::Corrupt;
+        if (pos >= end) return DecodeResult::Corrupt;
+        std::uint64_t word;
+        std::memcpy(&word, packed + (pos >> 3), 8);
+        const std::uint64_t bits = __builtin_bswap64(word) << (pos & 7);
+        if (!(bits >> 63)) {
+            pos += 1 + static_cast<unsigned>(literalBits);
+            if (pos > end) return DecodeResult::Corrupt;
+            const std::uint32_t v = literalBits ? reverseBits(static_cast<std::uint32_t>((bits << 1) >> (64 - literalBits)), literalBits) : 0;
             plain[o++] = static_cast<std::uint8_t>(v + base);
             continue;
         }
-        if (!in.get(1, flag)) return DecodeResult::Corrupt;
-        if (flag) {
-            if (!in.get(2, v)) return DecodeResult::Corrupt;
-            plain[o++] = top[v];
+        if ((bits >> 62) & 1) {
+            pos += 4;
+            if (pos > end) return DecodeResult::Corrupt;
+            plain[o++] = top[reverseBits(static_cast<std::uint32_t>((bits >> 60) & 3), 2)];
             continue;
         }
-        std::uint32_t isLong, distance, length;
-        if (!in.get(1, isLong)) return DecodeResult::Corrupt;
-        if (!in.get(isLong ? 15 : 8, distance) || !in.get(isLong ? 10 : 8, length))
-            return DecodeResult::Corrupt;
-        const auto d = static_cast<std::int32_t>(distance);
-        const auto l = static_cast<std::int32_t>(length);
-        if (!copyFits(o, d, l, plainSize)) return DecodeResult::Corrupt;
+        std::int32_t d, l;
+        if ((bits >> 61) & 1) {
+            pos += 28;
+            d = static_cast<std::int32_t>(reverseBits(static_cast<std::uint32_t>((bits << 3) >> 49), 15));
+            l = static_cast<std::int32_t>(reverseBits(static_cast<std::uint32_t>((bits << 18) >> 54), 10));
+        } else {
+            pos += 19;
+            d = static_cast<std::int32_t>(reverseBits(static_cast<std::uint32_t>((bits << 3) >> 56), 8));
+            l = static_cast<std::int32_t>(reverseBits(static_cast<std::uint32_t>((bits << 11) >> 56), 8));
+        }
+        if (pos > end || !copyFits(o, d, l, plainSize)) return DecodeResult::Corrupt;
         copyMatch(plain, o, d, l);
         o += l;
     }
@@ -219,9 +238,12 @@ DecodeResult decodeBitPacked(const std::uint8_t* packed, std::int32_t packedSize
 
 }  // namespace
 
-KivMatchFinder::KivMatchFinder()
-    : m_head(std::size_t(1) << kHashBits, -1), m_prev(kBlockLimit), m_runStart(kBlockLimit), m_runEnd(kBlockLimit)
+KivMatchFinder::KivMatchFinder() : m_runStart(kBlockLimit), m_runEnd(kBlockLimit)
 {
+    for (int l = 0; l < kLevels; ++l) {
+        m_head[l].assign(std::size_t(1) << kHashBits, -1);
+        m_prev[l].assign(kBlockLimit, -1);
+    }
 }
 
 void KivMatchFinder::reset(const std::uint8_t* data, std::int32_t size)
@@ -229,7 +251,7 @@ void KivMatchFinder::reset(const std::uint8_t* data, std::int32_t size)
     m_data = data;
     m_size = std::min(size, kBlockLimit);
     m_inserted = 1;  // position 0 is never a candidate: distances stop at min(p, 32000) - 1
-    std::fill(m_head.begin(), m_head.end(), -1);
+    for (auto& head : m_head) std::fill(head.begin(), head.end(), -1);
     if (m_size == 0) return;
     m_runStart[0] = 0;
     for (std::int32_t i = 1; i < m_size; ++i)
@@ -239,13 +261,29 @@ void KivMatchFinder::reset(const std::uint8_t* data, std::int32_t size)
         m_runEnd[i] = data[i] == data[i + 1] ? m_runEnd[i + 1] : i + 1;
 }
 
+std::uint32_t KivMatchFinder::hashAt(int level, std::int32_t pos) const
+{
+    const std::uint8_t* d = m_data + pos;
+    if (level == 0) return hashKey(load32(d));
+    std::uint16_t tail16;
+    std::memcpy(&tail16, d + 4, 2);
+    const std::uint64_t six = load32(d) | (std::uint64_t(tail16) << 32);
+    if (level == 1) return static_cast<std::uint32_t>((six * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
+    const std::uint64_t mixed = load64(d) * 0x9E3779B97F4A7C15ull ^ std::uint64_t(load32(d + 8)) * 0xC2B2AE3D27D4EB4Full;
+    return static_cast<std::uint32_t>(mixed >> (64 - kHashBits));
+}
+
 void KivMatchFinder::insertUpTo(std::int32_t pos)
 {
-    const std::int32_t last = std::min(pos, m_size - 3);  // a key needs four bytes
-    for (std::int32_t q = m_inserted; q < last; ++q) {
-        const std::uint32_t h = hashKey(load32(m_data + q));
-        m_prev[q] = m_head[h];
-        m_head[h] = q;
+    for (int l = 0; l < kLevels; ++l) {
+        const std::int32_t last = std::min(pos, m_size - kKeyLength[l] + 1);  // a key needs its bytes
+        auto& head = m_head[l];
+        auto& prev = m_prev[l];
+        for (std::int32_t q = m_inserted; q < last; ++q) {
+            const std::uint32_t h = hashAt(l, q);
+            prev[q] = head[h];
+            head[h] = q;
+        }
     }
     m_inserted = std::max(m_inserted, pos);
 }
@@ -268,10 +306,52 @@ Match KivMatchFinder::find(std::int32_t p)
 {
     if (p < 2 || m_size - p < kShortestMatch) return {};
     insertUpTo(p);
+    const std::int32_t runLen = m_runEnd[p] - p;  // p's key is one repeated byte when >= 4
+    if (runLen >= 4) return findInRuns(p, runLen);
+
     const std::int32_t maxLen = m_size - p;
     const std::int32_t lo = std::max(1, p - (kSearchWindow - 1));
     const std::uint32_t key = load32(m_data + p);
-    const std::int32_t runLen = m_runEnd[p] - p;  // p's key is one repeated byte when >= 4
+    std::int32_t best = 0;
+    std::int32_t bestPos = -1;
+    int level = 0;
+    std::int32_t c = m_head[0][hashKey(key)];
+    while (c >= lo) {
+        if (load32(m_data + c) == key && (best < kShortestMatch || m_data[c + best] == m_data[p + best])) {
+            const std::int32_t len = extend(c, p, kShortestMatch);
+            if (len > best && (len >= 6 || p - c <= kNearDistance)) {
+                best = len;
+                bestPos = c;
+                if (best == maxLen) break;
+            }
+        }
+        // What a farther candidate must match to win: more than the best, and 6 bytes
+        // beyond the near distance.
+        std::int32_t need = best + 1;
+        if (p - c >= kNearDistance) need = std::max(need, 6);
+        if (need > maxLen) break;
+        int wanted = level;
+        while (wanted + 1 < kLevels && need >= kKeyLength[wanted + 1]) ++wanted;
+        if (wanted == level) {
+            c = m_prev[level][c];
+            continue;
+        }
+        // Continue on the longer chain just past c: it holds every farther position whose
+        // first kKeyLength bytes may equal p's; the others cannot win any more.
+        level = wanted;
+        std::int32_t next = m_head[level][hashAt(level, p)];
+        while (next >= c) next = m_prev[level][next];
+        c = next;
+    }
+    if (best < kShortestMatch) return {};
+    return {p - bestPos, std::min(best, kLongestMatch)};
+}
+
+Match KivMatchFinder::findInRuns(std::int32_t p, std::int32_t runLen)
+{
+    const std::int32_t maxLen = m_size - p;
+    const std::int32_t lo = std::max(1, p - (kSearchWindow - 1));
+    const std::uint32_t key = load32(m_data + p);
     std::int32_t best = 0;
     std::int32_t bestPos = -1;
     auto consider = [&](std::int32_t c, std::int32_t len) {
@@ -280,45 +360,36 @@ Match KivMatchFinder::find(std::int32_t p)
             bestPos = c;
         }
     };
-
-    std::int32_t c = m_head[hashKey(key)];
+    std::int32_t c = m_head[0][hashKey(key)];
     while (c >= lo) {
         if (load32(m_data + c) != key) {
-            c = m_prev[c];
+            c = m_prev[0][c];
             continue;
         }
-        if (runLen >= 4) {
-            // c lies in an earlier run [s, t) of the same byte. A candidate c' of it has the
-            // match length x = t - c' while x < runLen, runLen plus what follows both runs
-            // when x == runLen, and runLen when x > runLen. Scanned nearest first, x grows.
-            const std::int32_t t = m_runEnd[c];
-            const std::int32_t s = std::max(m_runStart[c], lo);
-            const std::int32_t xFirst = t - c;
-            const std::int32_t xLast = t - s;
-            const std::int32_t growEnd = std::min(runLen - 1, xLast);
-            if (xFirst <= growEnd) {
-                if (growEnd - xFirst < 3) {
-                    for (std::int32_t x = xFirst; x <= growEnd; ++x) consider(t - x, x);
-                } else {
-                    consider(t - growEnd, growEnd);  // length >= 7: eligible, longest of the rise
-                }
+        // c lies in an earlier run [s, t) of the same byte. A candidate c' of it has the
+        // match length x = t - c' while x < runLen, runLen plus what follows both runs
+        // when x == runLen, and runLen when x > runLen. Scanned nearest first, x grows.
+        const std::int32_t t = m_runEnd[c];
+        const std::int32_t s = std::max(m_runStart[c], lo);
+        const std::int32_t xFirst = t - c;
+        const std::int32_t xLast = t - s;
+        const std::int32_t growEnd = std::min(runLen - 1, xLast);
+        if (xFirst <= growEnd) {
+            if (growEnd - xFirst < 3) {
+                for (std::int32_t x = xFirst; x <= growEnd; ++x) consider(t - x, x);
+            } else {
+                consider(t - growEnd, growEnd);  // length >= 7: eligible, longest of the rise
             }
-            if (runLen >= xFirst && runLen <= xLast) {
-                const std::int32_t cc = t - runLen;
-                if (best < runLen || (best < maxLen && m_data[cc + best] == m_data[p + best]))
-                    consider(cc, extend(cc, p, runLen));
-            }
-            const std::int32_t xFlat = std::max(runLen + 1, xFirst);
-            if (xFlat <= xLast) consider(t - xFlat, runLen);
-            if (best == maxLen) break;
-            c = m_prev[s];
-            continue;
         }
-        if (best < kShortestMatch || m_data[c + best] == m_data[p + best]) {
-            consider(c, extend(c, p, kShortestMatch));
-            if (best == maxLen) break;
+        if (runLen >= xFirst && runLen <= xLast) {
+            const std::int32_t cc = t - runLen;
+            if (best < runLen || (best < maxLen && m_data[cc + best] == m_data[p + best]))
+                consider(cc, extend(cc, p, runLen));
         }
-        c = m_prev[c];
+        const std::int32_t xFlat = std::max(runLen + 1, xFirst);
+        if (xFlat <= xLast) consider(t - xFlat, runLen);
+        if (best == maxLen) break;
+        c = m_prev[0][s];
     }
     if (best < kShortestMatch) return {};
     return {p - bestPos, std::min(best, kLongestMatch)};

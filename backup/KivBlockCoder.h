@@ -41,14 +41,22 @@ public:
     Match find(std::int32_t pos);
 
 private:
+    // Chains of positions whose first 4, 6 or 12 bytes hash alike, nearest first. A candidate
+    // that must match at least 6 (12) bytes to win lies on the longer chain, so the search
+    // moves to it once the best so far (or the distance rule) demands that many.
+    static constexpr int kLevels = 3;
+    static constexpr std::int32_t kKeyLength[kLevels] = {4, 6, 12};
+
     void insertUpTo(std::int32_t pos);
+    std::uint32_t hashAt(int level, std::int32_t pos) const;
     std::int32_t extend(std::int32_t a, std::int32_t b, std::int32_t from) const;
+    Match findInRuns(std::int32_t p, std::int32_t runLen);
 
     const std::uint8_t* m_data = nullptr;
     std::int32_t m_size = 0;
-    std::int32_t m_inserted = 1;            // positions below this are in the chains
-    std::vector<std::int32_t> m_head;       // hash of 4 bytes -> latest position
-    std::vector<std::int32_t> m_prev;       // position -> previous position with that hash
+    std::int32_t m_inserted = 1;                   // positions below this are in the chains
+    std::vector<std::int32_t> m_head[kLevels];     // key hash -> latest position
+    std::vector<std::int32_t> m_prev[kLevels];     // position -> previous position, same hash
     std::vector<std::int32_t> m_runStart;   // first position of the run of equal bytes
     std::vector<std::int32_t> m_runEnd;     // one past the last position of that run
 };
