@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstring>
 
 namespace kiv {
@@ -251,7 +252,12 @@ void KivMatchFinder::reset(const std::uint8_t* data, std::int32_t size)
     m_data = data;
     m_size = std::min(size, kBlockLimit);
     m_inserted = 1;  // position 0 is never a candidate: distances stop at min(p, 32000) - 1
-    for (auto& head : m_head) std::fill(head.begin(), head.end(), -1);
+    if (m_base > INT32_MAX - 2 * kBlockLimit - 2) {
+        m_base = 0;
+        for (auto& head : m_head) std::fill(head.begin(), head.end(), -1);
+    } else {
+        m_base += kBlockLimit + 1;
+    }
     if (m_size == 0) return;
     m_runStart[0] = 0;
     for (std::int32_t i = 1; i < m_size; ++i)
@@ -282,7 +288,7 @@ void KivMatchFinder::insertUpTo(std::int32_t pos)
         for (std::int32_t q = m_inserted; q < last; ++q) {
             const std::uint32_t h = hashAt(l, q);
             prev[q] = head[h];
-            head[h] = q;
+            head[h] = m_base + q;
         }
     }
     m_inserted = std::max(m_inserted, pos);
@@ -315,7 +321,7 @@ Match KivMatchFinder::find(std::int32_t p)
     std::int32_t best = 0;
     std::int32_t bestPos = -1;
     int level = 0;
-    std::int32_t c = m_head[0][hashKey(key)];
+    std::int32_t c = m_head[0][hashKey(key)] - m_base;
     while (c >= lo) {
         if (load32(m_data + c) == key && (best < kShortestMatch || m_data[c + best] == m_data[p + best])) {
             const std::int32_t len = extend(c, p, kShortestMatch);
@@ -333,14 +339,14 @@ Match KivMatchFinder::find(std::int32_t p)
         int wanted = level;
         while (wanted + 1 < kLevels && need >= kKeyLength[wanted + 1]) ++wanted;
         if (wanted == level) {
-            c = m_prev[level][c];
+            c = m_prev[level][c] - m_base;
             continue;
         }
         // Continue on the longer chain just past c: it holds every farther position whose
         // first kKeyLength bytes may equal p's; the others cannot win any more.
         level = wanted;
-        std::int32_t next = m_head[level][hashAt(level, p)];
-        while (next >= c) next = m_prev[level][next];
+        std::int32_t next = m_head[level][hashAt(level, p)] - m_base;
+        while (next >= c) next = m_prev[level][next] - m_base;
         c = next;
     }
     if (best < kShortestMatch) return {};
@@ -360,10 +366,10 @@ Match KivMatchFinder::findInRuns(std::int32_t p, std::int32_t runLen)
             bestPos = c;
         }
     };
-    std::int32_t c = m_head[0][hashKey(key)];
+    std::int32_t c = m_head[0][hashKey(key)] - m_base;
     while (c >= lo) {
         if (load32(m_data + c) != key) {
-            c = m_prev[0][c];
+            c = m_prev[0][c] - m_base;
             continue;
         }
         // c lies in an earlier run [s, t) of the same byte. A candidate c' of it has the
@@ -389,7 +395,7 @@ Match KivMatchFinder::findInRuns(std::int32_t p, std::int32_t runLen)
         const std::int32_t xFlat = std::max(runLen + 1, xFirst);
         if (xFlat <= xLast) consider(t - xFlat, runLen);
         if (best == maxLen) break;
-        c = m_prev[0][s];
+        c = m_prev[0][s] - m_base;
     }
     if (best < kShortestMatch) return {};
     return {p - bestPos, std::min(best, kLongestMatch)};

@@ -55,6 +55,9 @@ private:
     const std::uint8_t* m_data = nullptr;
     std::int32_t m_size = 0;
     std::int32_t m_inserted = 1;                   // positions below this are in the chains
+    // Chain entries are stored as m_base + position, and m_base moves past the block on
+    // each reset, so old blocks' entries read as negative positions without clearing.
+    std::int32_t m_base = 0;
     std::vector<std::int32_t> m_head[kLevels];     // key hash -> latest position
     std::vector<std::int32_t> m_prev[kLevels];     // position -> previous position, same hash
     std::vector<std::int32_t> m_runStart;   // first position of the run of equal bytes
