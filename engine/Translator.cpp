@@ -771,7 +771,8 @@ private:
                 continue;
             }
             Typed t = expr(*item.expr, scope);
-            addItem(std::move(t), resultName(*item.expr, item.alias, t, sourceText(*item.expr)));
+            std::string name = resultName(*item.expr, item.alias, t, sourceText(*item.expr));
+            addItem(std::move(t), name);
         }
         if (targets && targetIdx != targets->size()) fail("The select returns fewer columns than the INSERT names");
         if (!from.empty()) sql += " FROM " + from;
