@@ -77,8 +77,6 @@ TClientCardList::TClientCardList(const char* formName, const char* caption, Tfrm
     dbgClients->setTabKeyNavigation(false);
     dbgClients->verticalHeader()->setDefaultSectionSize(dbgClients->fontMetrics().height() + 6);
     dbgClients->verticalHeader()->setFixedWidth(14);   // the row indicator
-    const int widths[] = {45, 110, 90, 50, 150, 90, 60, 80, 90, 90, 110, 50, 80, 160};
-    for (int i = 0; i < int(std::size(widths)); ++i) dbgClients->setColumnWidth(i, widths[i]);
 
     btSelect = named(new QPushButton(this), "btSelect");
     btSelect->setDefault(true);
@@ -125,6 +123,15 @@ void TClientCardList::placeControls()
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
+void TClientCardList::fitColumns()
+{
+    // The usual widths, widened where a (translated) title needs more room.
+    const int widths[] = {45, 110, 90, 50, 150, 90, 60, 80, 90, 90, 110, 50, 80, 160};
+    QHeaderView* header = dbgClients->horizontalHeader();
+    for (int i = 0; i < int(std::size(widths)) && i < m_list->columnCount(); ++i)
+        dbgClients->setColumnWidth(i, std::max(widths[i], header->sectionSizeHint(i)));
+}
+
 QString TClientCardList::listStatement() const { return clients::clientListSql(dbPrefix(), m_filter); }
 
 void TClientCardList::FormActivate()
@@ -133,6 +140,7 @@ void TClientCardList::FormActivate()
     cmbFilterOperation->setCurrentIndex(int(clients::filterOperations().indexOf(QStringLiteral("like"))));
     m_list->resetTitles();
     TranslateGridTitles(dbgClients);
+    fitColumns();
     m_list->close();
     m_list->setStatement(listStatement());
     cmbFilterBy->clear();

@@ -77,6 +77,7 @@ protected:
 
 private:
     void placeControls();
+    void fitColumns();
     QString listStatement() const;
 
     clients::QueryTableModel* m_list;

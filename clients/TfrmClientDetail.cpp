@@ -180,7 +180,7 @@ void TfrmClientDetail::buildControls()
 
 void TfrmClientDetail::layoutControls()
 {
-    auto* basic = new QGridLayout(grpBasic);
+    auto* basic = m_basicGrid = new QGridLayout(grpBasic);
     basic->addWidget(lnSurname, 0, 0);
     basic->addWidget(edSurname, 0, 1, 1, 3);
     basic->addWidget(lbName, 1, 0);
@@ -205,7 +205,7 @@ void TfrmClientDetail::layoutControls()
     basic->setColumnStretch(1, 1);
     basic->setColumnStretch(3, 1);
 
-    auto* card = new QGridLayout(grpPassportAndCard);
+    auto* card = m_cardGrid = new QGridLayout(grpPassportAndCard);
     card->addWidget(lbPassport, 0, 0);
     card->addWidget(edPassport, 0, 1);
     card->addWidget(lbPassportDatePlace, 1, 0);
@@ -301,8 +301,22 @@ void TfrmClientDetail::FormActivate()
     }
     m_history->resetTitles();
     TranslateGridTitles(dbgHistory);
+    for (int i = 0; i < m_history->columnCount(); ++i)
+        dbgHistory->setColumnWidth(i, std::max(80, dbgHistory->horizontalHeader()->sectionSizeHint(i)));
     edSurname->setFocus();
     m_activating = false;
+}
+
+void TfrmClientDetail::showEvent(QShowEvent* event)
+{
+    // Both groups' edits start at the same x, whatever the captions' language.
+    int width = 0;
+    for (QLabel* l : {lnSurname, lbName, lbTitle, lbAddress, lbCity, lbPostal, lbCountry, lbTel, lbBirth, lbPassport,
+                      lbPassportDatePlace, lbCardNum, lbCardTypExp})
+        width = std::max(width, l->sizeHint().width());
+    m_basicGrid->setColumnMinimumWidth(0, width);
+    m_cardGrid->setColumnMinimumWidth(0, width);
+    QDialog::showEvent(event);
 }
 
 void TfrmClientDetail::clearControls()

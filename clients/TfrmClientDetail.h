@@ -11,6 +11,7 @@
 #include <QString>
 
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -106,6 +107,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildControls();
@@ -119,6 +121,8 @@ private:
     bool saveCard();
 
     clients::QueryTableModel* m_history;
+    QGridLayout* m_basicGrid = nullptr;
+    QGridLayout* m_cardGrid = nullptr;
     bool m_saveRequested = false;
     bool m_activating = false;
     int m_closeResult = 0;

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,6 +36,10 @@ QStringList clippedCaptions(QWidget* window)
         if (b->isVisible() && b->width() < b->sizeHint().width()) clipped << b->objectName() + ": " + b->text();
     for (QGroupBox* g : window->findChildren<QGroupBox*>())
         if (g->isVisible() && g->width() < g->minimumSizeHint().width()) clipped << g->objectName() + ": " + g->title();
+    for (QTableView* v : window->findChildren<QTableView*>())
+        for (int i = 0; v->isVisible() && i < v->model()->columnCount(); ++i)
+            if (v->columnWidth(i) < v->horizontalHeader()->sectionSizeHint(i))
+                clipped << v->objectName() + ": " + v->model()->headerData(i, Qt::Horizontal).toString();
     for (QTabWidget* t : window->findChildren<QTabWidget*>())
         for (int i = 0; i < t->count(); ++i)
             if (t->tabBar()->tabRect(i).width() < t->tabBar()->fontMetrics().horizontalAdvance(t->tabText(i))) clipped << t->tabText(i);
