@@ -237,6 +237,20 @@ TEST_F(Dialect, QueryCountsWithoutMovingAndFetchesOnDemand) {
     EXPECT_EQ(q->text(0), "") << "no row after the end";
 }
 
+TEST_F(Dialect, TheSameTextOpenTwiceReadsIndependently) {
+    const std::string sql = withDb(R"(SELECT PID FROM "{db}POKOJE.DB" ORDER BY PID)", folder);
+    auto a = db.open(sql);
+    auto b = db.open(sql);
+    ASSERT_TRUE(a->next());
+    ASSERT_TRUE(a->next());
+    ASSERT_TRUE(b->next());
+    EXPECT_EQ(a->text(0), "2");
+    EXPECT_EQ(b->text(0), "1");
+    EXPECT_EQ(db.execute(withDb(R"(UPDATE "{db}POKOJE.DB" SET PCOLOR=1 WHERE PID="3")", folder)), 1) << "writes while reading";
+    a.reset();
+    EXPECT_EQ(dump(db, sql), "1;2;3");
+}
+
 TEST_F(Dialect, SameShapeDifferentLiteralsAndFoldersGiveTheirOwnResults) {
     const std::string other = filledFolder();
     db.execute(withDb(R"(DELETE FROM "{db}POKOJE.DB" WHERE PID="3")", other));
