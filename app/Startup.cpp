@@ -13,10 +13,13 @@
 #include "board/TfrmMain.h"
 #include "board/DialogSeam.h"
 #include "board/TfrmNewDateTamarel.h"
+#include "clients/RegisterClients.h"
 #include "options/OptionsDialog.h"
 #include "options/Options.h"
 #include "platform/Platform.h"
+#include "rooms/RegisterSettings.h"
 #include "shell/DataModule.h"
+#include "stays/RegisterStays.h"
 
 #ifndef TAMAREL_VERSION
 #define TAMAREL_VERSION ""
@@ -177,8 +180,12 @@ TWindows CreateWindows()
     w.frmMain->applyStartOptions(loadOptions());
 
     // The other windows, in their fixed order. Windows of later subsystems join here.
+    // Each subsystem creates its windows once and enters them in the dialog seam.
+    registerSettingsDialogs(w.frmMain);   // rooms, room prices, item types, rates
     w.dmDataModule = new TdmDataModule(platform::databaseFolder());
     setDataModule(w.dmDataModule);
+    registerStaysDialogs(w.frmMain);      // reservation
+    registerClientDialogs(w.frmMain);     // referral sources, client search, browse, card
     w.frmNewDateTamarel = new TfrmNewDateTamarel(w.frmMain);
     auto* options = new TfrmOptions(w.frmMain);
     w.frmOptions = options;
@@ -194,6 +201,9 @@ TWindows CreateWindows()
 void DestroyWindows(TWindows& w)
 {
     board::unregisterDialog(board::dialogs::Options);
+    clients::unregisterClientDialogs();
+    stays::unregisterStaysDialogs();
+    unregisterSettingsDialogs();
     delete w.frmOptions;
     delete w.frmNewDateTamarel;
     delete w.frmImage;
