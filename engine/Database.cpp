@@ -45,18 +45,25 @@ std::optional<double> readNumberText(std::string_view s, bool& isInt, std::int64
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     if (s.empty()) return std::nullopt;
-    std::string t(s);
-    std::replace(t.begin(), t.end(), ',', '.');
-    if (!t.empty() && t.front() == '+') t.erase(0, 1);
-    isInt = t.find_first_of(".eE") == std::string::npos;
+    if (s.front() == '+') s.remove_prefix(1);
+    // A decimal comma (typed in a number box) reads as a point; only then is a copy needed.
+    std::string withPoint;
+    if (s.find(',') != std::string_view::npos) {
+        withPoint.assign(s);
+        std::replace(withPoint.begin(), withPoint.end(), ',', '.');
+        s = withPoint;
+    }
+    const char* first = s.data();
+    const char* last = s.data() + s.size();
+    isInt = s.find_first_of(".eE") == std::string_view::npos;
     if (isInt) {
-        auto r = std::from_chars(t.data(), t.data() + t.size(), asInt);
-        if (r.ec == std::errc() && r.ptr == t.data() + t.size()) return static_cast<double>(asInt);
+        auto r = std::from_chars(first, last, asInt);
+        if (r.ec == std::errc() && r.ptr == last) return static_cast<double>(asInt);
         isInt = false;
     }
     double d = 0;
-    auto r = std::from_chars(t.data(), t.data() + t.size(), d);
-    if (r.ec != std::errc() || r.ptr != t.data() + t.size()) throw Error("");
+    auto r = std::from_chars(first, last, d);
+    if (r.ec != std::errc() || r.ptr != last) throw Error("");
     return d;
 }
 
@@ -933,7 +940,8 @@ std::int64_t Database::execute(std::string_view sql) {
     std::int64_t rows = 0;
     int rc;
     while ((rc = sqlite3_step(p.stmt)) == SQLITE_ROW) ++rows;
-    const std::string msg = sqlite3_errmsg(core->db());
+    std::string msg;
+    if (rc != SQLITE_DONE) msg = sqlite3_errmsg(core->db());
     const std::int64_t changes = sqlite3_changes64(core->db());
     core->release(p.entry, p.stmt, false);
     core->unpin(tr.files);

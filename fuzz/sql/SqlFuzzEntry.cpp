@@ -52,6 +52,10 @@ struct Fixture {
         }, &steps);
         db.setLockTimeoutMs(10);
     }
+    ~Fixture() {
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
     static std::string makeFolder() {
         const auto p = std::filesystem::temp_directory_path() / ("fuzz_sql_" + std::to_string(::getpid()));
         std::filesystem::remove_all(p);

@@ -16,11 +16,21 @@ namespace enginetest {
 
 namespace {
 
+// Removes the process's test folders when the tests end.
+struct RootCleanup {
+    fs::path root;
+    ~RootCleanup() {
+        std::error_code ec;
+        if (!root.empty()) fs::remove_all(root, ec);
+    }
+} g_cleanup;
+
 fs::path testRoot() {
     static const fs::path root = [] {
         fs::path p = fs::temp_directory_path() / ("engine_tests_" + std::to_string(::getpid()));
         fs::remove_all(p);
         fs::create_directories(p);
+        g_cleanup.root = p;
         return p;
     }();
     return root;
