@@ -1,5 +1,7 @@
 -- The ten table files of a Tamarel database folder, in the engine's own dialect.
 -- One statement per line group, separated by ';' at a line end. {db} is the folder path.
+-- POBYTY_DATETHRU also holds DATEFROM so the board's "stay spans the whole window" test is
+-- answered from the index without reading the rows of every later stay.
 -- Keys: autoincrement keys (AUTOINC) never reuse a value; composite keys are PRIMARY KEY.
 CREATE TABLE "{db}POKOJE.DB" (
   PID CHAR(3) NOT NULL, PNAME VARCHAR(30), PDESCR VARCHAR(100), PMETR FLOAT, PCOLOR INTEGER,
@@ -17,7 +19,7 @@ CREATE TABLE "{db}POBYTY.DB" (
   USR VARCHAR(20), UPMJ DATE, UPMT TIME,
   PRIMARY KEY (BID));
 CREATE INDEX POBYTY_DATES ON "{db}POBYTY.DB" (DATEFROM, DATETHRU);
-CREATE INDEX POBYTY_DATETHRU ON "{db}POBYTY.DB" (DATETHRU);
+CREATE INDEX POBYTY_DATETHRU ON "{db}POBYTY.DB" (DATETHRU, DATEFROM);
 CREATE INDEX POBYTY_KID ON "{db}POBYTY.DB" (KID);
 CREATE INDEX POBYTY_UID ON "{db}POBYTY.DB" (UID);
 CREATE TABLE "{db}KARTY.DB" (
