@@ -142,6 +142,7 @@ public:
 private:
     TableResolver& m_resolver;
     Translation m_tr;
+    const std::vector<std::pair<std::string, Typed>>* m_aliases = nullptr;  // while translating HAVING
     int m_aliasCounter = 0;
     bool m_unqualified = false;
 
@@ -260,7 +261,14 @@ private:
                     }
                 }
             }
-            if (!entry) fail("Unknown column: " + e.name + " (position " + std::to_string(e.pos) + ")");
+            if (!entry) {
+                // HAVING may name a result column by its alias.
+                if (m_aliases) {
+                    for (const auto& [alias, t] : *m_aliases)
+                        if (equalsNoCase(alias, e.name)) return t;
+                }
+                fail("Unknown column: " + e.name + " (position " + std::to_string(e.pos) + ")");
+            }
         }
         const Column& c = entry->table->columns[static_cast<size_t>(col)];
         Typed t;
@@ -802,7 +810,17 @@ private:
             }
         }
         if (sel.having) {
+            std::vector<std::pair<std::string, Typed>> aliases;
+            for (size_t i = 0; i < sel.items.size() && i < itemPos.size(); ++i) {
+                if (sel.items[i].alias.empty()) continue;
+                Typed t;
+                t.sql = itemSql[static_cast<size_t>(itemPos[i])];
+                t.type = fields[static_cast<size_t>(itemPos[i])].type;
+                aliases.emplace_back(sel.items[i].alias, t);
+            }
+            m_aliases = &aliases;
             Typed h = expr(*sel.having, scope);
+            m_aliases = nullptr;
             sql += " HAVING " + finalize(h);
         }
         // Groups come back in the order of the grouping columns when nothing else is asked.

@@ -123,6 +123,7 @@ TEST_F(Dialect, GroupsComeBackInDictionaryOrderOfTheGroupingColumns) {
     EXPECT_EQ(rows(R"(SELECT SURNAME, COUNT(*) AS N FROM "{db}KARTY.DB" GROUP BY SURNAME)"), "Černý,1;Novak,1;novák,1;O'Brien,1");
     EXPECT_EQ(rows(R"(SELECT CITY, COUNT(*) AS N FROM "{db}KARTY.DB" GROUP BY CITY ORDER BY N DESC, CITY)"), "Brno,2;Dublin,1;Praha,1");
     EXPECT_EQ(rows(R"(SELECT UPID, SUM(AMNTEUR) AS S FROM "{db}UCTYPOL.DB" GROUP BY UPID HAVING SUM(AMNTEUR) > 9)"), "1,150;2,30;3,10");
+    EXPECT_EQ(rows(R"(SELECT UID, SUM(AMNTEUR) AS S FROM "{db}UCTYPOL.DB" GROUP BY UID HAVING S > 20)"), "2,180") << "HAVING by alias";
 }
 
 TEST_F(Dialect, UnqualifiedColumnsResolveToTheFirstTableThatHasThem) {
