@@ -53,9 +53,12 @@ QString duplicateFindingKey(DuplicateKind kind)
                                            : QStringLiteral("Client with this CARD NUMBER already exists:");
 }
 
-QString clientSaveStatement(const QString& db, int kid, const ClientCardValues& v, const QString& usr,
+QString clientSaveStatement(const QString& folder, int kid, const ClientCardValues& v, const QString& usr,
                             const QString& date, const QString& time)
 {
+    // The apostrophe rule is meant for the values: a database folder whose path has an
+    // apostrophe must still name its table file, so the path goes in after the escaping.
+    const QString db(QChar(0xE000));
     const QString birthDate = shell::DateForSql(v.birthDate);
     const QString passDate = shell::DateForSql(v.passDate);
     QString sql;
@@ -87,6 +90,7 @@ QString clientSaveStatement(const QString& db, int kid, const ClientCardValues& 
             + QStringLiteral(" WHERE KID=") + QString::number(kid);
     }
     shell::EscapeApostrophes(sql);
+    sql.replace(db, folder);
     return sql;
 }
 

@@ -68,6 +68,14 @@ TEST(ClientStatements, QuotesAndApostrophesInValues)
     EXPECT_NE(sql.find("NAME=\"Jan \"\"Honza\"\"\""), std::string::npos) << sql;
 }
 
+TEST(ClientStatements, AnApostropheInTheFolderPathStaysInTheTableReference)
+{
+    ClientCardValues v = sample();
+    v.surname = "O'Brien";
+    const std::string sql = clientSaveStatement("/home/d'arcy/DB/", 3, v, "", "5.3.2004", "9:5:7").toStdString();
+    EXPECT_EQ(sql.rfind("UPDATE \"/home/d'arcy/DB/KARTY.DB\" SET SURNAME=\"O\"+''''+\"Brien\", ", 0), 0u) << sql;
+}
+
 TEST(ClientStatements, RequiredFields)
 {
     const struct {

@@ -2,10 +2,11 @@
 // Test support for the client windows: a database folder with the ten table files in a
 // temporary directory, the data module on it, a fixed clock, recorded message boxes answered
 // from a queue, and modal dialogs run by scripted actions chosen by the dialog's form name.
-// Every seam is reset when the fixture goes away.
+// Every seam is reset when the fixture goes away. The folder's path has an apostrophe in it.
 
 #include <QDateTime>
 #include <QDialog>
+#include <QDir>
 #include <QHash>
 #include <QList>
 #include <QMessageBox>
@@ -128,6 +129,7 @@ private:
         return QLatin1Char('"') + inner + QLatin1Char('"');
     }
 
-    QTemporaryDir m_dir;
+    // An apostrophe in the folder path: statements must escape their values, not the path.
+    QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/clients-d'arcy-XXXXXX")};
     std::unique_ptr<TdmDataModule> m_module;
 };

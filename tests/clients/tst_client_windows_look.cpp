@@ -138,6 +138,21 @@ private slots:
         QCOMPARE(browseTitle, language == 2 ? QStringLiteral("Přehled klientů") : QStringLiteral("Browse Clients"));
     }
 
+    void everyTranslationRowReachesAControl()
+    {
+        QStringList unresolved;
+        int rows = 0;
+        for (const LanguageRow& row : currentLanguage()->tables().objects) {
+            const QString form = row.key.section('.', 0, 0);
+            if (!QStringList{"frmClientDetail", "frmFindClientCard", "frmBrowseClientCard", "frmKnowsFrom"}.contains(form))
+                continue;
+            ++rows;
+            if (currentLanguage()->ReadObjectValue(row.key).isEmpty()) unresolved << row.key;
+        }
+        QVERIFY(rows > 40);
+        QVERIFY2(unresolved.isEmpty(), qPrintable(unresolved.join(" / ")));
+    }
+
     void theCardsTabOrderRunsDownTheBasicPage()
     {
         TfrmClientDetail* d = clients::clientDialogs().frmClientDetail;
