@@ -6,6 +6,8 @@
 #include "clients/TfrmKnowsFrom.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QVBoxLayout>
 
@@ -49,6 +51,7 @@ TfrmKnowsFrom::TfrmKnowsFrom(QWidget* parent)
 
 TfrmKnowsFrom::~TfrmKnowsFrom()
 {
+    qApp->removeEventFilter(this);
     dbgKnowsFrom->setTableCursor(nullptr);
 }
 
@@ -77,6 +80,9 @@ bool TfrmKnowsFrom::FormActivate()
     dbgKnowsFrom->setTableCursor(m_table.get());
     dbgKnowsFrom->setCurrentIndex(dbgKnowsFrom->model()->index(0, 0));
     dbgKnowsFrom->setFocus();
+    // The grid's delete key is seen before the grid and its cell editors see it, so that it
+    // deletes the way the menu entry does.
+    qApp->installEventFilter(this);
     return true;
 }
 
@@ -100,8 +106,23 @@ bool TfrmKnowsFrom::FormCloseQuery()
     return !m_table || dbgKnowsFrom->postPending();
 }
 
+bool TfrmKnowsFrom::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && m_table) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (key->key() == Qt::Key_Delete && (key->modifiers() & Qt::ControlModifier) && widget
+            && (widget == dbgKnowsFrom || dbgKnowsFrom->isAncestorOf(widget))) {
+            mnDeleteClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void TfrmKnowsFrom::FormClose()
 {
+    qApp->removeEventFilter(this);
     dbgKnowsFrom->setTableCursor(nullptr);
     m_table.reset();
 }

@@ -36,6 +36,9 @@ public:
     QMenu* pmLocal;
     QAction* mnDelete;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void FormClose();
 

@@ -106,20 +106,25 @@ private slots:
 
     void deleteAsksFirst_data()
     {
+        QTest::addColumn<bool>("byKeyboard");
         QTest::addColumn<int>("answer");
         QTest::addColumn<QStringList>("left");
-        QTest::newRow("no keeps it") << int(QMessageBox::No) << QStringList{"B|Booking", "W|Web"};
-        QTest::newRow("yes deletes it") << int(QMessageBox::Yes) << QStringList{"W|Web"};
+        QTest::newRow("no keeps it") << false << int(QMessageBox::No) << QStringList{"B|Booking", "W|Web"};
+        QTest::newRow("yes deletes it") << false << int(QMessageBox::Yes) << QStringList{"W|Web"};
+        QTest::newRow("keyboard, no") << true << int(QMessageBox::No) << QStringList{"B|Booking", "W|Web"};
+        QTest::newRow("keyboard, yes") << true << int(QMessageBox::Yes) << QStringList{"W|Web"};
     }
     void deleteAsksFirst()
     {
+        QFETCH(bool, byKeyboard);
         QFETCH(int, answer);
         QFETCH(QStringList, left);
         f->exec("INSERT INTO \"{db}KARTY.DB\" (SURNAME,KNOWSFROM) VALUES (\"Keeps\",\"B\")");
         f->script("frmKnowsFrom", [&](QDialog*) {
             goToRow(0);
             f->answers << answer;
-            w->mnDelete->trigger();
+            if (byKeyboard) QTest::keyClick(w->dbgKnowsFrom, Qt::Key_Delete, Qt::ControlModifier);
+            else w->mnDelete->trigger();
             w->close();
         });
         w->Execute();
