@@ -211,15 +211,22 @@ void replaceFiles(const std::string& stagingFolder, const std::string& folder, c
     const std::string oldFolder = uniqueHiddenFolder(folder, ".restore-old-");
     std::vector<std::string> setAside, placed;
     int step = 0;
+    auto setAsideIfThere = [&](const std::string& name) {
+        const fs::path target = fs::path(folder) / name;
+        std::error_code ec;
+        if (!fs::exists(fs::symlink_status(target, ec))) return;
+        if (beforeStep) beforeStep(step++);
+        fs::rename(target, fs::path(oldFolder) / name);
+        setAside.push_back(name);
+    };
     try {
         for (const auto& name : names) {
+            setAsideIfThere(name);
+            // A journal left by a crash belongs to the old table file: applied to the new
+            // one it would mix old pages into it.
+            const std::string journal = name + "-journal";
+            if (std::find(names.begin(), names.end(), journal) == names.end()) setAsideIfThere(journal);
             const fs::path target = fs::path(folder) / name;
-            std::error_code ec;
-            if (fs::exists(fs::symlink_status(target, ec))) {
-                if (beforeStep) beforeStep(step++);
-                fs::rename(target, fs::path(oldFolder) / name);
-                setAside.push_back(name);
-            }
             if (beforeStep) beforeStep(step++);
             fs::rename(fs::path(stagingFolder) / name, target);
             placed.push_back(name);

@@ -248,10 +248,11 @@ TEST(Archive, AFailureAtAnyReplaceStepPutsTheOldFilesBack)
     backup::writeArchive(f.db.string(), f.archive, {});
     f.put(f.other, "A.DB", {10});
     f.put(f.other, "C.DB", {30});
+    f.put(f.other, "C.DB-journal", {31});  // left by a crash: goes with the old C.DB
     f.put(f.other, "D.DB", {40});
     const auto before = snapshot(f.other);
-    // A and C exist (two renames each), B is new (one): five steps.
-    for (int failAt = 0; failAt < 5; ++failAt) {
+    // A and C exist (two renames each), C's journal is set aside (one), B is new (one).
+    for (int failAt = 0; failAt < 6; ++failAt) {
         EXPECT_THROW(backup::restoreArchive(f.archive, f.other.string(), {}, {},
                                             [&](int step) {
                                                 if (step == failAt) throw std::runtime_error("disk gone");
