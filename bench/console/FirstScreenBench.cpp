@@ -5,7 +5,6 @@
 //   bench_console --small        builds a 20,000-stay folder in a temporary directory
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -17,21 +16,15 @@
 
 #include "console/ResultModel.h"
 #include "console/TfrmMain.h"
+#include "data/TableFiles.h"
 #include "engine/Engine.h"
 
 namespace {
 
 void createSmallFolder(const QString& folder, int stays)
 {
-    QFile f(TABLES_SQL);
-    f.open(QIODevice::ReadOnly);
-    QString all;
-    for (const QString& line : QString::fromUtf8(f.readAll()).split('\n'))
-        if (!line.trimmed().startsWith("--")) all += line + '\n';
-    all.replace("{db}", folder + "/");
     engine::Database db(folder.toStdString());
-    for (const QString& stmt : all.split(";\n"))
-        if (!stmt.trimmed().isEmpty()) db.execute(stmt.toStdString());
+    data::createTables(db, folder);
     db.releaseTables();
     sqlite3* raw = nullptr;
     sqlite3_open((folder + "/POBYTY.DB").toUtf8().constData(), &raw);

@@ -3,7 +3,6 @@
 // errors (bad statement, missing table, locked table) with the window staying usable.
 #include <QElapsedTimer>
 #include <QDir>
-#include <QFile>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QSettings>
@@ -16,6 +15,7 @@
 #include "console/ConsoleLogic.h"
 #include "console/ResultModel.h"
 #include "console/TfrmMain.h"
+#include "data/TableFiles.h"
 #include "engine/Engine.h"
 #include "platform/Platform.h"
 
@@ -23,18 +23,11 @@ using namespace dorvane;
 
 namespace {
 
-// Creates the ten table files of a database folder from the shipped definitions.
+// Creates the ten table files of a database folder.
 void createTables(const QString& folder)
 {
-    QFile f(TABLES_SQL);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QString all;
-    for (const QString& line : QString::fromUtf8(f.readAll()).split('\n'))
-        if (!line.trimmed().startsWith("--")) all += line + '\n';
-    all.replace("{db}", folder + "/");
     engine::Database db(folder.toStdString());
-    for (const QString& stmt : all.split(";\n"))
-        if (!stmt.trimmed().isEmpty()) db.execute(stmt.toStdString());
+    data::createTables(db, folder);
 }
 
 struct Answered {
