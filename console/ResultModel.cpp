@@ -3,12 +3,19 @@
 
 namespace dorvane {
 
-ResultModel::ResultModel(QObject* parent) : QAbstractTableModel(parent) {}
+ResultModel::ResultModel(QObject* parent) : QAbstractTableModel(parent)
+{
+    m_idle.setSingleShot(true);
+    m_idle.setInterval(kIdleReleaseMs);
+    connect(&m_idle, &QTimer::timeout, this, &ResultModel::releaseResult);
+}
 
-void ResultModel::setResult(std::unique_ptr<engine::Query> result)
+void ResultModel::setResult(std::unique_ptr<engine::Query> result, Opener reopen)
 {
     beginResetModel();
+    m_idle.stop();
     m_result = std::move(result);
+    m_reopen = m_result ? std::move(reopen) : Opener{};
     m_headers.clear();
     m_numeric.clear();
     m_rows.clear();
@@ -25,6 +32,27 @@ void ResultModel::setResult(std::unique_ptr<engine::Query> result)
 }
 
 void ResultModel::clear() { setResult(nullptr); }
+
+void ResultModel::releaseResult()
+{
+    // Without a way to run the statement again the result must stay until its end.
+    if (m_reopen && !m_atEnd) m_result.reset();
+}
+
+bool ResultModel::ensureResult()
+{
+    if (m_result) return true;
+    if (!m_reopen) return false;
+    m_result = m_reopen();
+    // Skip what the grid already shows; a table that shrank meanwhile ends the result.
+    for (qsizetype i = 0; i < m_rows.size(); ++i)
+        if (!m_result->next()) {
+            m_atEnd = true;
+            m_result.reset();
+            return false;
+        }
+    return true;
+}
 
 int ResultModel::rowCount(const QModelIndex& parent) const
 {
@@ -59,11 +87,15 @@ bool ResultModel::canFetchMore(const QModelIndex& parent) const
 
 void ResultModel::fetchMore(const QModelIndex& parent)
 {
-    if (parent.isValid() || m_atEnd || !m_result) return;
+    if (parent.isValid() || m_atEnd) return;
     QVector<QStringList> batch;
     batch.reserve(kBatch);
     const int columns = int(m_headers.size());
     try {
+        if (!ensureResult()) {
+            m_atEnd = true;
+            return;
+        }
         while (batch.size() < kBatch) {
             if (!m_result->next()) {
                 m_atEnd = true;
@@ -80,6 +112,9 @@ void ResultModel::fetchMore(const QModelIndex& parent)
     }
     if (m_atEnd) {
         if (m_total < 0) m_total = m_rows.size() + batch.size();
+        m_result.reset();
+    } else {
+        m_idle.start();
     }
     if (batch.isEmpty()) return;
     beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + batch.size() - 1));
@@ -89,9 +124,13 @@ void ResultModel::fetchMore(const QModelIndex& parent)
 
 qint64 ResultModel::totalRows()
 {
-    if (m_total >= 0 || !m_result) return m_total;
+    if (m_total >= 0) return m_total;
     try {
-        m_total = m_result->rowCount();
+        if (m_result) {
+            m_total = m_result->rowCount();
+        } else if (m_reopen && !m_atEnd) {
+            m_total = m_reopen()->rowCount();  // counted and let go at once
+        }
     } catch (const engine::Error&) {
         m_total = -1;
     }

@@ -165,14 +165,23 @@ void TfrmMain::btPerformClick()
     closeResults();
     try {
         switch (kind) {
-        case StatementKind::Query:
-            m_model->setResult(m_queryDb->open(text.toStdString()));
+        case StatementKind::Query: {
+            const std::string sql = text.toStdString();
+            engine::Database* db = m_queryDb.get();
+            const std::string folder = db->workingFolder();
+            m_model->setResult(db->open(sql), [db, sql, folder] {
+                // Bare table names would now resolve in another folder: the result ends.
+                if (db->workingFolder() != folder) throw engine::Error("The working folder has changed");
+                return db->open(sql);
+            });
             m_dbgResult->show();
             break;
+        }
         case StatementKind::OpenTable: {
             const QString name = openTableName(text);
             const std::string sql = "SELECT * FROM " + engine::quoteText(name.toStdString());
-            m_model->setResult(m_tableDb->open(sql));
+            engine::Database* db = m_tableDb.get();
+            m_model->setResult(db->open(sql), [db, sql] { return db->open(sql); });
             m_dbgResult->show();
             break;
         }

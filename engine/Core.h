@@ -52,6 +52,7 @@ public:
     sqlite3* db() const { return m_db; }
     std::string workingFolder;
     int lockTimeoutMs = 3000;
+    bool syncWrites = true;
 
     // Full path of a table reference (bare and relative names in the working folder).
     std::string resolvePath(std::string_view name, bool mustExist) const;

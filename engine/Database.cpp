@@ -338,6 +338,10 @@ Attached& Core::attach(const std::string& path) {
     // and SQLite keeps them while no other program changed the file.
     const std::string cacheSql = "PRAGMA " + quoteIdent(a->schema) + ".cache_size=-16384";
     sqlite3_exec(m_db, cacheSql.c_str(), nullptr, nullptr, nullptr);
+    if (!syncWrites) {
+        const std::string syncSql = "PRAGMA " + quoteIdent(a->schema) + ".synchronous=OFF";
+        sqlite3_exec(m_db, syncSql.c_str(), nullptr, nullptr, nullptr);
+    }
     try {
         readSchema(*a);
     } catch (const Error& e) {
@@ -952,6 +956,12 @@ std::int64_t Database::execute(std::string_view sql) {
 void Database::setLockTimeoutMs(int ms) {
     m_impl->core->lockTimeoutMs = ms;
     sqlite3_busy_timeout(m_impl->core->db(), ms);
+}
+
+void Database::setSyncWrites(bool on) {
+    if (m_impl->core->syncWrites == on) return;
+    m_impl->core->syncWrites = on;
+    m_impl->core->releaseAll();  // attached again on next use, with the new setting
 }
 
 void Database::releaseTables() { m_impl->core->releaseAll(); }

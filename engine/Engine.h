@@ -163,6 +163,9 @@ public:
 
     // How long a write waits for another program's lock before failing.
     void setLockTimeoutMs(int ms);
+    // Whether each change waits until the disk has it (the default). Bulk loading of a new
+    // folder (the demo set) turns it off: a crash may then lose the latest changes.
+    void setSyncWrites(bool on);
     // Lets go of every table file (before files are replaced or copied). Open results and
     // cursors must be destroyed first.
     void releaseTables();

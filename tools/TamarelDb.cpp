@@ -67,7 +67,11 @@ int demo(const QString& folder, const QStringList& options)
         }
     }
     reportKept(data::createTables(db, folder));
+    // A new folder is filled in one go without waiting for the disk after every row; if the
+    // machine fails meanwhile, the folder is simply made again.
+    db.setSyncWrites(false);
     const data::DemoSummary s = data::fillDemo(db, folder, now);
+    db.releaseTables();
     out(QStringLiteral("Demo data for %1 written to %2: %3 rooms, %4 dated prices, %5 rates, %6 item types, "
                        "%7 referral sources, %8 clients, %9 stays, %10 accounts, %11 account items, %12 notes")
             .arg(shell::DateText(now.date()), folder).arg(s.rooms).arg(s.prices).arg(s.rates).arg(s.itemTypes)

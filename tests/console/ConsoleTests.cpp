@@ -282,6 +282,44 @@ private slots:
         while (model.canFetchMore({})) model.fetchMore({});
         QCOMPARE(model.rowCount(), 2048);
     }
+
+    void anIdleResultHoldsNoLockAndGoesOnWhereItStopped()
+    {
+        const QString file = m_db + "/LOCKT.DB";
+        engine::Database db(m_db.toStdString());
+        db.execute("CREATE TABLE \"" + file.toStdString() + "\" (N INTEGER)");
+        db.releaseTables();
+        sqlite3* raw = nullptr;
+        QCOMPARE(sqlite3_open(file.toUtf8().constData(), &raw), SQLITE_OK);
+        sqlite3_exec(raw, "WITH RECURSIVE c(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM c WHERE n < 999)"
+                          " INSERT INTO LOCKT (N) SELECT n FROM c", nullptr, nullptr, nullptr);
+        sqlite3_close(raw);
+
+        const std::string sql = "SELECT N FROM LOCKT ORDER BY N";
+        int reopened = 0;
+        ResultModel model;
+        model.setResult(db.open(sql), [&] { ++reopened; return db.open(sql); });
+        model.fetchMore({});
+        QVERIFY(model.holdsResult());
+
+        engine::Database frontOffice(m_db.toStdString());
+        frontOffice.setLockTimeoutMs(200);
+        QVERIFY_THROWS_EXCEPTION(engine::Error, frontOffice.execute("UPDATE LOCKT SET N=5000 WHERE N=999"));
+
+        model.releaseResult();  // what the idle timer does
+        QVERIFY(!model.holdsResult());
+        QCOMPARE(frontOffice.execute("UPDATE LOCKT SET N=5000 WHERE N=999"), 1);
+
+        model.fetchMore({});
+        QCOMPARE(reopened, 1);
+        QCOMPARE(model.rowCount(), 2 * ResultModel::kBatch);
+        QCOMPARE(model.index(ResultModel::kBatch - 1, 0).data().toString(), QString("255"));
+        QCOMPARE(model.index(ResultModel::kBatch, 0).data().toString(), QString("256"));
+        while (model.canFetchMore({})) model.fetchMore({});
+        QCOMPARE(model.rowCount(), 1000);
+        QCOMPARE(model.index(999, 0).data().toString(), QString("5000"));
+        QVERIFY(!model.holdsResult());  // read to the end: nothing held
+    }
 };
 
 QTEST_MAIN(ConsoleTests)
