@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "backup/BackupCli.h"
 #include "data/Demo.h"
 #include "data/LargeDatabase.h"
 #include "data/TableFiles.h"
@@ -31,7 +32,9 @@ int usage()
         "usage: tamarel-db init FOLDER\n"
         "       tamarel-db demo FOLDER [--today D.M.YYYY]\n"
         "       tamarel-db sql FOLDER STATEMENT\n"
-        "       tamarel-db large FOLDER [--stays N] [--rooms R] [--years Y] [--clients C]"));
+        "       tamarel-db large FOLDER [--stays N] [--rooms R] [--years Y] [--clients C]\n"
+        "       tamarel-db backup FOLDER [ARCHIVE]\n"
+        "       tamarel-db restore FOLDER ARCHIVE"));
     return 2;
 }
 
@@ -154,6 +157,8 @@ int main(int argc, char** argv)
         if (command == QLatin1String("demo")) return demo(folder, args.mid(2));
         if (command == QLatin1String("sql") && args.size() == 3) return sql(folder, args[2]);
         if (command == QLatin1String("large")) return large(folder, args.mid(2));
+        if (command == QLatin1String("backup") || command == QLatin1String("restore"))
+            return backupMain(args);
         return usage();
     } catch (const std::exception& e) {
         err(QString::fromUtf8(e.what()));
