@@ -196,6 +196,24 @@ TEST(Archive, TruncatedArchivesChangeNothing)
     }
 }
 
+TEST(Archive, AnArchiveCutAfterAWholeEntryIsStillRefused)
+{
+    // A's entry fills the first block exactly, so the cut falls between two entries and
+    // between two blocks: only the missing end marker tells.
+    Fixture f;
+    f.put(f.db, "A.DB", text(64000 - 19, 1));
+    f.put(f.db, "B.DB", text(100, 2));
+    backup::writeArchive(f.db.string(), f.archive, {});
+    const Bytes full = readFile(f.archive);
+    const auto blocks = ref::listBlocks(full);
+    ASSERT_EQ(blocks.size(), 2u);
+    ASSERT_EQ(blocks[0].plainSize, 64000);
+    writeFile(f.archive, Bytes(full.begin(), full.begin() + 7 + blocks[0].packedSize));
+    const auto before = snapshot(f.other);
+    EXPECT_THROW(backup::restoreArchive(f.archive, f.other.string(), {}, {}), ArchiveError);
+    EXPECT_EQ(snapshot(f.other), before);
+}
+
 TEST(Archive, EntriesThatCannotBeTrustedAreRefused)
 {
     struct Case {
