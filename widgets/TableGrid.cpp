@@ -2,9 +2,11 @@
 // one pending row, and the view that posts that row whenever the user leaves it.
 //
 // Invariants: rows are read through the cursor only while nothing is pending (reading moves
-// the cursor, and moving would post); a refused post or a refused typed value leaves the
-// grid on the row (and cell) the user was in; engine errors never leave this file as
-// exceptions, they become failed() and a message box.
+// the cursor, and moving would post) and never while the view still counts the rows of before
+// a delete or a write; no editor opens while rows come and go, and after they did the only
+// editor stands on the current cell with the text it loaded from there; a refused post or a
+// refused typed value leaves the grid on the row (and cell) the user was in; engine errors
+// never leave this file as exceptions, they become failed() and a message box.
 
 #include "widgets/TableGrid.h"
 
@@ -101,7 +103,7 @@ int TableCursorModel::fieldColumn(const QString& field) const
 
 bool TableCursorModel::loadBlock(int row) const
 {
-    if (!m_cursor || editing() || row < 0 || row >= m_count) return false;
+    if (!m_cursor || editing() || m_cursorAhead || row < 0 || row >= m_count) return false;
     if (m_cache.size() >= kMaxCachedRows) m_cache.clear();
     const int start = row - row % kBlockRows;
     try {
@@ -343,6 +345,9 @@ bool TableCursorModel::postRow(int* postedRow)
         return false;
     }
     const QScopedValueRollback<bool> changing(m_changingRows, true);
+    // The written row may have moved to its key place and a new row added one: until the
+    // view is told, its rows are answered from what was read before.
+    QScopedValueRollback<bool> ahead(m_cursorAhead, true);
     int count = m_count;
     int position = -1;
     try {
@@ -357,6 +362,7 @@ bool TableCursorModel::postRow(int* postedRow)
         m_editRow = -1;
         m_userModified = false;
         m_count = count;
+        m_cursorAhead = false;
         clearCache();
     };
     if (newRows > oldRows) {
@@ -412,6 +418,10 @@ bool TableCursorModel::deleteRow(int row)
         if (pendingRow() != row) return false;
         cancelRow();  // the row goes, and its unsaved changes with it
     }
+    // While the view is told that the row goes it may look at the rows around it (it moves its
+    // current cell to the next row): they are read now, in their places before the delete,
+    // because the cursor will already stand in the table without the row.
+    prefetch(row);
     if (!positionCursor(row)) return false;
     try {
         m_cursor->remove();
@@ -419,18 +429,28 @@ bool TableCursorModel::deleteRow(int row)
         emit failed(fromEngine(e.what()));
         return false;
     }
-    const QScopedValueRollback<bool> changing(m_changingRows, true);
-    beginRemoveRows(QModelIndex(), row, row);
-    clearCache();
-    m_count = std::max(0, m_count - 1);
-    endRemoveRows();
+    {
+        const QScopedValueRollback<bool> changing(m_changingRows, true);
+        QScopedValueRollback<bool> ahead(m_cursorAhead, true);
+        beginRemoveRows(QModelIndex(), row, row);
+        m_cursorAhead = false;
+        clearCache();
+        m_count = std::max(0, m_count - 1);
+        endRemoveRows();
+    }
     // Another program may have changed the table meanwhile: trust the table's own count.
     int actual = m_count;
     try {
         actual = int(m_cursor->rowCount());
     } catch (const engine::Error&) {
     }
-    if (actual != m_count) reload();
+    if (actual != m_count) {
+        reload();
+    } else if (row < rowCount() && !m_columns.isEmpty()) {
+        // Every row below moved up one: whatever shows them (an editor too) reads them again.
+        emit dataChanged(index(row, 0), index(rowCount() - 1, int(m_columns.size()) - 1));
+        emit headerDataChanged(Qt::Vertical, row, rowCount() - 1);
+    }
     return true;
 }
 
@@ -457,13 +477,17 @@ QWidget* TableGridDelegate::createEditor(QWidget* parent, const QStyleOptionView
 {
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     m_editor = editor;
+    m_editorIndex = index;
     return editor;
 }
 
 void TableGridDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const
 {
     // A released editor no longer belongs to the view: its text is not taken again.
-    if (editor == m_editor) m_editor = nullptr;
+    if (editor == m_editor) {
+        m_editor = nullptr;
+        m_editorIndex = QPersistentModelIndex();
+    }
     QStyledItemDelegate::destroyEditor(editor, index);
 }
 
@@ -559,10 +583,41 @@ void TableGrid::moveTo(int row, int column)
     m_model->setIndicatorRow(row);
 }
 
+bool TableGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    // While rows come and go the view moves its current cell off a removed row and would open
+    // an editor there at once, loading a cell that is about to move (or one the model cannot
+    // read yet). Its text would later be written over the row that took that place.
+    if (m_model->changingRows()) return false;
+    return QTableView::edit(index, trigger, event);
+}
+
+void TableGrid::settleEditor()
+{
+    // After rows came or went: an editor may only stand on the current cell, holding the text
+    // it loaded from there. A stray one is dropped without writing; the current cell gets its
+    // editor as it would have on moving there, unless the user is in another control.
+    const QModelIndex current = currentIndex();
+    if (QWidget* editor = m_delegate->currentEditor()) {
+        if (m_delegate->editorIndex() == current) return;
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+    if (!current.isValid() || !isVisible() || !(m_model->flags(current) & Qt::ItemIsEditable)) return;
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus->window() == window() && !inside(focus)) return;
+    QTableView::edit(current, CurrentChanged, nullptr);
+}
+
 void TableGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     // The base class takes the editor's text into the row it was typed in.
     QTableView::currentChanged(current, previous);
+    // A move the view makes itself while rows come and go is no move of the user's: nothing
+    // is posted (the model is in the middle of a change).
+    if (m_model->changingRows()) {
+        m_model->setIndicatorRow(current.row());
+        return;
+    }
     if (m_moving) return;
     if (m_model->takeEntryFailure() && previous.isValid()) {
         moveTo(previous.row(), previous.column());
@@ -592,6 +647,7 @@ void TableGrid::currentChanged(const QModelIndex& current, const QModelIndex& pr
         }
     }
     moveTo(target, current.column());
+    settleEditor();
 }
 
 QModelIndex TableGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
@@ -622,6 +678,7 @@ bool TableGrid::postPending()
     if (!m_model->postRow(&posted)) return false;
     if (posted >= 0) moveTo(posted, column);
     else if (currentRow() >= m_model->rowCount()) moveTo(m_model->rowCount() - 1, column);
+    settleEditor();
     return true;
 }
 
@@ -629,6 +686,7 @@ void TableGrid::cancelPending()
 {
     m_model->cancelRow();
     if (currentRow() >= m_model->rowCount() || currentRow() < 0) moveTo(m_model->rowCount() - 1, currentIndex().column());
+    settleEditor();
 }
 
 bool TableGrid::appendRow(int column)
@@ -642,6 +700,7 @@ bool TableGrid::appendRow(int column)
     const int row = m_model->appendRow();
     if (row < 0) return false;
     moveTo(row, column);
+    settleEditor();
     return true;
 }
 
@@ -659,6 +718,7 @@ bool TableGrid::deleteCurrentRow()
         dropEditor();
         m_model->cancelRow();
         moveTo(row, column);
+        settleEditor();
         return true;
     }
     commitEditor();
@@ -666,6 +726,8 @@ bool TableGrid::deleteCurrentRow()
     dropEditor();
     if (!m_model->deleteRow(row)) return false;
     moveTo(row, column);
+    // The row that moved up into the deleted row's place gets an editor loaded from it.
+    settleEditor();
     return true;
 }
 

@@ -14,7 +14,11 @@
 //    it becomes a real insert only when something is typed into it;
 //  - values are shown and typed as the rest of the program shows them (5.3.2004, 150.5) and
 //    read back by the cursor's field types (dates d.m.yyyy, numbers with point or comma);
-//  - the cursor is not owned; the grid only reads it while it is not in edit.
+//  - the cursor is not owned; the grid only reads it while it is not in edit;
+//  - an open cell editor stands on the current cell and holds the text it loaded from that
+//    cell: none opens while rows are added, removed or written (the view would load a cell
+//    about to move), and after a delete the row that moved up gets a freshly loaded one, so
+//    no editor can write one row's text over another.
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -68,6 +72,9 @@ public:
     bool editing() const;                                    // Edit or Insert
     int pendingRow() const;                                  // row in Edit/Insert, -1
     bool userModified() const { return m_userModified; }
+    // Rows are being added, removed or written right now: the view must not open an editor
+    // (the cell it would load is about to move) nor post.
+    bool changingRows() const { return m_changingRows; }
     int fieldColumn(const QString& field) const;             // grid column of a field, -1
     // A field's text in a row (any field of the table, not only the grid's columns).
     QString fieldText(int row, const QString& field) const;
@@ -121,6 +128,9 @@ private:
     bool m_userModified = false;
     bool m_entryFailed = false;
     bool m_changingRows = false;   // rows come and go: an editor closing now must not write
+    // The cursor already shows the table after a delete or a write that the view has not been
+    // told of yet: rows are answered only from what was read before, never from the cursor.
+    bool m_cursorAhead = false;
     int m_indicatorRow = -1;
     mutable QHash<int, std::vector<engine::Value>> m_cache;
 };
@@ -133,6 +143,8 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
     QWidget* currentEditor() const { return m_editor; }
+    // The cell the open editor loaded its text from (invalid when none is open).
+    QModelIndex editorIndex() const { return m_editor ? QModelIndex(m_editorIndex) : QModelIndex(); }
     bool eventFilter(QObject* object, QEvent* event) override;
 
 signals:
@@ -141,6 +153,7 @@ signals:
 
 private:
     mutable QPointer<QWidget> m_editor;
+    mutable QPersistentModelIndex m_editorIndex;
 };
 
 class TableGrid : public QTableView {
@@ -177,10 +190,12 @@ public:
     bool editCurrentRow();
     // Sets a cell of the current row as if the user had typed the text.
     bool setCurrentText(const QString& field, const QString& text);
+    using QTableView::edit;
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -189,6 +204,7 @@ private:
     void focusMoved(QWidget* old, QWidget* now);
     bool inside(QWidget* widget) const;
     void moveTo(int row, int column);
+    void settleEditor();
 
     TableCursorModel* m_model;
     TableGridDelegate* m_delegate;

@@ -43,6 +43,9 @@ private slots:
     void leavingForAnotherControlDropsTheNewRow();
     void hooksSeeEditButNotInsert();
     void writtenRowIsFollowedToItsKeyPlace();
+    void modelAnswersTheRowsOfBeforeWhileTheViewIsTold();
+    void deleteLeavesNoEditorOnAnotherRow_data();
+    void deleteLeavesNoEditorOnAnotherRow();
 
 private:
     void exec(const QString& sql);
@@ -50,6 +53,7 @@ private:
     void type(int row, int column, const QString& text);
     void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier);
     void openRooms(bool freeRow = false);
+    void checkGridMatchesTable();
 
     TLanguage* m_language = nullptr;
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -360,6 +364,153 @@ void TestTableGrid::writtenRowIsFollowedToItsKeyPlace()
     QVERIFY(m_grid->postPending());
     QCOMPARE(m_grid->currentText("PID"), QString("20"));
     QCOMPARE(m_grid->gridModel()->fieldText(0, "PID"), QString("05"));
+}
+
+void TestTableGrid::checkGridMatchesTable()
+{
+    // Every row the grid shows is the table's row in key order, and an open editor holds the
+    // text of the cell it stands on: nothing it would write back can differ from the table.
+    const QStringList table = rows("SELECT PID, PNAME FROM \"{db}POKOJE.DB\" ORDER BY PID");
+    QCOMPARE(m_grid->gridModel()->tableRowCount(), int(table.size()));
+    for (int r = 0; r < table.size(); ++r)
+        QCOMPARE(m_grid->gridModel()->fieldText(r, "PID") + '|' + m_grid->gridModel()->fieldText(r, "PNAME"), table.at(r));
+    for (QLineEdit* editor : m_grid->viewport()->findChildren<QLineEdit*>()) {
+        if (!editor->isVisible()) continue;
+        QVERIFY2(editor->geometry().intersects(m_grid->visualRect(m_grid->currentIndex())),
+                 "an editor is open on a cell that is not the current one");
+        QCOMPARE(editor->text(), m_grid->currentIndex().data(Qt::EditRole).toString());
+    }
+}
+
+void TestTableGrid::modelAnswersTheRowsOfBeforeWhileTheViewIsTold()
+{
+    // A view reads rows while it is told that one goes (before the model has dropped it) and
+    // after; the model answers each time with the rows as that view counts them, although the
+    // table itself no longer has the row. Nothing was read before the delete here.
+    exec("INSERT INTO \"{db}POKOJE.DB\" (PID, PNAME, PPRICE) VALUES (\"40\", \"Forty\", 80)");
+    m_cursor = m_db->openTable(QString(m_dir->path() + "/POKOJE.DB").toStdString());
+    auto* model = new widgets::TableCursorModel(m_window);
+    model->setColumns({{"PID", "Room Id", 45}, {"PNAME", "Room name", 90}});
+    model->setTableCursor(m_cursor.get());
+    auto rowsSeen = [model] {
+        QStringList out;
+        for (int r = 0; r < model->rowCount(); ++r)
+            out << model->data(model->index(r, 0)).toString() + '|' + model->data(model->index(r, 1)).toString();
+        return out;
+    };
+    QStringList before, after;
+    QList<QPair<int, int>> refreshed;
+    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [&] { before = rowsSeen(); });
+    connect(model, &QAbstractItemModel::rowsRemoved, this, [&] { after = rowsSeen(); });
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [&](const QModelIndex& from, const QModelIndex& to) { refreshed << qMakePair(from.row(), to.row()); });
+    QVERIFY(model->deleteRow(1));
+    QCOMPARE(before, (QStringList{"10|Ten", "20|Twenty", "30|Thirty", "40|Forty"}));
+    QCOMPARE(after, (QStringList{"10|Ten", "30|Thirty", "40|Forty"}));
+    // The rows that moved up are announced, so an editor open on one of them loads it again.
+    QCOMPARE(refreshed, (QList<QPair<int, int>>{{1, 2}}));
+}
+
+void TestTableGrid::deleteLeavesNoEditorOnAnotherRow_data()
+{
+    // The rows of the grid may be read already (the window was painted), not yet (the window
+    // was just shown, as a dialog is when its first action comes), or read again only in part
+    // (a row was written just before, which makes the grid forget what it had read).
+    QTest::addColumn<bool>("freeRow");
+    QTest::addColumn<bool>("editorOpen");
+    QTest::addColumn<QString>("moment");
+    QTest::addColumn<bool>("byKeyboard");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QStringList>("left");
+    const QStringList noTwenty{"10|Ten", "30|Thirty", "40|Forty"};
+    const QStringList noTen{"20|Twenty", "30|Thirty", "40|Forty"};
+    const QStringList noThirty{"10|Ten", "20|Twenty", "40|Forty"};
+    const QStringList noForty{"10|Ten", "20|Twenty", "30|Thirty"};
+    for (bool freeRow : {false, true}) {
+        for (bool editorOpen : {false, true}) {
+            for (const char* moment : {"painted", "unpainted", "written"}) {
+                const QByteArray tag = QByteArray(freeRow ? "free row, " : "") + (editorOpen ? "editor, " : "no editor, ") + moment;
+                const QString m = QString::fromLatin1(moment);
+                QTest::newRow(tag + ", first key") << freeRow << editorOpen << m << false << 0 << 0 << noTen;
+                QTest::newRow(tag + ", middle name") << freeRow << editorOpen << m << false << 1 << 1 << noTwenty;
+                QTest::newRow(tag + ", one but last") << freeRow << editorOpen << m << false << 2 << 0 << noThirty;
+                QTest::newRow(tag + ", last") << freeRow << editorOpen << m << false << 3 << 1 << noForty;
+                if (m == "unpainted")
+                    QTest::newRow(tag + ", by keyboard") << freeRow << editorOpen << m << true << 1 << 0 << noTwenty;
+            }
+        }
+    }
+}
+
+void TestTableGrid::deleteLeavesNoEditorOnAnotherRow()
+{
+    QFETCH(bool, freeRow);
+    QFETCH(bool, editorOpen);
+    QFETCH(QString, moment);
+    QFETCH(bool, byKeyboard);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(QStringList, left);
+    exec("INSERT INTO \"{db}POKOJE.DB\" (PID, PNAME, PPRICE) VALUES (\"40\", \"Forty\", 80)");
+    if (moment == "unpainted") {
+        // As a dialog opens: the grid is set up and placed while hidden, then shown.
+        m_cursor = m_db->openTable(QString(m_dir->path() + "/POKOJE.DB").toStdString());
+        m_grid->setColumns({{"PID", "Room Id", 45}, {"PNAME", "Room name", 90}, {"PPRICE", "Price (EUR)", 60}});
+        m_grid->setFreeLastRow(freeRow);
+        m_grid->setDeleteCaption("Rooms");
+        m_grid->setTableCursor(m_cursor.get());
+        m_grid->setCurrentIndex(m_grid->model()->index(row, column));
+        m_window->show();
+        m_grid->setFocus();
+        QVERIFY(!openEditor(m_grid));
+        if (editorOpen) m_grid->edit(m_grid->currentIndex());
+    } else {
+        openRooms(freeRow);
+        if (moment == "written") {
+            type(row == 2 ? 1 : 2, 2, "75");
+            m_grid->setCurrentIndex(m_grid->model()->index(row, column));
+            QCOMPARE(rows("SELECT COUNT(*) FROM \"{db}POKOJE.DB\" WHERE PPRICE=75"), QStringList{"1"});
+        } else {
+            m_grid->setCurrentIndex(m_grid->model()->index(row, column));
+        }
+        if (!openEditor(m_grid)) m_grid->edit(m_grid->currentIndex());
+        QVERIFY(openEditor(m_grid));
+        // Escape closes the cell editor; the cell stays current with no editor on it.
+        if (!editorOpen) key(Qt::Key_Escape);
+    }
+    QCOMPARE(bool(openEditor(m_grid)), editorOpen);
+    QCOMPARE(m_grid->currentRow(), row);
+    if (byKeyboard) {
+        key(Qt::Key_Delete, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+    } else {
+        QVERIFY(m_grid->deleteCurrentRow());
+    }
+    QCOMPARE(m_messages, QStringList{"Are you sure to delete this record?"});
+    QCOMPARE(rows("SELECT PID, PNAME FROM \"{db}POKOJE.DB\" ORDER BY PID"), left);
+    // The grid stays at the place of the deleted row (the free row, when that was the last).
+    QCOMPARE(m_grid->currentRow(), std::min(row, m_grid->model()->rowCount() - 1));
+    QVERIFY(!m_grid->gridModel()->editing());
+    // The row that took the place has an editor of its own, as after any move of the user's.
+    QVERIFY(openEditor(m_grid));
+    checkGridMatchesTable();
+    if (QTest::currentTestFailed()) return;
+    QCoreApplication::processEvents();
+    checkGridMatchesTable();
+    if (QTest::currentTestFailed()) return;
+
+    // Moving off the row and back, and writing whatever is pending, changes nothing.
+    key(Qt::Key_Up);
+    checkGridMatchesTable();
+    key(Qt::Key_Down);
+    QVERIFY(m_grid->postPending());
+    m_grid->setCurrentIndex(m_grid->model()->index(0, 1));
+    QVERIFY(m_grid->postPending());
+    QCOMPARE(m_messages, QStringList{"Are you sure to delete this record?"});
+    QCOMPARE(rows("SELECT PID, PNAME FROM \"{db}POKOJE.DB\" ORDER BY PID"), left);
+    QCOMPARE(rows("SELECT COUNT(*) FROM \"{db}POKOJE.DB\" WHERE PNAME IS NULL OR PNAME=\"\""), QStringList{"0"});
+    checkGridMatchesTable();
 }
 
 QTEST_MAIN(TestTableGrid)
