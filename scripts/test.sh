@@ -1,8 +1,18 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test (windows run offscreen).
+# Builds everything and runs every test (windows run offscreen); then builds the libraries
+# without windows (engine, compressed stream) with AddressSanitizer and UndefinedBehavior-
+# Sanitizer and runs their tests and fuzz corpora again (SKIP_SANITIZE=1 leaves that out).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/build.sh"
 build="${BUILD_DIR:-$here/build}"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 600
+
+if [ "${SKIP_SANITIZE:-0}" != 1 ]; then
+  asan="$build-sanitize"
+  cmake -S "$here" -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DTAMAREL_QT=OFF -DTAMAREL_SANITIZE=ON >/dev/null
+  cmake --build "$asan" -- -j"$(nproc)"
+  ctest --test-dir "$asan" --output-on-failure -j"$(nproc)" --timeout 600
+fi
