@@ -6,8 +6,6 @@
 #include "clients/TfrmKnowsFrom.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QVBoxLayout>
 
@@ -51,7 +49,6 @@ TfrmKnowsFrom::TfrmKnowsFrom(QWidget* parent)
 
 TfrmKnowsFrom::~TfrmKnowsFrom()
 {
-    qApp->removeEventFilter(this);
     dbgKnowsFrom->setTableCursor(nullptr);
 }
 
@@ -80,24 +77,13 @@ bool TfrmKnowsFrom::FormActivate()
     dbgKnowsFrom->setTableCursor(m_table.get());
     dbgKnowsFrom->setCurrentIndex(dbgKnowsFrom->model()->index(0, 0));
     dbgKnowsFrom->setFocus();
-    // The grid's delete key is seen before the grid and its cell editors see it, so that it
-    // deletes the way the menu entry does.
-    qApp->installEventFilter(this);
     return true;
 }
 
 void TfrmKnowsFrom::mnDeleteClick()
 {
-    if (!m_table) return;
-    const QModelIndex at = dbgKnowsFrom->currentIndex();
-    if (!dbgKnowsFrom->deleteCurrentRow()) return;
-    // The grid may open an editor on the row that moved up while the deleted one was being
-    // removed, before that row could be read: such an editor holds an empty text that would
-    // be written over the row. Dropping every editor and settling on the row again avoids it.
-    dbgKnowsFrom->reset();
-    QAbstractItemModel* model = dbgKnowsFrom->model();
-    const int row = std::min(at.row(), model->rowCount() - 1);
-    if (row >= 0) dbgKnowsFrom->setCurrentIndex(model->index(row, std::max(0, at.column())));
+    // The grid asks first, and its own delete key (Ctrl+Delete) does the same.
+    if (m_table) dbgKnowsFrom->deleteCurrentRow();
 }
 
 bool TfrmKnowsFrom::FormCloseQuery()
@@ -106,23 +92,8 @@ bool TfrmKnowsFrom::FormCloseQuery()
     return !m_table || dbgKnowsFrom->postPending();
 }
 
-bool TfrmKnowsFrom::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress && m_table) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (key->key() == Qt::Key_Delete && (key->modifiers() & Qt::ControlModifier) && widget
-            && (widget == dbgKnowsFrom || dbgKnowsFrom->isAncestorOf(widget))) {
-            mnDeleteClick();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 void TfrmKnowsFrom::FormClose()
 {
-    qApp->removeEventFilter(this);
     dbgKnowsFrom->setTableCursor(nullptr);
     m_table.reset();
 }

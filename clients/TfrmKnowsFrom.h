@@ -36,9 +36,6 @@ public:
     QMenu* pmLocal;
     QAction* mnDelete;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void FormClose();
 
