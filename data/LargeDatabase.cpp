@@ -8,6 +8,7 @@
 
 #include "data/LargeDatabase.h"
 
+#include <algorithm>
 #include <sqlite3.h>
 
 #include <QStringList>
@@ -175,12 +176,19 @@ LargeSummary writeLargeDatabase(const QString& folder, const LargeOptions& o, co
                                         "USR", "UPMJ", "UPMT"});
     const double days = last - first;
     static const char* const forms[] = {"C", "M", "B"};
+    // The stays of every room are planned first, then written in booking order (a few days
+    // to three months before arrival), as a hotel's table grows: the stays around any day
+    // lie close together in the file, as they do in real use.
+    struct Plan {
+        int booked, room, from, thru;
+        std::int64_t n, kid;
+    };
+    std::vector<Plan> plans;
+    plans.reserve(std::size_t(o.stays));
     for (int r = 1; r <= o.rooms; ++r) {
         const std::int64_t count = o.stays / o.rooms + (r <= o.stays % o.rooms ? 1 : 0);
         if (count == 0) continue;
-        const std::string pid = QStringLiteral("%1").arg(r, 3, 10, QLatin1Char('0')).toStdString();
         const double slot = days / double(count);   // mean days a stay takes, gap included
-        const double price = 40 + 5 * (r % 20);
         double cursor = first;
         for (std::int64_t n = 0; n < count; ++n) {
             const int from = int(cursor);
@@ -189,35 +197,43 @@ LargeSummary writeLargeDatabase(const QString& folder, const LargeOptions& o, co
             const int thru = from + nights;
             cursor = std::max(cursor + slot, double(thru));
             const std::int64_t kid = firstKid + rng.range(0, o.clients - 1);
-            const double rate = 25 + 1.5 * std::sin(from / 200.0);
-            const double eur = price * nights, maid = (6 + r % 8) * nights;
-            const char* status = thru <= today ? "O" : from <= today ? "H" : (rng.range(0, 1) ? "R" : "P");
-            std::int64_t uid = 0;
-            if (*status == 'O' || *status == 'H') {
-                accounts.i(kid).i(kid).i(from);
-                if (*status == 'O')
-                    accounts.i(thru).f(eur + maid).f(round2(eur * rate) + round2(maid * rate))
-                        .t(forms[n % 3]).i(thru).t("");
-                else
-                    accounts.null().null().null().null().null().null();
-                accounts.t("").i(thru <= today ? thru : from).i(39600).row();
-                uid = accounts.lastKey();
-                ++sum.accounts;
-                if (*status == 'O') {
-                    items.i(uid).t(pid).i(1).t("Accomodation - Room " + pid).i(thru).f(eur).f(round2(eur * rate))
-                        .f(10).f(rate).t("").i(thru).i(39700).row();
-                    items.i(uid).t(pid).i(2).t("Maid service - Room " + pid).i(thru).f(maid).f(round2(maid * rate))
-                        .f(20).f(rate).t("").i(thru).i(39700).row();
-                    sum.items += 2;
-                }
-            }
-            stays.i(kid).t(pid).i(from).i(thru).t(status).i(*status == 'P' ? from - 3 : from).i(1 + int(n % 3))
-                .t(n % 4 ? "0" : "1").f(eur).f(round2(eur * rate)).f(maid).f(round2(maid * rate)).t("").t(" ").t(" ");
-            if (uid) stays.i(uid).i(from).i(50400); else stays.i(0).null().null();
-            if (*status == 'O') stays.i(thru).i(36000); else stays.null().null();
-            stays.t("").i(std::min(today, thru)).i(43200).row();
-            ++sum.stays;
+            plans.push_back({from - rng.range(2, 90), r, from, thru, n, kid});
         }
+    }
+    std::stable_sort(plans.begin(), plans.end(), [](const Plan& a, const Plan& b) { return a.booked < b.booked; });
+    for (const Plan& plan : plans) {
+        const int r = plan.room, from = plan.from, thru = plan.thru, nights = thru - from;
+        const std::int64_t n = plan.n, kid = plan.kid;
+        const std::string pid = QStringLiteral("%1").arg(r, 3, 10, QLatin1Char('0')).toStdString();
+        const double price = 40 + 5 * (r % 20);
+        const double rate = 25 + 1.5 * std::sin(from / 200.0);
+        const double eur = price * nights, maid = (6 + r % 8) * nights;
+        const char* status = thru <= today ? "O" : from <= today ? "H" : (rng.range(0, 1) ? "R" : "P");
+        std::int64_t uid = 0;
+        if (*status == 'O' || *status == 'H') {
+            accounts.i(kid).i(kid).i(from);
+            if (*status == 'O')
+                accounts.i(thru).f(eur + maid).f(round2(eur * rate) + round2(maid * rate))
+                    .t(forms[n % 3]).i(thru).t("");
+            else
+                accounts.null().null().null().null().null().null();
+            accounts.t("").i(thru <= today ? thru : from).i(39600).row();
+            uid = accounts.lastKey();
+            ++sum.accounts;
+            if (*status == 'O') {
+                items.i(uid).t(pid).i(1).t("Accomodation - Room " + pid).i(thru).f(eur).f(round2(eur * rate))
+                    .f(10).f(rate).t("").i(thru).i(39700).row();
+                items.i(uid).t(pid).i(2).t("Maid service - Room " + pid).i(thru).f(maid).f(round2(maid * rate))
+                    .f(20).f(rate).t("").i(thru).i(39700).row();
+                sum.items += 2;
+            }
+        }
+        stays.i(kid).t(pid).i(from).i(thru).t(status).i(*status == 'P' ? from - 3 : from).i(1 + int(n % 3))
+            .t(n % 4 ? "0" : "1").f(eur).f(round2(eur * rate)).f(maid).f(round2(maid * rate)).t("").t(" ").t(" ");
+        if (uid) stays.i(uid).i(from).i(50400); else stays.i(0).null().null();
+        if (*status == 'O') stays.i(thru).i(36000); else stays.null().null();
+        stays.t("").i(std::min(today, thru)).i(43200).row();
+        ++sum.stays;
     }
     items.commit();
     accounts.commit();
