@@ -3,7 +3,6 @@
 #include "rooms/TfrmEditPokoje.h"
 
 #include <QAction>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -13,7 +12,6 @@
 #include "platform/Platform.h"
 #include "rooms/AuditFields.h"
 #include "rooms/TfrmEditPokojeCeny.h"
-#include "shell/DataModule.h"
 #include "widgets/TableGrid.h"
 
 namespace {
@@ -21,16 +19,8 @@ const QString kRooms = QStringLiteral("Rooms");
 }
 
 TfrmEditPokoje::TfrmEditPokoje(TfrmEditPokojeCeny* prices, QWidget* parent)
-    : QDialog(parent), m_prices(prices)
+    : GridEditorWindow(QStringLiteral("frmEditPokoje"), QStringLiteral("Rooms Settings"), parent), m_prices(prices)
 {
-    setObjectName(QStringLiteral("frmEditPokoje"));
-    setWindowTitle(QStringLiteral("Rooms Settings"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setSizeGripEnabled(true);
-
-    dbgPokoje = new widgets::TableGrid(this);
-    dbgPokoje->setObjectName(QStringLiteral("dbgPokoje"));
     const auto right = Qt::AlignRight | Qt::AlignVCenter;
     dbgPokoje->setColumns({{"PID", "Room Id", 45},
                            {"PNAME", "Room name", 90},
@@ -39,10 +29,9 @@ TfrmEditPokoje::TfrmEditPokoje(TfrmEditPokojeCeny* prices, QWidget* parent)
                            {"PCOLOR", "Room color", 65, right},
                            {"PPRICE", "Price (EUR)", 60, right},
                            {"MAIDPRICE", "Maid price", 53, right}});
-    dbgPokoje->setDeleteCaption(kRooms);
     auto* model = dbgPokoje->gridModel();
     model->beforeEdit = [this] {
-        m_rememberedPid = QString::fromStdString(m_tbPokoje->text(m_tbPokoje->fieldIndex("PID")));
+        m_rememberedPid = QString::fromStdString(tbPokoje()->text(tbPokoje()->fieldIndex("PID")));
     };
     model->afterEdit = [this] { setAuditFields(); };
     model->newRow = [this] { m_rememberedPid.reset(); };
@@ -58,16 +47,11 @@ TfrmEditPokoje::TfrmEditPokoje(TfrmEditPokojeCeny* prices, QWidget* parent)
     resize(580, 320);
 }
 
-TfrmEditPokoje::~TfrmEditPokoje()
-{
-    dbgPokoje->setTableCursor(nullptr);
-}
+TfrmEditPokoje::~TfrmEditPokoje() = default;
 
 void TfrmEditPokoje::buildMenus()
 {
-    mnRoomsMain = new QMenuBar(this);
-    mnRoomsMain->setObjectName(QStringLiteral("mnRoomsMain"));
-    mnRoomsMain->setNativeMenuBar(false);
+    mnRoomsMain = createMenuBar(QStringLiteral("mnRoomsMain"));
     mnRooms = mnRoomsMain->addMenu(QStringLiteral("&Rooms"));
     mnRooms->setObjectName(QStringLiteral("mnRooms"));
     mnmClose = mnRooms->addAction(QStringLiteral("Close"));
@@ -105,65 +89,39 @@ void TfrmEditPokoje::buildMenus()
     connect(mnDetailPrices, &QAction::triggered, this, &TfrmEditPokoje::mnDetailPricesClick);
 }
 
-void TfrmEditPokoje::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) FormActivate();
-}
-
 void TfrmEditPokoje::FormActivate()
 {
-    // Titles go back to English first, so a switch back from Czech shows English again.
-    dbgPokoje->gridModel()->resetTitles();
-    TranslateGridTitles(dbgPokoje);
-    const int gridWidth = dbgPokoje->fitColumnsToTitles();
-    if (width() < gridWidth + 20) resize(gridWidth + 20, height());
-    closeTable();
     m_rememberedPid.reset();
-    try {
-        m_tbPokoje = dmDataModule()->db().openTable((dmDataModule()->DbPrefix() + "POKOJE.DB").toStdString());
-    } catch (const engine::Error& e) {
-        platform::messageBox(this, QString::fromStdString(e.what()), TranslateMessage(kRooms),
-                             platform::Icon::Error, platform::Buttons::Ok);
-        return;
-    }
-    dbgPokoje->setTableCursor(m_tbPokoje.get());
-    FormResize();
-    dbgPokoje->setFocus();
+    openGridTable(QStringLiteral("POKOJE.DB"));
 }
 
 void TfrmEditPokoje::setAuditFields()
 {
-    if (m_tbPokoje) rooms::SetAuditFields(*m_tbPokoje);
+    if (auto* table = tbPokoje()) rooms::SetAuditFields(*table);
 }
 
 void TfrmEditPokoje::roomIdChanged()
 {
-    const QString current = QString::fromStdString(m_tbPokoje->text(m_tbPokoje->fieldIndex("PID")));
+    engine::TableCursor* table = tbPokoje();
+    const QString current = QString::fromStdString(table->text(table->fieldIndex("PID")));
     if (!m_rememberedPid || *m_rememberedPid == current) return;
     const int answer = LangMessageBox(
         this, QStringLiteral("»Room id« should NOT be changed!\r\n\r\nAre you absolutely sure to keep the new value ?"),
         kRooms, platform::Icon::Question, platform::Buttons::YesNo);
     if (answer != QMessageBox::Yes)
-        m_tbPokoje->setText(m_tbPokoje->fieldIndex("PID"), m_rememberedPid->toStdString());
+        table->setText(table->fieldIndex("PID"), m_rememberedPid->toStdString());
 }
 
 void TfrmEditPokoje::mnmNewRecordClick()
 {
-    if (!m_tbPokoje) return;
+    if (!tbPokoje()) return;
     dbgPokoje->setFocus();
     dbgPokoje->appendRow(0);
 }
 
-void TfrmEditPokoje::mnDeleteClick()
-{
-    if (!m_tbPokoje) return;
-    dbgPokoje->deleteCurrentRow();
-}
-
 void TfrmEditPokoje::mnChooseColorClick()
 {
-    if (!m_tbPokoje) return;
+    if (!tbPokoje()) return;
     dbgPokoje->commitEditor();
     if (dbgPokoje->currentRow() < 0 && !dbgPokoje->appendRow(0)) return;
     const QColor initial = colorFromWindows(dbgPokoje->currentText("PCOLOR").toInt());
@@ -175,52 +133,9 @@ void TfrmEditPokoje::mnChooseColorClick()
 
 void TfrmEditPokoje::mnDetailPricesClick()
 {
-    if (!m_tbPokoje || !m_prices) return;
+    if (!tbPokoje() || !m_prices) return;
     // The prices belong to the room as it is stored: write its row first.
     if (!dbgPokoje->postPending()) return;
     m_prices->PID = dbgPokoje->currentText("PID");
     platform::runModal(m_prices);
-}
-
-void TfrmEditPokoje::resizeEvent(QResizeEvent* event)
-{
-    QDialog::resizeEvent(event);
-    FormResize();
-}
-
-void TfrmEditPokoje::FormResize()
-{
-    const int menuHeight = mnRoomsMain->sizeHint().height();
-    mnRoomsMain->setGeometry(0, 0, width(), menuHeight);
-    // The grid keeps a margin of 10 pixels at the sides and 30 below.
-    dbgPokoje->setGeometry(10, menuHeight + 10, std::max(0, width() - 20), std::max(0, height() - menuHeight - 40));
-}
-
-bool TfrmEditPokoje::FormCloseQuery()
-{
-    if (m_tbPokoje && !dbgPokoje->postPending()) return false;
-    closeTable();
-    return true;
-}
-
-void TfrmEditPokoje::closeTable()
-{
-    dbgPokoje->setTableCursor(nullptr);
-    m_tbPokoje.reset();
-}
-
-void TfrmEditPokoje::done(int result)
-{
-    if (!FormCloseQuery()) return;
-    QDialog::done(result);
-}
-
-void TfrmEditPokoje::keyPressEvent(QKeyEvent* event)
-{
-    // No Cancel button: Escape belongs to the grid (it gives up the row's changes).
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

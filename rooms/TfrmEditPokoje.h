@@ -9,29 +9,26 @@
 //    nothing to remember, so typing its identifier asks nothing;
 //  - USER, UPMJ and UPMT are set when an existing row enters edit, never for a new row;
 //  - PCOLOR holds the Windows colour value 0x00BBGGRR as a decimal number;
-//  - closing writes the pending row first and keeps the window open when the table refuses it.
+//  - closing writes the pending row first and keeps the window open when the table refuses it
+//    (the frame shared with the prices editor, GridEditorWindow, keeps that).
 
-#include <QDialog>
 #include <QList>
 #include <QColor>
-#include <memory>
 #include <optional>
 
-#include "engine/Engine.h"
+#include "rooms/GridEditorWindow.h"
 
 class QAction;
 class QMenu;
 class QMenuBar;
 class TfrmEditPokojeCeny;
-namespace widgets { class TableGrid; }
 
-class TfrmEditPokoje : public QDialog {
+class TfrmEditPokoje : public rooms::GridEditorWindow {
     Q_OBJECT
 public:
     explicit TfrmEditPokoje(TfrmEditPokojeCeny* prices, QWidget* parent = nullptr);
     ~TfrmEditPokoje() override;
 
-    widgets::TableGrid* dbgPokoje = nullptr;
     QMenuBar* mnRoomsMain = nullptr;
     QMenu* mnRooms = nullptr;
     QAction* mnmClose = nullptr;
@@ -45,32 +42,19 @@ public:
     QAction* mnDetailPrices = nullptr;
     QAction* mnDelete = nullptr;
 
-    engine::TableCursor* tbPokoje() const { return m_tbPokoje.get(); }
+    engine::TableCursor* tbPokoje() const { return table(); }
 
-    void FormActivate();
-    // The decision on a request to close: false keeps the window open.
-    bool FormCloseQuery();
-    void FormResize();
+    void FormActivate() override;
     void mnmNewRecordClick();
-    void mnDeleteClick();
     void mnChooseColorClick();
     void mnDetailPricesClick();
-
-    void done(int result) override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildMenus();
     void setAuditFields();
     void roomIdChanged();
-    void closeTable();
 
     TfrmEditPokojeCeny* m_prices;
-    std::unique_ptr<engine::TableCursor> m_tbPokoje;
     std::optional<QString> m_rememberedPid;
     QList<QColor> m_customColours;
 };

@@ -7,19 +7,16 @@
 //    identifier (which alone does not keep an otherwise untouched row);
 //  - PID keeps the last value given between openings;
 //  - USER, UPMJ and UPMT are set when an existing row enters edit, never for a new row;
-//  - closing writes the pending row first and keeps the window open when the table refuses it.
+//  - closing writes the pending row first and keeps the window open when the table refuses it
+//    (the frame shared with the rooms editor, GridEditorWindow, keeps that).
 
-#include <QDialog>
-#include <memory>
-
-#include "engine/Engine.h"
+#include "rooms/GridEditorWindow.h"
 
 class QAction;
 class QMenu;
 class QMenuBar;
-namespace widgets { class TableGrid; }
 
-class TfrmEditPokojeCeny : public QDialog {
+class TfrmEditPokojeCeny : public rooms::GridEditorWindow {
     Q_OBJECT
 public:
     explicit TfrmEditPokojeCeny(QWidget* parent = nullptr);
@@ -28,7 +25,6 @@ public:
     // The room to show; empty for all rooms.
     QString PID;
 
-    widgets::TableGrid* dbgPokoje = nullptr;
     QMenuBar* mnRoomPricesMenu = nullptr;
     QMenu* mnmPrices = nullptr;
     QAction* mnmClose = nullptr;
@@ -38,26 +34,11 @@ public:
     QMenu* pmLocal = nullptr;
     QAction* mnDelete = nullptr;
 
-    engine::TableCursor* tbPokojeCeny() const { return m_tbPokojeCeny.get(); }
+    engine::TableCursor* tbPokojeCeny() const { return table(); }
 
     // The filter expression for a room: " PID='12'" (an apostrophe in the id doubled).
     static QString RoomFilter(const QString& pid);
 
-    void FormActivate();
-    bool FormCloseQuery();
-    void FormResize();
+    void FormActivate() override;
     void mnmNewPriceLineClick();
-    void mnDeleteClick();
-
-    void done(int result) override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    void closeTable();
-
-    std::unique_ptr<engine::TableCursor> m_tbPokojeCeny;
 };
