@@ -46,52 +46,10 @@ public:
         return !any;
     }
 
-    bool first() override {
-        autoPost();
-        ensure();
-        const bool ok = seek("first", "", false, {});
-        m_bof = true;
-        m_eof = !ok;
-        return ok;
-    }
-    bool last() override {
-        autoPost();
-        ensure();
-        const bool ok = seek("last", "", true, {});
-        m_eof = true;
-        m_bof = !ok;
-        return ok;
-    }
-    bool next() override {
-        autoPost();
-        ensure();
-        if (!m_hasRow) {
-            m_eof = true;
-            return false;
-        }
-        if (seek("next", keyCondition(">"), false, currentKey())) {
-            m_bof = m_eof = false;
-            return true;
-        }
-        reread();
-        m_eof = true;
-        return false;
-    }
-    bool prior() override {
-        autoPost();
-        ensure();
-        if (!m_hasRow) {
-            m_bof = true;
-            return false;
-        }
-        if (seek("prior", keyCondition("<"), true, currentKey())) {
-            m_bof = m_eof = false;
-            return true;
-        }
-        reread();
-        m_bof = true;
-        return false;
-    }
+    bool first() override { return goToEnd(false); }
+    bool last() override { return goToEnd(true); }
+    bool next() override { return step(false); }
+    bool prior() override { return step(true); }
     bool eof() const override { return m_eof; }
     bool bof() const override { return m_bof; }
 
@@ -121,13 +79,7 @@ public:
         bindFilter(st);
         for (size_t i = 0; i < values.size(); ++i)
             Core::bindValue(st, static_cast<int>(m_filterValues.size() + i + 1), values[i]);
-        const bool found = stepRow(st);
-        if (found) {
-            readRow(st);
-            m_bof = m_eof = false;
-        }
-        release(st);
-        return found;
+        return landOn(st);
     }
 
     std::int64_t rowCount() override {
@@ -158,13 +110,7 @@ public:
                                                    std::to_string(m_filterValues.size() + 1));
         bindFilter(st);
         sqlite3_bind_int64(st, static_cast<int>(m_filterValues.size() + 1), rowNumber);
-        const bool found = stepRow(st);
-        if (found) {
-            readRow(st);
-            m_bof = m_eof = false;
-        }
-        release(st);
-        return found;
+        return landOn(st);
     }
 
     Value value(int field) const override {
@@ -448,6 +394,50 @@ private:
         for (size_t i = 0; i < m_fields.size(); ++i) m_row[i] = readColumn(st, static_cast<int>(i + 1), m_fields[i].type);
         m_hasRow = true;
     }
+    // first()/last(): the end reached is flagged even when the table is empty, the other end
+    // only then.
+    bool goToEnd(bool backward) {
+        autoPost();
+        ensure();
+        const bool ok = seek(backward ? "last" : "first", "", backward, {});
+        bool& atEnd = backward ? m_eof : m_bof;
+        bool& otherEnd = backward ? m_bof : m_eof;
+        atEnd = true;
+        otherEnd = !ok;
+        return ok;
+    }
+
+    // next()/prior(): one row on in key order; past the end the cursor stays on its row, read
+    // again by row id, and flags that end.
+    bool step(bool backward) {
+        autoPost();
+        ensure();
+        bool& passedEnd = backward ? m_bof : m_eof;
+        if (!m_hasRow) {
+            passedEnd = true;
+            return false;
+        }
+        if (seek(backward ? "prior" : "next", keyCondition(backward ? "<" : ">"), backward, currentKey())) {
+            m_bof = m_eof = false;
+            return true;
+        }
+        reread();
+        passedEnd = true;
+        return false;
+    }
+
+    // locate()/moveTo(): the bound statement's row, when there is one, becomes the current row
+    // away from both ends; without one the cursor stays where it was.
+    bool landOn(sqlite3_stmt* st) {
+        const bool found = stepRow(st);
+        if (found) {
+            readRow(st);
+            m_bof = m_eof = false;
+        }
+        release(st);
+        return found;
+    }
+
     bool seek(const std::string& name, const std::string& cond, bool desc, const std::vector<Value>& key) {
         sqlite3_stmt* st = statement(name, selectSql() + where(cond) + orderBy(desc) + " LIMIT 1");
         bindFilter(st);
