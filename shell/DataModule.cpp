@@ -62,6 +62,34 @@ bool isPlainIdentifier(const QString& field)
     return re.match(field).hasMatch();
 }
 
+// "SELECT * FROM table WHERE field=value", or no statement when the field is no plain
+// identifier (it goes into the statement's text).
+QString selectWhereEquals(const QString& prefix, const char* table, const QString& field, const QString& value)
+{
+    if (!isPlainIdentifier(field)) return QString();
+    return QStringLiteral("SELECT * FROM \"%1%2\" WHERE %3=%4")
+        .arg(prefix, QLatin1String(table), field, shell::QuoteText(value));
+}
+
+// The one row the statement selects, read into a Record by fill. No statement, no row, a
+// second row or a failing query all give the empty Record, whose found stays false.
+template <class Record, class Fill>
+Record readUnique(TdmDataModule& dm, const QString& sql, Fill fill)
+{
+    Record record;
+    if (sql.isEmpty()) return record;
+    try {
+        auto q = dm.Open(sql);
+        if (!q->next()) return record;
+        fill(*q, record);
+        record.found = !q->next();
+    } catch (const std::exception&) {
+        record.found = false;
+    }
+    if (!record.found) record = Record();
+    return record;
+}
+
 // The payment forms in list order: the English name is the translation key.
 struct PaymentForm { const char* name; QChar code; };
 const std::array<PaymentForm, 4> kPaymentForms = {{
@@ -141,25 +169,16 @@ void TdmDataModule::FillRoomCombo(QStringList& list, bool withAll)
 
 TTableRooms TdmDataModule::FindRoom(const QString& field, const QString& value)
 {
-    TTableRooms room;
-    if (!isPlainIdentifier(field)) return room;
-    try {
-        auto q = Open(QStringLiteral("SELECT * FROM \"%1POKOJE.DB\" WHERE %2=%3")
-                          .arg(m_prefix, field, shell::QuoteText(value)));
-        if (!q->next()) return room;
-        room.PID = fieldText(*q, "PID");
-        room.PNAME = fieldText(*q, "PNAME");
-        room.PDESCR = fieldText(*q, "PDESCR");
-        room.PMETR = fieldNumber(*q, "PMETR");
-        room.PCOLOR = static_cast<int>(fieldInteger(*q, "PCOLOR"));
-        room.PPRICE = fieldNumber(*q, "PPRICE");
-        room.MAIDPRICE = fieldNumber(*q, "MAIDPRICE");
-        room.found = !q->next();
-    } catch (const std::exception&) {
-        room.found = false;
-    }
-    if (!room.found) room = TTableRooms();
-    return room;
+    const QString sql = selectWhereEquals(m_prefix, "POKOJE.DB", field, value);
+    return readUnique<TTableRooms>(*this, sql, [](const engine::Query& q, TTableRooms& room) {
+        room.PID = fieldText(q, "PID");
+        room.PNAME = fieldText(q, "PNAME");
+        room.PDESCR = fieldText(q, "PDESCR");
+        room.PMETR = fieldNumber(q, "PMETR");
+        room.PCOLOR = static_cast<int>(fieldInteger(q, "PCOLOR"));
+        room.PPRICE = fieldNumber(q, "PPRICE");
+        room.MAIDPRICE = fieldNumber(q, "MAIDPRICE");
+    });
 }
 
 bool TdmDataModule::ProposeRoomPrice(const QString& roomName, int firstNight, int departure,
@@ -278,68 +297,47 @@ double TdmDataModule::CurrentRate(const QString& dateText)
 
 TTableClients TdmDataModule::FindClient(const QString& field, const QString& value)
 {
-    TTableClients c;
-    if (!isPlainIdentifier(field)) return c;
-    try {
-        auto q = Open(QStringLiteral("SELECT * FROM \"%1KARTY.DB\" WHERE %2=%3")
-                          .arg(m_prefix, field, shell::QuoteText(value)));
-        if (!q->next()) return c;
-        c.KID = static_cast<int>(fieldInteger(*q, "KID"));
-        c.NAME = fieldText(*q, "NAME");
-        c.SURNAME = fieldText(*q, "SURNAME");
-        c.TITLE = fieldText(*q, "TITLE");
-        c.ADDRESS = fieldText(*q, "ADDRESS");
-        c.CITY = fieldText(*q, "CITY");
-        c.POSTAL = fieldText(*q, "POSTAL");
-        c.COUNTRY = fieldText(*q, "COUNTRY");
-        c.PLACEBIRTH = fieldText(*q, "PLACEBIRTH");
-        c.DATEBIRTH = fieldText(*q, "DATEBIRTH");
-        c.PASSPORT = fieldText(*q, "PASSPORT");
-        c.PASSDATE = fieldText(*q, "PASSDATE");
-        c.PASSPLACE = fieldText(*q, "PASSPLACE");
-        c.CARDNUM = fieldText(*q, "CARDNUM");
-        c.CARDEXP = fieldText(*q, "CARDEXP");
-        c.CARDTYPE = fieldText(*q, "CARDTYPE");
-        c.RATING = fieldText(*q, "RATING");
-        c.COMMENT = fieldText(*q, "COMMENT");
-        c.TEL = fieldText(*q, "TEL");
-        c.FAX = fieldText(*q, "FAX");
-        c.AGENCY = fieldText(*q, "AGENCY");
-        const QString knows = fieldText(*q, "KNOWSFROM");
+    const QString sql = selectWhereEquals(m_prefix, "KARTY.DB", field, value);
+    return readUnique<TTableClients>(*this, sql, [](const engine::Query& q, TTableClients& c) {
+        c.KID = static_cast<int>(fieldInteger(q, "KID"));
+        c.NAME = fieldText(q, "NAME");
+        c.SURNAME = fieldText(q, "SURNAME");
+        c.TITLE = fieldText(q, "TITLE");
+        c.ADDRESS = fieldText(q, "ADDRESS");
+        c.CITY = fieldText(q, "CITY");
+        c.POSTAL = fieldText(q, "POSTAL");
+        c.COUNTRY = fieldText(q, "COUNTRY");
+        c.PLACEBIRTH = fieldText(q, "PLACEBIRTH");
+        c.DATEBIRTH = fieldText(q, "DATEBIRTH");
+        c.PASSPORT = fieldText(q, "PASSPORT");
+        c.PASSDATE = fieldText(q, "PASSDATE");
+        c.PASSPLACE = fieldText(q, "PASSPLACE");
+        c.CARDNUM = fieldText(q, "CARDNUM");
+        c.CARDEXP = fieldText(q, "CARDEXP");
+        c.CARDTYPE = fieldText(q, "CARDTYPE");
+        c.RATING = fieldText(q, "RATING");
+        c.COMMENT = fieldText(q, "COMMENT");
+        c.TEL = fieldText(q, "TEL");
+        c.FAX = fieldText(q, "FAX");
+        c.AGENCY = fieldText(q, "AGENCY");
+        const QString knows = fieldText(q, "KNOWSFROM");
         c.KNOWSFROM = knows.isEmpty() ? QLatin1Char(' ') : knows.at(0);
-        c.found = !q->next();
-    } catch (const std::exception&) {
-        c.found = false;
-    }
-    if (!c.found) c = TTableClients();
-    return c;
+    });
 }
 
 TTableAcctTypes TdmDataModule::FindAcctType(const QString& field, const QString& value)
 {
-    TTableAcctTypes t;
-    QString sql;
-    if (field.compare(QLatin1String("UPNAME"), Qt::CaseInsensitive) == 0) {
-        sql = QStringLiteral("SELECT * FROM \"%1UCPODEF.DB\" WHERE UPNAME like %2")
-                  .arg(m_prefix, shell::QuoteText(QLatin1Char('%') + value + QLatin1Char('%')));
-    } else {
-        if (!isPlainIdentifier(field)) return t;
-        sql = QStringLiteral("SELECT * FROM \"%1UCPODEF.DB\" WHERE %2=%3")
-                  .arg(m_prefix, field, shell::QuoteText(value));
-    }
-    try {
-        auto q = Open(sql);
-        if (!q->next()) return t;
-        t.UPID = static_cast<int>(fieldInteger(*q, "UPID"));
-        t.UPNAME = fieldText(*q, "UPNAME");
-        t.UPTAX1 = static_cast<int>(fieldInteger(*q, "UPTAX1"));
-        t.UPTAX2 = static_cast<int>(fieldInteger(*q, "UPTAX2"));
-        t.found = !q->next();
-    } catch (const std::exception&) {
-        t.found = false;
-    }
-    if (!t.found) t = TTableAcctTypes();
-    return t;
+    // The name is looked up as a part of it; any other field by its whole value.
+    const QString sql = field.compare(QLatin1String("UPNAME"), Qt::CaseInsensitive) == 0
+        ? QStringLiteral("SELECT * FROM \"%1UCPODEF.DB\" WHERE UPNAME like %2")
+              .arg(m_prefix, shell::QuoteText(QLatin1Char('%') + value + QLatin1Char('%')))
+        : selectWhereEquals(m_prefix, "UCPODEF.DB", field, value);
+    return readUnique<TTableAcctTypes>(*this, sql, [](const engine::Query& q, TTableAcctTypes& t) {
+        t.UPID = static_cast<int>(fieldInteger(q, "UPID"));
+        t.UPNAME = fieldText(q, "UPNAME");
+        t.UPTAX1 = static_cast<int>(fieldInteger(q, "UPTAX1"));
+        t.UPTAX2 = static_cast<int>(fieldInteger(q, "UPTAX2"));
+    });
 }
 
 namespace shell {
