@@ -41,6 +41,16 @@ void showAndMessage(QWidget* owner, const char* text, platform::Icon icon)
     LangMessageBox(owner, QString::fromUtf8(text), QStringLiteral("Tamarel"), icon, platform::Buttons::Ok);
 }
 
+// The archive's own messages (a warning, or a plain note) shown over the owner as they come.
+kiv::MessageHandler messagesOver(QWidget* owner)
+{
+    return [owner](const std::string& text, const std::string& caption, kiv::MessageIcon icon) {
+        platform::messageBox(owner, QString::fromStdString(text), QString::fromStdString(caption),
+                             icon == kiv::MessageIcon::Warning ? platform::Icon::Warning : platform::Icon::None,
+                             platform::Buttons::Ok);
+    };
+}
+
 }  // namespace
 
 QString BackupArchiveName(const QDateTime& when)
@@ -58,12 +68,7 @@ backup::WriteOptions backupWriteOptions(engine::Database& db, QWidget* owner, bo
         if (isTableFile(path)) db.withReadLock(path, copy);
         else copy();
     };
-    if (showMessages)
-        options.onMessage = [owner](const std::string& text, const std::string& caption, kiv::MessageIcon icon) {
-            platform::messageBox(owner, QString::fromStdString(text), QString::fromStdString(caption),
-                                 icon == kiv::MessageIcon::Warning ? platform::Icon::Warning : platform::Icon::None,
-                                 platform::Buttons::Ok);
-        };
+    if (showMessages) options.onMessage = messagesOver(owner);
     return options;
 }
 
@@ -73,12 +78,7 @@ backup::ReadOptions backupReadOptions(QWidget* owner, bool showMessages)
     options.decodeName = [](const std::string& name) {
         return QFile::encodeName(platform::fromCp1250(QByteArray::fromStdString(name))).toStdString();
     };
-    if (showMessages)
-        options.onMessage = [owner](const std::string& text, const std::string& caption, kiv::MessageIcon icon) {
-            platform::messageBox(owner, QString::fromStdString(text), QString::fromStdString(caption),
-                                 icon == kiv::MessageIcon::Warning ? platform::Icon::Warning : platform::Icon::None,
-                                 platform::Buttons::Ok);
-        };
+    if (showMessages) options.onMessage = messagesOver(owner);
     return options;
 }
 
