@@ -19,6 +19,7 @@
 #include <set>
 #include <vector>
 
+#include "data/Random.h"
 #include "data/TableFiles.h"
 #include "engine/Engine.h"
 #include "shell/ValueHelpers.h"
@@ -30,24 +31,6 @@ using shell::QuoteText;
 
 QString u(const char* text) { return QString::fromUtf8(text); }
 
-// A small deterministic generator: the demo must not change between runs.
-class Rng {
-public:
-    explicit Rng(std::uint64_t seed) : m_state(seed) {}
-    std::uint32_t next()
-    {
-        m_state = m_state * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<std::uint32_t>(m_state >> 33);
-    }
-    int range(int lo, int hi) { return lo + static_cast<int>(next() % static_cast<std::uint32_t>(hi - lo + 1)); }
-    bool chance(int percent) { return range(0, 99) < percent; }
-    template <typename T> const T& pick(const std::vector<T>& v) { return v[static_cast<size_t>(range(0, int(v.size()) - 1))]; }
-
-private:
-    std::uint64_t m_state;
-};
-
-double round2(double v) { return std::nearbyint(v * 100.0) / 100.0; }   // halves to even
 
 QString timeText(const QTime& t) { return QStringLiteral("%1:%2:%3").arg(t.hour()).arg(t.minute()).arg(t.second()); }
 

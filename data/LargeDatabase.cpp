@@ -17,27 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "data/Random.h"
 #include "data/TableFiles.h"
 #include "shell/ValueHelpers.h"
 
 namespace data {
 namespace {
-
-class Rng {
-public:
-    explicit Rng(std::uint64_t seed) : m_state(seed) {}
-    std::uint32_t next()
-    {
-        m_state = m_state * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<std::uint32_t>(m_state >> 33);
-    }
-    int range(int lo, int hi) { return lo + static_cast<int>(next() % static_cast<std::uint32_t>(hi - lo + 1)); }
-
-private:
-    std::uint64_t m_state;
-};
-
-double round2(double v) { return std::nearbyint(v * 100.0) / 100.0; }
 
 // One table file open for appending rows inside one transaction.
 class TableFile {
