@@ -62,6 +62,22 @@ bool isPlainIdentifier(const QString& field)
     return re.match(field).hasMatch();
 }
 
+// Runs a statement that answers a row count and keeps its outcome for the caller to read:
+// the count and no error, or -1 and the engine's message.
+template <class Run>
+bool keepCount(int& lastCount, QString& lastError, Run run)
+{
+    try {
+        lastCount = static_cast<int>(run());
+        lastError.clear();
+        return true;
+    } catch (const std::exception& e) {
+        lastCount = -1;
+        lastError = qs(e.what());
+        return false;
+    }
+}
+
 // "SELECT * FROM table WHERE field=value", or no statement when the field is no plain
 // identifier (it goes into the statement's text).
 QString selectWhereEquals(const QString& prefix, const char* table, const QString& field, const QString& value)
@@ -126,29 +142,12 @@ void TdmDataModule::setDatabaseFolder(const QString& folder)
 
 bool TdmDataModule::ExecStatement(const QString& sql)
 {
-    try {
-        m_lastCount = static_cast<int>(m_db->execute(sql.toStdString()));
-        m_lastError.clear();
-        return true;
-    } catch (const std::exception& e) {
-        m_lastCount = -1;
-        m_lastError = qs(e.what());
-        return false;
-    }
+    return keepCount(m_lastCount, m_lastError, [&] { return m_db->execute(sql.toStdString()); });
 }
 
 bool TdmDataModule::OpenAndCount(const QString& sql)
 {
-    try {
-        auto query = m_db->open(sql.toStdString());
-        m_lastCount = static_cast<int>(query->rowCount());
-        m_lastError.clear();
-        return true;
-    } catch (const std::exception& e) {
-        m_lastCount = -1;
-        m_lastError = qs(e.what());
-        return false;
-    }
+    return keepCount(m_lastCount, m_lastError, [&] { return m_db->open(sql.toStdString())->rowCount(); });
 }
 
 std::unique_ptr<engine::Query> TdmDataModule::Open(const QString& sql)
