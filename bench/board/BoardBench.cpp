@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
@@ -27,6 +26,7 @@
 #include "board/BoardData.h"
 #include "board/DrawGrid.h"
 #include "board/TfrmMain.h"
+#include "data/TableFiles.h"
 #include "options/Options.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
@@ -147,19 +147,7 @@ struct RawQueries {
 // conflicts: the most expensive painting there is.
 void fillFullBoard(TdmDataModule& dm, int firstDay)
 {
-    QFile file(QStringLiteral(TAMAREL_SOURCE_DIR "/data/tables.sql"));
-    file.open(QIODevice::ReadOnly);
-    QString statement;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-        if (line.trimmed().startsWith(QStringLiteral("--"))) continue;
-        statement += line + QLatin1Char(' ');
-        if (line.trimmed().endsWith(QLatin1Char(';'))) {
-            statement = statement.trimmed();
-            statement.chop(1);
-            dm.ExecStatement(statement.replace(QStringLiteral("{db}"), dm.DbPrefix()));
-            statement.clear();
-        }
-    }
+    data::createTables(dm.db(), dm.DbPrefix());
     const QString db = dm.DbPrefix();
     dm.ExecStatement(QStringLiteral("INSERT INTO \"%1KARTY.DB\" (TITLE,SURNAME,NAME) VALUES (\"Mr\",\"Novakovsky-Svoboda\",\"Jan-Pavel\")").arg(db));
     const char* statuses = "PRHOX?";

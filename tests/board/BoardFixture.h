@@ -5,13 +5,13 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QVariantMap>
 #include <QVector>
 #include <memory>
 
 #include "board/DialogSeam.h"
+#include "data/TableFiles.h"
 #include "options/Options.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
@@ -133,19 +133,7 @@ public:
 private:
     void createTables()
     {
-        QFile file(QStringLiteral(TAMAREL_SOURCE_DIR "/data/tables.sql"));
-        if (!file.open(QIODevice::ReadOnly)) qFatal("tables.sql not found");
-        QString statement;
-        for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-            if (line.trimmed().startsWith(QStringLiteral("--"))) continue;
-            statement += line + QLatin1Char(' ');
-            if (line.trimmed().endsWith(QLatin1Char(';'))) {
-                statement = statement.trimmed();
-                statement.chop(1);
-                exec(statement);
-                statement.clear();
-            }
-        }
+        data::createTables(m_module->db(), m_db);
     }
 
     QTemporaryDir m_dir;
