@@ -11,7 +11,7 @@
 
 #include "app/TfrmImage.h"
 #include "board/TfrmMain.h"
-#include "board/DialogSeam.h"
+#include "platform/DialogSeam.h"
 #include "board/TfrmNewDateTamarel.h"
 #include "clients/RegisterClients.h"
 #include "options/OptionsDialog.h"
@@ -189,18 +189,18 @@ TWindows CreateWindows()
     w.frmNewDateTamarel = new TfrmNewDateTamarel(w.frmMain);
     auto* options = new TfrmOptions(w.frmMain);
     w.frmOptions = options;
-    board::registerDialog(board::dialogs::Options, [options](QVariantMap& args) {
+    platform::registerDialog(platform::dialogs::Options, [options](QVariantMap& args) {
         int columns = args.value(QStringLiteral("columnCount")).toInt();
         const bool ok = options->Execute(columns);
         args.insert(QStringLiteral("columnCount"), columns);
-        return ok ? board::kAccepted : board::kRejected;
+        return ok ? platform::kAccepted : platform::kRejected;
     });
     return w;
 }
 
 void DestroyWindows(TWindows& w)
 {
-    board::unregisterDialog(board::dialogs::Options);
+    platform::unregisterDialog(platform::dialogs::Options);
     clients::unregisterClientDialogs();
     stays::unregisterStaysDialogs();
     unregisterSettingsDialogs();

@@ -22,7 +22,7 @@
 #include <QVBoxLayout>
 
 #include "board/BoardData.h"
-#include "board/DialogSeam.h"
+#include "platform/DialogSeam.h"
 #include "board/DrawGrid.h"
 #include "board/TfrmNewDateTamarel.h"
 #include "lang/Language.h"
@@ -210,29 +210,29 @@ void TfrmMain::buildMenu()
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("mnRxMain"));
     const QHash<QString, std::function<void()>> commands = {
-        {"mnClients", [this] { openAndRefresh(board::dialogs::BrowseClients); }},
-        {"mnReminderNotes", [this] { board::openDialog(board::dialogs::NotesReminder); FindNextReminder(); }},
-        {"mnAcctItems", [] { board::openDialog(board::dialogs::AccountItems); }},
+        {"mnClients", [this] { openAndRefresh(platform::dialogs::BrowseClients); }},
+        {"mnReminderNotes", [this] { platform::openDialog(platform::dialogs::NotesReminder); FindNextReminder(); }},
+        {"mnAcctItems", [] { platform::openDialog(platform::dialogs::AccountItems); }},
         {"mnExit", [this] { close(); }},
         {"mnReservation", [this] { mnReservationClick(); }},
         {"mnRemoveSelectedRes", [this] { mnRemoveSelectedResClick(); }},
         {"mnRemovePrelRes", [this] { mnRemovePrelResClick(); }},
         {"mnCheckIn", [this] { mnCheckInClick(); }},
         {"mnAddToAccount", [this] { mnAddToAccountClick(); }},
-        {"mnCheckOut", [this] { accountCommand(board::dialogs::CheckOut); }},
-        {"mnCloseAccount", [this] { accountCommand(board::dialogs::CloseAccount); }},
-        {"mnChangeAcctItems", [this] { accountCommand(board::dialogs::ReviseAccountItems); }},
-        {"mnPrintAccount", [this] { accountCommand(board::dialogs::PrintAccount); }},
+        {"mnCheckOut", [this] { accountCommand(platform::dialogs::CheckOut); }},
+        {"mnCloseAccount", [this] { accountCommand(platform::dialogs::CloseAccount); }},
+        {"mnChangeAcctItems", [this] { accountCommand(platform::dialogs::ReviseAccountItems); }},
+        {"mnPrintAccount", [this] { accountCommand(platform::dialogs::PrintAccount); }},
         {"mnOutOfOrder", [this] { mnOutOfOrderClick(); }},
-        {"mnRoomsDef", [this] { board::openDialog(board::dialogs::Rooms); LoadRooms(); RefreshBoard(); }},
-        {"mnAcctItemTypes", [] { board::openDialog(board::dialogs::AcctItemTypes); }},
-        {"mnKnowFrom", [] { board::openDialog(board::dialogs::KnowsFrom); }},
-        {"mnRates", [] { board::openDialog(board::dialogs::Rates); }},
+        {"mnRoomsDef", [this] { platform::openDialog(platform::dialogs::Rooms); LoadRooms(); RefreshBoard(); }},
+        {"mnAcctItemTypes", [] { platform::openDialog(platform::dialogs::AcctItemTypes); }},
+        {"mnKnowFrom", [] { platform::openDialog(platform::dialogs::KnowsFrom); }},
+        {"mnRates", [] { platform::openDialog(platform::dialogs::Rates); }},
         {"mnOptions", [this] { mnOptionsClick(); }},
         {"mnBackupDatabase", [this] { mnBackupDatabaseClick(); }},
         {"mnRestore", [this] { mnRestoreClick(); }},
-        {"mnRoomsStat", [] { board::openDialog(board::dialogs::Statistics); }},
-        {"mnPrintLabels", [] { board::openDialog(board::dialogs::Labels); }},
+        {"mnRoomsStat", [] { platform::openDialog(platform::dialogs::Statistics); }},
+        {"mnPrintLabels", [] { platform::openDialog(platform::dialogs::Labels); }},
         {"mnHelpHelp", [this] { mnHelpHelpClick(); }},
     };
     for (const MenuBarEntry& top : kMenu) {
@@ -487,7 +487,7 @@ void TfrmMain::dispatchCell()
     QVector<TRoomsUsage> here;
     for (const TRoomsUsage* stay : m_stays.staysAt(pid, day)) here.append(*stay);
     if (here.isEmpty()) {
-        board::openDialog(board::dialogs::Reservation,
+        platform::openDialog(platform::dialogs::Reservation,
                           QVariantMap{{"BID", 0}, {"PID", pid}, {"PNAME", m_rooms.at(r - 1).PNAME}, {"DATEFROM", day}});
         RefreshBoard();
         return;
@@ -495,13 +495,13 @@ void TfrmMain::dispatchCell()
     for (const TRoomsUsage& stay : here) {
         switch (stay.STATUS.unicode()) {
         case 'P':
-        case 'R': board::openDialog(board::dialogs::Reservation, QVariantMap{{"BID", stay.BID}}); break;
-        case 'H': board::openDialog(board::dialogs::RoomDetail, QVariantMap{{"BID", stay.BID}}); break;
+        case 'R': platform::openDialog(platform::dialogs::Reservation, QVariantMap{{"BID", stay.BID}}); break;
+        case 'H': platform::openDialog(platform::dialogs::RoomDetail, QVariantMap{{"BID", stay.BID}}); break;
         case 'O':
             LangMessageBox(this, QStringLiteral("The client has already checked out"), QStringLiteral("Tamarel"),
                            platform::Icon::None, platform::Buttons::Ok);
             break;
-        case 'X': board::openDialog(board::dialogs::OutOfOrders, QVariantMap{{"BID", stay.BID}}); break;
+        case 'X': platform::openDialog(platform::dialogs::OutOfOrders, QVariantMap{{"BID", stay.BID}}); break;
         default: break;
         }
     }
@@ -510,7 +510,7 @@ void TfrmMain::dispatchCell()
 
 void TfrmMain::grDrawDeleteRow() { mnRemoveSelectedResClick(); }
 
-void TfrmMain::DeleteAccountInfo() { accountCommand(board::dialogs::DeleteAccountInfo); }
+void TfrmMain::DeleteAccountInfo() { accountCommand(platform::dialogs::DeleteAccountInfo); }
 
 QVariantMap TfrmMain::stayArgs(const TRoomsUsage& s) const
 {
@@ -529,12 +529,12 @@ void TfrmMain::accountCommand(const QString& command)
     if (const TRoomsUsage* s = StayAtCursor()) args = stayArgs(*s);
     else args = QVariantMap{{"PNAME", selectedRoomName()}};
     args.insert("hasStay", StayAtCursor() != nullptr);
-    board::openDialog(command, args);
+    platform::openDialog(command, args);
 }
 
 void TfrmMain::openAndRefresh(const QString& dialog, QVariantMap args)
 {
-    board::openDialog(dialog, args);
+    platform::openDialog(dialog, args);
     RefreshBoard();
 }
 
@@ -545,7 +545,7 @@ int TfrmMain::message(const QString& text, const QString& caption, int icon, int
 
 // ---- commands ------------------------------------------------------------------------
 
-void TfrmMain::mnReservationClick() { openAndRefresh(board::dialogs::Reservation, QVariantMap{{"BID", 0}}); }
+void TfrmMain::mnReservationClick() { openAndRefresh(platform::dialogs::Reservation, QVariantMap{{"BID", 0}}); }
 
 void TfrmMain::mnRemoveSelectedResClick()
 {
@@ -614,7 +614,7 @@ void TfrmMain::mnCheckInClick()
                 int(platform::Icon::Information), ok);
         return;
     }
-    openAndRefresh(board::dialogs::CheckIn,
+    openAndRefresh(platform::dialogs::CheckIn,
                    QVariantMap{{"BID", stay.BID}, {"KID", stay.KID}, {"DATEFROM", stay.DATEFROM}});
 }
 
@@ -659,14 +659,14 @@ void TfrmMain::mnAddToAccountClick()
 
 void TfrmMain::mnOutOfOrderClick()
 {
-    openAndRefresh(board::dialogs::OutOfOrders,
+    openAndRefresh(platform::dialogs::OutOfOrders,
                    QVariantMap{{"BID", 0}, {"DATEFROM", selectedDay()}, {"PNAME", selectedRoomName()}});
 }
 
 void TfrmMain::mnOptionsClick()
 {
     QVariantMap args{{"columnCount", columnCount()}};
-    if (board::openDialog(board::dialogs::Options, args) != board::kAccepted) return;
+    if (platform::openDialog(platform::dialogs::Options, args) != platform::kAccepted) return;
     const int count = args.value("columnCount", columnCount()).toInt();
     if (count != columnCount()) setColumnCount(count);
     RefreshBoard();
@@ -677,7 +677,7 @@ void TfrmMain::mnBackupDatabaseClick()
 #ifdef TAMAREL_HAVE_BACKUP
     if (TdmDataModule* dm = dmDataModule()) BackupDatabase(this, dm->db(), dm->DbPrefix());
 #else
-    board::openDialog(board::dialogs::Backup);
+    platform::openDialog(platform::dialogs::Backup);
 #endif
 }
 
@@ -687,7 +687,7 @@ void TfrmMain::mnRestoreClick()
 #ifdef TAMAREL_HAVE_BACKUP
     if (TdmDataModule* dm = dmDataModule()) replaced = RestoreDatabase(this, dm->db(), dm->DbPrefix());
 #else
-    replaced = board::openDialog(board::dialogs::Restore) == board::kAccepted;
+    replaced = platform::openDialog(platform::dialogs::Restore) == platform::kAccepted;
 #endif
     if (!replaced) return;
     LoadRooms();
@@ -773,7 +773,7 @@ void TfrmMain::tmrTimerTimer()
         if (!QApplication::activeModalWidget()) {
             raise();
             activateWindow();
-            board::openDialog(board::dialogs::Reminder, QVariantMap{{"RMID", id}});
+            platform::openDialog(platform::dialogs::Reminder, QVariantMap{{"RMID", id}});
         }
         FindNextReminder();
         m_reminderCountdown = 6;

@@ -2,7 +2,7 @@
 // TfrmMain ("frmMain"): the occupancy board. Rooms against days in the owner-drawn grid
 // `grDraw`, the main menu `mnRxMain` with the housekeeping commands that act on the board
 // itself, the status bar and the timer `tmrTimer` (splash, reminders, automatic reload).
-// Dialogs of other subsystems are reached through the dialog seam (board/DialogSeam.h).
+// Dialogs of other subsystems are reached through the dialog seam (platform/DialogSeam.h).
 //
 // Invariants:
 //  - column c >= 1 shows the day firstDate() + c - 1; row r >= 1 the room rooms()[r - 1];

@@ -7,9 +7,7 @@
 
 #include <QVariantMap>
 
-#ifdef TAMAREL_HAVE_BOARD
-#include "board/DialogSeam.h"
-#endif
+#include "platform/DialogSeam.h"
 #include "clients/TfrmBrowseClientCard.h"
 #include "clients/TfrmClientDetail.h"
 #include "clients/TfrmFindClientCard.h"
@@ -27,10 +25,8 @@ const ClientDialogs& clientDialogs() { return g_dialogs; }
 
 void unregisterClientDialogs()
 {
-#ifdef TAMAREL_HAVE_BOARD
     for (const QString& name : {kClientDetail, kFindClientCard, kBrowseClientCard, kKnowsFrom})
-        board::unregisterDialog(name);
-#endif
+        platform::unregisterDialog(name);
     // The card dialog last: the lists hold a pointer to it.
     delete g_dialogs.frmBrowseClientCard.data();
     delete g_dialogs.frmFindClientCard.data();
@@ -55,27 +51,25 @@ void registerClientDialogs(QWidget* mainWindow)
 #endif
     }
 
-#ifdef TAMAREL_HAVE_BOARD
-    board::registerDialog(kClientDetail, [](QVariantMap& args) {
+    platform::registerDialog(kClientDetail, [](QVariantMap& args) {
         TfrmClientDetail* dialog = g_dialogs.frmClientDetail;
-        return dialog ? dialog->Execute(args.value(QStringLiteral("KID")).toInt()) : board::kRejected;
+        return dialog ? dialog->Execute(args.value(QStringLiteral("KID")).toInt()) : platform::kRejected;
     });
-    board::registerDialog(kFindClientCard, [](QVariantMap& args) {
+    platform::registerDialog(kFindClientCard, [](QVariantMap& args) {
         TfrmFindClientCard* dialog = g_dialogs.frmFindClientCard;
-        if (!dialog) return board::kRejected;
+        if (!dialog) return platform::kRejected;
         const int result = dialog->Execute();
         args.insert(QStringLiteral("KID"), dialog->KID);
         return result;
     });
-    board::registerDialog(kBrowseClientCard, [](QVariantMap&) {
+    platform::registerDialog(kBrowseClientCard, [](QVariantMap&) {
         TfrmBrowseClientCard* dialog = g_dialogs.frmBrowseClientCard;
-        return dialog ? dialog->Execute() : board::kRejected;
+        return dialog ? dialog->Execute() : platform::kRejected;
     });
 #ifdef TAMAREL_HAVE_TABLEGRID
-    board::registerDialog(kKnowsFrom, [](QVariantMap&) {
+    platform::registerDialog(kKnowsFrom, [](QVariantMap&) {
         TfrmKnowsFrom* dialog = g_dialogs.frmKnowsFrom;
-        return dialog ? dialog->Execute() : board::kRejected;
+        return dialog ? dialog->Execute() : platform::kRejected;
     });
-#endif
 #endif
 }

@@ -2,7 +2,7 @@
 // The client windows, created once for the whole run, and their entries in the dialog seam,
 // so the board and the other dialogs open them by form name.
 //
-// Names and arguments (QVariantMap keys) of board::openDialog:
+// Names and arguments (QVariantMap keys) of platform::openDialog:
 //  - "frmClientDetail"     reads "KID" (int; 0 or missing: a new card). Accepted when the card
 //                          was saved. Writes nothing back.
 //  - "frmFindClientCard"   reads nothing. Writes "KID" (QString, decimal; empty when nothing

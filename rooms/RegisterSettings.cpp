@@ -6,7 +6,7 @@
 
 #include "accounts/TfrmModifActPolDef.h"
 #include "accounts/TfrmRates.h"
-#include "board/DialogSeam.h"
+#include "platform/DialogSeam.h"
 #include "platform/Platform.h"
 #include "rooms/TfrmEditPokoje.h"
 #include "rooms/TfrmEditPokojeCeny.h"
@@ -18,12 +18,12 @@ TSettingsWindows& windows()
     return w;
 }
 
-board::DialogHandler modalHandler(QDialog* dialog)
+platform::DialogHandler modalHandler(QDialog* dialog)
 {
     QPointer<QDialog> guarded(dialog);
     return [guarded](QVariantMap&) {
-        if (!guarded) return board::kRejected;
-        return platform::runModal(guarded) == QDialog::Accepted ? board::kAccepted : board::kRejected;
+        if (!guarded) return platform::kRejected;
+        return platform::runModal(guarded) == QDialog::Accepted ? platform::kAccepted : platform::kRejected;
     };
 }
 }  // namespace
@@ -35,16 +35,16 @@ void registerSettingsDialogs(QWidget* mainWindow)
     if (!w.frmEditPokoje) w.frmEditPokoje = new TfrmEditPokoje(w.frmEditPokojeCeny, mainWindow);
     if (!w.frmModifActPolDef) w.frmModifActPolDef = new TfrmModifActPolDef(mainWindow);
     if (!w.frmRates) w.frmRates = new TfrmRates(mainWindow);
-    board::registerDialog(board::dialogs::Rooms, modalHandler(w.frmEditPokoje));
-    board::registerDialog(board::dialogs::AcctItemTypes, modalHandler(w.frmModifActPolDef));
-    board::registerDialog(board::dialogs::Rates, modalHandler(w.frmRates));
+    platform::registerDialog(platform::dialogs::Rooms, modalHandler(w.frmEditPokoje));
+    platform::registerDialog(platform::dialogs::AcctItemTypes, modalHandler(w.frmModifActPolDef));
+    platform::registerDialog(platform::dialogs::Rates, modalHandler(w.frmRates));
 }
 
 void unregisterSettingsDialogs()
 {
-    board::unregisterDialog(board::dialogs::Rooms);
-    board::unregisterDialog(board::dialogs::AcctItemTypes);
-    board::unregisterDialog(board::dialogs::Rates);
+    platform::unregisterDialog(platform::dialogs::Rooms);
+    platform::unregisterDialog(platform::dialogs::AcctItemTypes);
+    platform::unregisterDialog(platform::dialogs::Rates);
     TSettingsWindows& w = windows();
     delete w.frmEditPokoje;
     delete w.frmEditPokojeCeny;

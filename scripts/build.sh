@@ -4,5 +4,12 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/deps.sh"
 build="${BUILD_DIR:-$here/build}"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" ${CMAKE_EXTRA:-} >/dev/null
+# ccache keeps compiled objects across build folders and work trees of the same sources.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$here"
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "${launcher[@]}" \
+      ${CMAKE_EXTRA:-} >/dev/null
 cmake --build "$build" -- -j"$(nproc)"

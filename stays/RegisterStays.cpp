@@ -8,7 +8,7 @@
 #include <QVariantMap>
 #include <stdexcept>
 
-#include "board/DialogSeam.h"
+#include "platform/DialogSeam.h"
 #include "shell/ValueHelpers.h"
 #include "stays/TfrmRezervace.h"
 
@@ -36,7 +36,7 @@ TfrmRezervace* reservationDialog() { return g_reservation; }
 
 void unregisterStaysDialogs()
 {
-    board::unregisterDialog(QLatin1String(kReservation));
+    platform::unregisterDialog(QLatin1String(kReservation));
     delete g_reservation.data();
     g_reservation = nullptr;
 }
@@ -47,9 +47,9 @@ void registerStaysDialogs(QWidget* mainWindow)
 {
     using namespace stays;
     if (!g_reservation) g_reservation = new TfrmRezervace(mainWindow);
-    board::registerDialog(QLatin1String(kReservation), [](QVariantMap& args) {
+    platform::registerDialog(QLatin1String(kReservation), [](QVariantMap& args) {
         TfrmRezervace* dialog = g_reservation;
-        if (!dialog) return board::kRejected;
+        if (!dialog) return platform::kRejected;
         dialog->BID = args.value(QStringLiteral("BID")).toInt();
         dialog->PresetPID = dialog->BID > 0 ? QString() : args.value(QStringLiteral("PID")).toString();
         dialog->PresetDay = dialog->BID > 0 ? 0 : presetDay(args.value(QStringLiteral("DATEFROM")));

@@ -2,7 +2,7 @@
 // The reservation dialog, made once for the whole run, and its entry in the dialog seam, so
 // the board opens it by form name.
 //
-// Arguments of board::openDialog("frmRezervace", args):
+// Arguments of platform::openDialog("frmRezervace", args):
 //  - "BID"       the stay to open (int; 0 or missing: a new reservation);
 //  - "PID"       for a new one from a board cell: the room id of the cell's row;
 //  - "DATEFROM"  with it: the cell's night, a day number (a date text such as 5.3.2004 is

@@ -1,7 +1,6 @@
 #pragma once
-// The reservation dialog's logic without a display: the two-way currency conversion with
-// banker's rounding of hundredths, the save checks in their order, the statement texts of
-// the insert and the update, the client's display line and the status codes.
+// The reservation dialog's logic without a display: the save checks in their order, the
+// statement texts of the insert and the update, the client's display line and the status codes.
 //
 // Invariants: a conversion without a usable rate (none stored, -1, or any rate not above 0)
 // converts nothing, it never produces amounts of the wrong sign; every double-quoted value
@@ -15,19 +14,16 @@
 #include <cstdint>
 #include <optional>
 
+#include "shell/Money.h"
+
 namespace stays {
 
-// value × 100 rounded to whole hundredths, halves to the even neighbour, judged on the
-// decimal value the double stands for (0.125 -> 12, 0.135 -> 14, 0.145 -> 14).
-std::int64_t hundredthsHalfEven(double value);
-// The same for a value already scaled to hundredths (12.5 -> 12, 13.5 -> 14).
-std::int64_t roundHalfEven(double scaled);
-
-// CZK = EUR × rate and EUR = CZK ÷ rate, rounded to hundredths; nothing when the rate is
-// not above 0.
-std::optional<double> eurToCzk(double eur, double rate);
-std::optional<double> czkToEur(double czk, double rate);
-inline bool usableRate(double rate) { return rate > 0; }
+// The money helpers live with the shared lookups; the dialog's code names them here.
+using shell::eurToCzk;
+using shell::czkToEur;
+using shell::hundredthsHalfEven;
+using shell::roundHalfEven;
+using shell::usableRate;
 
 // What the dialog shows, as the save checks and the statements read it.
 struct ReservationInput {

@@ -25,7 +25,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "board/DialogSeam.h"
+#include "platform/DialogSeam.h"
 #include "lang/Language.h"
 #include "options/Options.h"
 #include "platform/Platform.h"
@@ -491,7 +491,7 @@ void TfrmRezervace::ShowClient(const QString& kidText)
 void TfrmRezervace::btFindClientClick()
 {
     QVariantMap args;
-    board::openDialog(kFindClientCard, args);
+    platform::openDialog(kFindClientCard, args);
     const QString kid = args.value(QStringLiteral("KID")).toString();
     if (!kid.isEmpty()) ShowClient(kid);
 }
@@ -748,7 +748,7 @@ void TfrmRezervace::printAfterSave(const QString& dialogName)
     if (!Save())
         warn(QStringLiteral("Data cannot be saved"), kCaption, int(platform::Icon::Warning), int(platform::Buttons::Ok));
     QVariantMap args{{QStringLiteral("BID"), BID}};
-    board::openDialog(dialogName, args);
+    platform::openDialog(dialogName, args);
 }
 
 void TfrmRezervace::btPrintConfirmationClick() { printAfterSave(kConfirmation); }

@@ -10,7 +10,7 @@
 
 #include "app/Startup.h"
 #include "app/TfrmImage.h"
-#include "board/DialogSeam.h"
+#include "platform/DialogSeam.h"
 #include "board/DrawGrid.h"
 #include "board/TfrmMain.h"
 #include "board/TfrmNewDateTamarel.h"
@@ -191,7 +191,7 @@ void AppTest::windowsAreCreatedWithOptionsAndSaveThemAtExit()
     QCOMPARE(QDir(windows.dmDataModule->DbPrefix()).absolutePath(), QDir(dir.path() + "/DB").absolutePath());
     QCOMPARE(frmNewDateTamarel(), windows.frmNewDateTamarel);
     QVERIFY(windows.frmOptions);
-    QVERIFY(board::hasDialog(board::dialogs::Options));
+    QVERIFY(platform::hasDialog(platform::dialogs::Options));
     QVERIFY(windows.frmImage->isVisible());
     QVERIFY(windows.frmImage->img1()->isVisible());
     QCOMPARE(windows.frmImage->lbProgram()->text(), QString("Tamarel Vs 1.0"));
@@ -207,7 +207,7 @@ void AppTest::windowsAreCreatedWithOptionsAndSaveThemAtExit()
     QSettings saved(dir.path() + "/tamarel.ini", QSettings::IniFormat);
     QCOMPARE(saved.value("DEFAULT/NumDays").toInt(), 10);
     tamarel::DestroyWindows(windows);
-    QVERIFY(!board::hasDialog(board::dialogs::Options));
+    QVERIFY(!platform::hasDialog(platform::dialogs::Options));
     QCOMPARE(dmDataModule(), nullptr);
     platform::setProgramPathForTests(QString());
 }

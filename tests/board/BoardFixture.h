@@ -10,7 +10,7 @@
 #include <QVector>
 #include <memory>
 
-#include "board/DialogSeam.h"
+#include "platform/DialogSeam.h"
 #include "data/TableFiles.h"
 #include "options/Options.h"
 #include "platform/Platform.h"
@@ -53,7 +53,7 @@ public:
 
     ~BoardFixture()
     {
-        for (const QString& name : m_registered) board::unregisterDialog(name);
+        for (const QString& name : m_registered) platform::unregisterDialog(name);
         setDataModule(nullptr);
         m_module.reset();
         platform::seams() = platform::Seams{};
@@ -115,11 +115,11 @@ public:
     }
 
     // Records requests for the named dialogs and answers them with result.
-    void recordDialogs(const QStringList& names, int result = board::kAccepted)
+    void recordDialogs(const QStringList& names, int result = platform::kAccepted)
     {
         for (const QString& name : names) {
             m_registered << name;
-            board::registerDialog(name, [this, name, result](QVariantMap& args) {
+            platform::registerDialog(name, [this, name, result](QVariantMap& args) {
                 dialogs.append({name, args});
                 return result;
             });

@@ -250,7 +250,7 @@ void BoardWindowTest::doubleClickAndEnterDispatchByStatus()
     const int outOfOrder = f.addStay(0, "101", "11.3.2004", "12.3.2004", "X", "Leak");
     const int first = f.addStay(kid, "102", "8.3.2004", "10.3.2004", "P");
     const int second = f.addStay(kid, "102", "9.3.2004", "10.3.2004", "R");
-    f.recordDialogs({board::dialogs::Reservation, board::dialogs::RoomDetail, board::dialogs::OutOfOrders});
+    f.recordDialogs({platform::dialogs::Reservation, platform::dialogs::RoomDetail, platform::dialogs::OutOfOrders});
     Board b(f);
     b.load();
     auto click = [&](int col, int row) {
@@ -262,20 +262,20 @@ void BoardWindowTest::doubleClickAndEnterDispatchByStatus()
 
     click(b.colOf(day(8)), r1);
     QCOMPARE(f.dialogs.size(), 1);
-    QCOMPARE(f.dialogs[0].name, board::dialogs::Reservation);
+    QCOMPARE(f.dialogs[0].name, platform::dialogs::Reservation);
     QCOMPARE(f.dialogs[0].args.value("BID").toInt(), reserved);
     click(b.colOf(day(9)), r1);
-    QCOMPARE(f.dialogs.value(0).name, board::dialogs::RoomDetail);
+    QCOMPARE(f.dialogs.value(0).name, platform::dialogs::RoomDetail);
     QCOMPARE(f.dialogs.value(0).args.value("BID").toInt(), checkedIn);
     click(b.colOf(day(10)), r1);
     QVERIFY(f.dialogs.isEmpty());
     QCOMPARE(texts(f.messages), QStringList{"The client has already checked out"});
     click(b.colOf(day(11)), r1);
-    QCOMPARE(f.dialogs.value(0).name, board::dialogs::OutOfOrders);
+    QCOMPARE(f.dialogs.value(0).name, platform::dialogs::OutOfOrders);
     QCOMPARE(f.dialogs.value(0).args.value("BID").toInt(), outOfOrder);
     // A free night opens a new reservation for that room and night.
     click(b.colOf(day(13)), r1);
-    QCOMPARE(f.dialogs.value(0).name, board::dialogs::Reservation);
+    QCOMPARE(f.dialogs.value(0).name, platform::dialogs::Reservation);
     QCOMPARE(f.dialogs.value(0).args.value("BID").toInt(), 0);
     QCOMPARE(f.dialogs.value(0).args.value("PID").toString(), QString("101"));
     QCOMPARE(f.dialogs.value(0).args.value("DATEFROM").toInt(), day(13));
@@ -405,7 +405,7 @@ void BoardWindowTest::checkInGate()
     if (!status.isEmpty())
         bid = f.addStay(withCard ? kid : 0, "101", from, "14.3.2004", status, withCard ? "" : "Walk-in");
     if (openAccount) f.openAccount(kid);
-    f.recordDialogs({board::dialogs::CheckIn});
+    f.recordDialogs({platform::dialogs::CheckIn});
     Board b(f);
     b.load();
     b.select("101", day(12));
@@ -464,7 +464,7 @@ void BoardWindowTest::timerReloadsHidesSplashAndShowsDueReminder()
 {
     BoardFixture f(kNow);
     f.addRoom("101", "Room 1");
-    f.recordDialogs({board::dialogs::Reminder});
+    f.recordDialogs({platform::dialogs::Reminder});
     Board b(f);
     b.load();
     QWidget splash;
@@ -562,7 +562,7 @@ void BoardWindowTest::menuTreeAndAccountCommands()
     QCOMPARE(currentLanguage()->ReadObjectValue("frmMain.mnCheckIn.Caption"), QString("&Check In"));
 
     // The account commands hand the stay under the cursor to their owners.
-    f.recordDialogs({board::dialogs::CheckOut, board::dialogs::DeleteAccountInfo});
+    f.recordDialogs({platform::dialogs::CheckOut, platform::dialogs::DeleteAccountInfo});
     b.select("101", day(10));
     b.main->menuItem("mnCheckOut")->trigger();
     QCOMPARE(f.dialogs.size(), 1);
@@ -573,11 +573,11 @@ void BoardWindowTest::menuTreeAndAccountCommands()
     b.grid()->setFocus();
     QTest::keyClick(b.grid(), Qt::Key_D, Qt::ControlModifier);
     QCOMPARE(f.dialogs.size(), 2);
-    QCOMPARE(f.dialogs[1].name, board::dialogs::DeleteAccountInfo);
+    QCOMPARE(f.dialogs[1].name, platform::dialogs::DeleteAccountInfo);
     QTest::keyClick(b.grid(), Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(f.dialogs.size(), 2);
     // With nothing registered nothing opens.
-    QCOMPARE(board::openDialog("frmNobody"), board::kRejected);
+    QCOMPARE(platform::openDialog("frmNobody"), platform::kRejected);
 }
 
 void BoardWindowTest::optionsChangeTheColumnCount()
@@ -585,13 +585,13 @@ void BoardWindowTest::optionsChangeTheColumnCount()
     BoardFixture f(kNow);
     Board b(f);
     int offered = 0;
-    board::registerDialog(board::dialogs::Options, [&](QVariantMap& args) {
+    platform::registerDialog(platform::dialogs::Options, [&](QVariantMap& args) {
         offered = args.value("columnCount").toInt();
         args["columnCount"] = 15;
-        return board::kAccepted;
+        return platform::kAccepted;
     });
     b.main->menuItem("mnOptions")->trigger();
-    board::unregisterDialog(board::dialogs::Options);
+    platform::unregisterDialog(platform::dialogs::Options);
     QCOMPARE(offered, 8);
     QCOMPARE(b.main->columnCount(), 15);
 }

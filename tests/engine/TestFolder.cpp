@@ -27,7 +27,7 @@ struct RootCleanup {
 
 fs::path testRoot() {
     static const fs::path root = [] {
-        fs::path p = fs::temp_directory_path() / ("engine_tests_" + std::to_string(::getpid()));
+        fs::path p = fs::temp_directory_path() / ("engine_test_" + std::to_string(::getpid()));
         fs::remove_all(p);
         fs::create_directories(p);
         g_cleanup.root = p;

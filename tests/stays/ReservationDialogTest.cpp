@@ -17,7 +17,7 @@
 #include <functional>
 #include <memory>
 
-#include "board/DialogSeam.h"
+#include "platform/DialogSeam.h"
 #include "data/TableFiles.h"
 #include "lang/Language.h"
 #include "options/Options.h"
@@ -115,9 +115,9 @@ void TestReservation::init()
         return int(buttons == platform::Buttons::YesNo ? QMessageBox::Yes : QMessageBox::Ok);
     };
     for (const char* name : {"frmConfirmation", "frmRegCard"})
-        board::registerDialog(QLatin1String(name), [this](QVariantMap& args) {
+        platform::registerDialog(QLatin1String(name), [this](QVariantMap& args) {
             m_printed.append(args);
-            return board::kAccepted;
+            return platform::kAccepted;
         });
     m_main = std::make_unique<QWidget>();
     m_main->setObjectName("frmMain");
@@ -133,9 +133,9 @@ void TestReservation::init()
 void TestReservation::cleanup()
 {
     stays::unregisterStaysDialogs();
-    board::unregisterDialog("frmConfirmation");
-    board::unregisterDialog("frmRegCard");
-    board::unregisterDialog("frmFindClientCard");
+    platform::unregisterDialog("frmConfirmation");
+    platform::unregisterDialog("frmRegCard");
+    platform::unregisterDialog("frmFindClientCard");
     m_main.reset();
     setDataModule(nullptr);
     m_dm.reset();
@@ -156,7 +156,7 @@ int TestReservation::open(QVariantMap& args, const std::function<void(TfrmRezerv
         d->hide();
         return result;
     };
-    return board::openDialog("frmRezervace", args);
+    return platform::openDialog("frmRezervace", args);
 }
 
 int TestReservation::openNew(int night, const std::function<void(TfrmRezervace&)>& drive)
@@ -271,9 +271,9 @@ void TestReservation::definitiveNeedsAClientCard()
     exec("INSERT INTO \"{db}KARTY.DB\" (TITLE, SURNAME, NAME, COUNTRY) VALUES (\"Mr\", \"Novak\", \"Jan\", \"CZ\")");
     const QString kid = m_dm->Open(QStringLiteral("SELECT max(KID) AS K FROM \"%1KARTY.DB\"").arg(m_dm->DbPrefix()))
                             ->next() ? "1" : "";
-    board::registerDialog("frmFindClientCard", [&](QVariantMap& args) {
+    platform::registerDialog("frmFindClientCard", [&](QVariantMap& args) {
         args.insert("KID", kid);
-        return board::kAccepted;
+        return platform::kAccepted;
     });
     bool switched = false, refusedWithoutCard = false, shown = false;
     openNew(day(5, 3, 2004), [&](TfrmRezervace& d) {

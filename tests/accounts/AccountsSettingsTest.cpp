@@ -8,7 +8,7 @@
 #include "../rooms/SettingsFixture.h"
 #include "accounts/TfrmModifActPolDef.h"
 #include "accounts/TfrmRates.h"
-#include "board/DialogSeam.h"
+#include "platform/DialogSeam.h"
 #include "lang/Language.h"
 #include "widgets/CalcEdit.h"
 #include "widgets/DateEdit.h"
@@ -79,14 +79,14 @@ void TestAccountSettings::itemTypesNoteFreeRowAndDelete()
         w->mnDelete->trigger();
         QCOMPARE(g->model()->rowCount(), 3);
     };
-    board::openDialog(board::dialogs::AcctItemTypes);
+    platform::openDialog(platform::dialogs::AcctItemTypes);
     QCOMPARE(f.messages, (QStringList{kNote, "Account Item Types Definition|Are you sure to delete this record?"}));
     QCOMPARE(f.rows("SELECT UPID, UPNAME, UPTAX1, UPTAX2 FROM \"{db}UCPODEF.DB\" ORDER BY UPID"),
              (QStringList{"1|Accomodation|5|10", "2|Maid service|19|-1"}));
     // The note comes with every opening.
     f.scripts.clear();
     f.answers = {};
-    board::openDialog(board::dialogs::AcctItemTypes);
+    platform::openDialog(platform::dialogs::AcctItemTypes);
     QCOMPARE(f.messages.count(kNote), 2);
 }
 
@@ -103,7 +103,7 @@ void TestAccountSettings::itemTypeTypedTwiceIsRefused()
         QCOMPARE(g->currentText("UPNAME"), QString("Phone"));
         SettingsFixture::type(g, 1, 0, "3");
     };
-    board::openDialog(board::dialogs::AcctItemTypes);
+    platform::openDialog(platform::dialogs::AcctItemTypes);
     QCOMPARE(f.messages.size(), 2);
     QVERIFY(f.messages.at(1).contains("Key violation"));
     QVERIFY(!f.stillOpenAfterClose);
@@ -148,7 +148,7 @@ void TestAccountSettings::ratesInsertReplaceAndChecks()
         // The entry fields keep what was typed.
         QCOMPARE(rates()->edRate->text(), rate);
     };
-    board::openDialog(board::dialogs::Rates);
+    platform::openDialog(platform::dialogs::Rates);
     QCOMPARE(f.messages, message.isEmpty() ? QStringList() : QStringList{message});
     QCOMPARE(f.rows("SELECT RDATE, CRCD, CRR FROM \"{db}KURZY.DB\" ORDER BY RDATE DESC"), stored);
 }
@@ -162,7 +162,7 @@ void TestAccountSettings::rateLookupAroundTheStoredDates()
             QTest::mouseClick(rates()->btInsert, Qt::LeftButton);
         }
     };
-    board::openDialog(board::dialogs::Rates);
+    platform::openDialog(platform::dialogs::Rates);
     QVERIFY(f.messages.isEmpty());
     QCOMPARE(f.dm->CurrentRate("30.6.2004"), 25.1);
     QCOMPARE(f.dm->CurrentRate("1.7.2004"), 26.0);
@@ -179,7 +179,7 @@ void TestAccountSettings::failedWriteIsReported()
         QTest::mouseClick(rates()->btInsert, Qt::LeftButton);
         QCOMPARE(rates()->dbgRates->model()->rowCount(), 0);
     };
-    board::openDialog(board::dialogs::Rates);
+    platform::openDialog(platform::dialogs::Rates);
     QCOMPARE(f.messages, QStringList{"Rates|Can't Insert/Update record"});
     // An update that finds no row writes nothing, and is not reported as done.
     QCOMPARE(TfrmRates::UpdateStatement("/db/", "1.1.2004", "25"),
@@ -187,4 +187,4 @@ void TestAccountSettings::failedWriteIsReported()
 }
 
 QTEST_MAIN(TestAccountSettings)
-#include "tst_accounts_settings.moc"
+#include "AccountsSettingsTest.moc"

@@ -210,4 +210,4 @@ int main(int argc, char** argv)
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_client_windows_look.moc"
+#include "ClientWindowsLookTest.moc"

@@ -11,7 +11,7 @@
 #include "SettingsFixture.h"
 #include "accounts/TfrmModifActPolDef.h"
 #include "accounts/TfrmRates.h"
-#include "board/DialogSeam.h"
+#include "platform/DialogSeam.h"
 #include "lang/Language.h"
 #include "rooms/TfrmEditPokoje.h"
 #include "rooms/TfrmEditPokojeCeny.h"
@@ -73,7 +73,7 @@ void TestRooms::roomIdGuardNoRestoresYesKeeps()
         SettingsFixture::type(g, 1, 0, "21");
         SettingsFixture::key(g, Qt::Key_Up);
     };
-    QCOMPARE(board::openDialog(board::dialogs::Rooms), board::kRejected);
+    QCOMPARE(platform::openDialog(platform::dialogs::Rooms), platform::kRejected);
     QCOMPARE(f.messages, (QStringList{kGuard, kGuard}));
     // No kept the identifier; the row was still edited, so it carries the audit fields.
     QCOMPARE(f.rows("SELECT PID, PNAME, USER, UPMJ, UPMT FROM \"{db}POKOJE.DB\" ORDER BY PID"),
@@ -92,7 +92,7 @@ void TestRooms::newRoomAsksNothingAndGetsNoAuditFields()
         SettingsFixture::type(g, 1, 0, "30");
         SettingsFixture::type(g, 1, 1, "Thirty");
     };
-    board::openDialog(board::dialogs::Rooms);
+    platform::openDialog(platform::dialogs::Rooms);
     QVERIFY(f.messages.isEmpty());
     QCOMPARE(f.rows("SELECT PID, PNAME, UPMJ FROM \"{db}POKOJE.DB\" ORDER BY PID"),
              (QStringList{"10|Ten!|5.3.2004", "30|Thirty|"}));
@@ -102,7 +102,7 @@ void TestRooms::newRoomAsksNothingAndGetsNoAuditFields()
     f.scripts["frmEditPokoje"] = [this](QDialog*) {
         SettingsFixture::type(rooms()->dbgPokoje, 1, 2, "Sea view");
     };
-    board::openDialog(board::dialogs::Rooms);
+    platform::openDialog(platform::dialogs::Rooms);
     QCOMPARE(f.rows("SELECT PDESCR, UPMJ, UPMT FROM \"{db}POKOJE.DB\" WHERE PID=\"30\""),
              QStringList{"Sea view|5.3.2004|9:05:07"});
 }
@@ -126,7 +126,7 @@ void TestRooms::colourStoredAsWindowsValue()
         g->setCurrentIndex(g->model()->index(0, 0));
         rooms()->mnChooseColor->trigger();
     };
-    board::openDialog(board::dialogs::Rooms);
+    platform::openDialog(platform::dialogs::Rooms);
     QCOMPARE(f.rows("SELECT PID, PCOLOR FROM \"{db}POKOJE.DB\" ORDER BY PID"), (QStringList{"10|255", "20|16711680"}));
 }
 
@@ -158,7 +158,7 @@ void TestRooms::pricesEditorShowsOneRoomAndStartsRowsWithIt()
         // A new row that only carries the room is dropped.
         prices->mnmNewPriceLine->trigger();
     };
-    board::openDialog(board::dialogs::Rooms);
+    platform::openDialog(platform::dialogs::Rooms);
     QCOMPARE(f.opened, (QStringList{"frmEditPokoje", "frmEditPokojeCeny"}));
     QCOMPARE(f.rows("SELECT PID, DATEFROM, PPRICE, MAIDPRICE, UPMJ FROM \"{db}POKCENY.DB\" ORDER BY PID, DATEFROM"),
              (QStringList{"11|1.1.2004|40|4|", "12|1.1.2004|60|7|5.3.2004", "12|1.7.2004|80.5|8|"}));
@@ -205,7 +205,7 @@ void TestRooms::refusedRowsStayInEdit()
         QCOMPARE(g->gridModel()->fieldText(1, "PPRICE"), QString("45"));
         SettingsFixture::type(g, 1, 1, "2.3.2004");
     };
-    board::openDialog(board::dialogs::Rooms);
+    platform::openDialog(platform::dialogs::Rooms);
     QCOMPARE(f.messages.size(), 3);
     for (const QString& m : f.messages) QVERIFY2(m.contains("Key violation"), qPrintable(m));
     QCOMPARE(f.rows("SELECT PID, PNAME FROM \"{db}POKOJE.DB\" ORDER BY PID"), (QStringList{"10|Ten", "15|Again"}));
@@ -223,7 +223,7 @@ void TestRooms::deleteAsksWithTheRoomsCaption()
         f.answers = {QMessageBox::Yes};
         rooms()->mnmDelete->trigger();
     };
-    board::openDialog(board::dialogs::Rooms);
+    platform::openDialog(platform::dialogs::Rooms);
     QCOMPARE(f.messages, (QStringList{"Rooms|Are you sure to delete this record?", "Rooms|Are you sure to delete this record?"}));
     QCOMPARE(f.rows("SELECT PID FROM \"{db}POKOJE.DB\""), QStringList{"20"});
 }
@@ -258,7 +258,7 @@ void TestRooms::hotelSetUpThroughTheWindows()
         SettingsFixture::type(g, 1, 2, "80");
         SettingsFixture::type(g, 1, 3, "8");
     };
-    board::openDialog(board::dialogs::Rooms);
+    platform::openDialog(platform::dialogs::Rooms);
 
     f.scripts["frmModifActPolDef"] = [](QDialog*) {
         TableGrid* g = settingsWindows().frmModifActPolDef->dbgUCPODEF;
@@ -269,7 +269,7 @@ void TestRooms::hotelSetUpThroughTheWindows()
             QCOMPARE(g->currentIndex(), g->model()->index(r + 1, 0));
         }
     };
-    board::openDialog(board::dialogs::AcctItemTypes);
+    platform::openDialog(platform::dialogs::AcctItemTypes);
 
     f.scripts["frmRates"] = [](QDialog*) {
         auto* rates = settingsWindows().frmRates;
@@ -277,7 +277,7 @@ void TestRooms::hotelSetUpThroughTheWindows()
         rates->edRate->setText("25,125");
         QTest::mouseClick(rates->btInsert, Qt::LeftButton);
     };
-    board::openDialog(board::dialogs::Rates);
+    platform::openDialog(platform::dialogs::Rates);
 
     QCOMPARE(f.opened, (QStringList{"frmEditPokoje", "frmEditPokojeCeny", "frmModifActPolDef", "frmRates"}));
     QCOMPARE(f.messages, QStringList{"Tamarel|Value \"-1\" in tax columns means \"Not available\""});
@@ -318,10 +318,10 @@ void TestRooms::windowsInBothLanguages()
     };
     for (const char* name : {"frmEditPokoje", "frmEditPokojeCeny", "frmModifActPolDef", "frmRates"}) f.scripts[name] = shoot;
     auto all = [&] {
-        board::openDialog(board::dialogs::Rooms);
+        platform::openDialog(platform::dialogs::Rooms);
         platform::runModal(settingsWindows().frmEditPokojeCeny);
-        board::openDialog(board::dialogs::AcctItemTypes);
-        board::openDialog(board::dialogs::Rates);
+        platform::openDialog(platform::dialogs::AcctItemTypes);
+        platform::openDialog(platform::dialogs::Rates);
     };
     all();
     m_language->setLanguageIdent(2);
@@ -340,4 +340,4 @@ void TestRooms::windowsInBothLanguages()
 }
 
 QTEST_MAIN(TestRooms)
-#include "tst_rooms.moc"
+#include "RoomsWindowsTest.moc"

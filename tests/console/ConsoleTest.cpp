@@ -323,4 +323,4 @@ private slots:
 };
 
 QTEST_MAIN(ConsoleTests)
-#include "ConsoleTests.moc"
+#include "ConsoleTest.moc"

@@ -355,4 +355,4 @@ int main(int argc, char** argv)
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_client_detail.moc"
+#include "ClientDetailTest.moc"

@@ -15,7 +15,7 @@
 #include <QVariantMap>
 #include <functional>
 
-namespace board {
+namespace platform {
 
 // Modal results, the QDialog values.
 constexpr int kAccepted = 1;
@@ -60,4 +60,4 @@ inline const QString ReviseAccountItems = QStringLiteral("ReviseAccountItems");
 inline const QString DeleteAccountInfo = QStringLiteral("DeleteAccountInfo");
 }  // namespace dialogs
 
-}  // namespace board
+}  // namespace platform

@@ -167,4 +167,4 @@ int main(int argc, char** argv)
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_knows_from.moc"
+#include "KnowsFromTest.moc"

@@ -514,4 +514,4 @@ void TestTableGrid::deleteLeavesNoEditorOnAnotherRow()
 }
 
 QTEST_MAIN(TestTableGrid)
-#include "tst_tablegrid.moc"
+#include "TableGridTest.moc"

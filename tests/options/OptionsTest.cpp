@@ -563,4 +563,4 @@ void TestOptions::optionsSurviveARestart()
 }
 
 QTEST_MAIN(TestOptions)
-#include "tst_options.moc"
+#include "OptionsTest.moc"

@@ -16,9 +16,7 @@
 #include "clients/TfrmClientDetail.h"
 #include "clients/TfrmFindClientCard.h"
 #include "lang/Language.h"
-#ifdef TAMAREL_TEST_BOARD
-#include "board/DialogSeam.h"
-#endif
+#include "platform/DialogSeam.h"
 
 namespace {
 
@@ -365,7 +363,6 @@ private slots:
         QCOMPARE(find->KID, f->value("SELECT KID FROM \"{db}KARTY.DB\" WHERE SURNAME=\"Cole\""));
     }
 
-#ifdef TAMAREL_TEST_BOARD
     void theSeamWritesTheChosenIdBack()
     {
         addPeople();
@@ -374,7 +371,7 @@ private slots:
             find->btSelect->click();
         });
         QVariantMap args;
-        QCOMPARE(board::openDialog(QStringLiteral("frmFindClientCard"), args), board::kAccepted);
+        QCOMPARE(platform::openDialog(QStringLiteral("frmFindClientCard"), args), platform::kAccepted);
         QCOMPARE(args.value("KID").toString(), f->value("SELECT KID FROM \"{db}KARTY.DB\" WHERE SURNAME=\"Novak\""));
 
         int kid = -1;
@@ -383,12 +380,11 @@ private slots:
             detail->btCancel->click();
         });
         QVariantMap cardArgs{{"KID", 3}};
-        QCOMPARE(board::openDialog(QStringLiteral("frmClientDetail"), cardArgs), board::kRejected);
+        QCOMPARE(platform::openDialog(QStringLiteral("frmClientDetail"), cardArgs), platform::kRejected);
         QCOMPARE(kid, 3);
-        QVERIFY(board::hasDialog(QStringLiteral("frmBrowseClientCard")));
-        QVERIFY(board::hasDialog(QStringLiteral("frmKnowsFrom")));
+        QVERIFY(platform::hasDialog(QStringLiteral("frmBrowseClientCard")));
+        QVERIFY(platform::hasDialog(QStringLiteral("frmKnowsFrom")));
     }
-#endif
 };
 
 int main(int argc, char** argv)
@@ -401,4 +397,4 @@ int main(int argc, char** argv)
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_client_lists.moc"
+#include "ClientListsTest.moc"

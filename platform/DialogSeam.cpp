@@ -1,10 +1,10 @@
 // The registry behind openDialog: form name -> handler. One process-wide table, used only
 // from the user-interface thread.
-#include "board/DialogSeam.h"
+#include "platform/DialogSeam.h"
 
 #include <QHash>
 
-namespace board {
+namespace platform {
 
 namespace {
 QHash<QString, DialogHandler>& registry()
@@ -39,4 +39,4 @@ int openDialog(const QString& name, const QVariantMap& args)
     return openDialog(name, copy);
 }
 
-}  // namespace board
+}  // namespace platform

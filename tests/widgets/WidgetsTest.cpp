@@ -375,4 +375,4 @@ void TestWidgets::spinEditOutOfRangeTypedValueIsBroughtIn()
 }
 
 QTEST_MAIN(TestWidgets)
-#include "tst_widgets.moc"
+#include "WidgetsTest.moc"
