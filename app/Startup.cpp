@@ -17,6 +17,7 @@
 #include "options/OptionsDialog.h"
 #include "options/Options.h"
 #include "platform/Platform.h"
+#include "notes/RegisterNotes.h"
 #include "rooms/RegisterSettings.h"
 #include "shell/DataModule.h"
 #include "stays/RegisterStays.h"
@@ -195,11 +196,13 @@ TWindows CreateWindows()
         args.insert(QStringLiteral("columnCount"), columns);
         return ok ? platform::kAccepted : platform::kRejected;
     });
+    registerNotesDialogs(w.frmMain);      // notes list, note detail, reminder pop-up
     return w;
 }
 
 void DestroyWindows(TWindows& w)
 {
+    notes::unregisterNotesDialogs();
     platform::unregisterDialog(platform::dialogs::Options);
     clients::unregisterClientDialogs();
     stays::unregisterStaysDialogs();

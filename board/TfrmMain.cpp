@@ -751,6 +751,36 @@ void TfrmMain::FindNextReminder()
     }
 }
 
+void TfrmMain::ShowDueReminder()
+{
+    // One pop-up at a time: while it is open the timer goes on ticking.
+    if (m_reminderShowing) return;
+    if (m_nextReminderId <= 0 || m_nextReminderMoment > shell::NowDateTime()) return;
+    // While another window is modal (or a menu is open) the board cannot take the focus:
+    // the reminder stays due and comes up at the first tick after that window has closed.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) return;
+    const int id = m_nextReminderId;
+    const double moment = m_nextReminderMoment;
+    m_nextReminderId = -1;
+    m_reminderShowing = true;
+    // The board comes forward with the pop-up, and only once for the same due reminder, so
+    // a reminder that keeps coming up does not take the keyboard from another program
+    // every ten seconds.
+    QVariantMap args{{"RMID", id}, {"bringForward", id != m_broughtForwardId || moment != m_broughtForwardMoment}};
+    try {
+        platform::openDialog(platform::dialogs::Reminder, args);
+    } catch (const std::exception&) {
+        // Nothing is shown this time; the reminder is still due and comes up again.
+    }
+    if (args.value(QStringLiteral("shown")).toBool()) {
+        m_broughtForwardId = id;
+        m_broughtForwardMoment = moment;
+    }
+    m_reminderShowing = false;
+    FindNextReminder();
+    m_reminderCountdown = 6;
+}
+
 void TfrmMain::tmrTimerTimer()
 {
     m_tmrTimer->setInterval(10000);
@@ -765,19 +795,7 @@ void TfrmMain::tmrTimerTimer()
         FindNextReminder();
         m_reminderCountdown = 6;
     }
-    if (m_nextReminderId > 0 && m_nextReminderMoment <= shell::NowDateTime()) {
-        const int id = m_nextReminderId;
-        m_nextReminderId = -1;
-        // While another dialog is open the window cannot take the focus: the reminder
-        // stays due and comes up at a later tick.
-        if (!QApplication::activeModalWidget()) {
-            raise();
-            activateWindow();
-            platform::openDialog(platform::dialogs::Reminder, QVariantMap{{"RMID", id}});
-        }
-        FindNextReminder();
-        m_reminderCountdown = 6;
-    }
+    ShowDueReminder();
 
     if (--m_refreshCountdown <= 0) RefreshBoard();
 }

@@ -68,6 +68,8 @@ public:
     // Runs each time the window becomes active.
     void FormActivate();
     void FindNextReminder();
+    // Shows the next reminder when it is due and no other window is modal (a timer step).
+    void ShowDueReminder();
 
     // Grid events.
     void grDrawMouseDown(const QPoint& pos, Qt::MouseButton button);
@@ -133,6 +135,10 @@ private:
     int m_reminderCountdown = 0;
     int m_nextReminderId = 0;
     double m_nextReminderMoment = 0;
+    bool m_reminderShowing = false;
+    // The due reminder the board last came forward for (identifier and due moment).
+    int m_broughtForwardId = 0;
+    double m_broughtForwardMoment = 0;
     bool m_inActivation = false;
     qint64 m_ignoreActivationUntil = 0;
 

@@ -192,6 +192,8 @@ void AppTest::windowsAreCreatedWithOptionsAndSaveThemAtExit()
     QCOMPARE(frmNewDateTamarel(), windows.frmNewDateTamarel);
     QVERIFY(windows.frmOptions);
     QVERIFY(platform::hasDialog(platform::dialogs::Options));
+    QVERIFY(platform::hasDialog(platform::dialogs::NotesReminder));
+    QVERIFY(platform::hasDialog(platform::dialogs::Reminder));
     QVERIFY(windows.frmImage->isVisible());
     QVERIFY(windows.frmImage->img1()->isVisible());
     QCOMPARE(windows.frmImage->lbProgram()->text(), QString("Tamarel Vs 1.0"));
@@ -208,6 +210,7 @@ void AppTest::windowsAreCreatedWithOptionsAndSaveThemAtExit()
     QCOMPARE(saved.value("DEFAULT/NumDays").toInt(), 10);
     tamarel::DestroyWindows(windows);
     QVERIFY(!platform::hasDialog(platform::dialogs::Options));
+    QVERIFY(!platform::hasDialog(platform::dialogs::Reminder));
     QCOMPARE(dmDataModule(), nullptr);
     platform::setProgramPathForTests(QString());
 }
