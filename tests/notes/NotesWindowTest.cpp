@@ -284,10 +284,10 @@ void NotesWindowTest::reminderWaitsForAModalWindowAndNeverShowsTwice()
     int popUps = 0;
     bool secondWhileShown = false;
     drive("frmReminder", [&](QDialog* d) {
-        ++popUps;
-        // The timer goes on ticking while the pop-up is open.
-        tick();
-        tick();
+        // The timer goes on ticking while the pop-up is open, long enough to read the
+        // reminder, still due, again.
+        if (++popUps == 1)
+            for (int i = 0; i < 7; ++i) tick();
         secondWhileShown = popUps > 1;
         QTest::mouseClick(static_cast<TfrmReminder*>(d)->btRemove, Qt::LeftButton);
     });
@@ -316,14 +316,26 @@ void NotesWindowTest::reminderWaitsForAModalWindowAndNeverShowsTwice()
 
 void NotesWindowTest::boardComesForwardOnlyWithAPopUpAndOncePerDueReminder()
 {
-    const int rmid = addReminder("Invoice", QDateTime(kDay, QTime(9, 0)));
+    const int gone = addReminder("Invoice", QDateTime(kDay, QTime(9, 0)));
+    setNow(QDateTime(kDay, QTime(8, 0)));
     m_main->show();
     QWidget elsewhere;   // another program's window, which has the keyboard
     elsewhere.show();
     elsewhere.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+    tick();   // read, not due yet
 
-    // No window to show the reminder: the board stays behind, tick after tick.
+    // The reminder is deleted before it falls due: no pop-up, and the board stays behind.
+    exec(QString("DELETE FROM \"{db}POZNAMKY.DB\" WHERE RMID=%1").arg(gone));
+    setNow(QDateTime(kDay, QTime(9, 5)));
+    tick();
+    QTest::qWait(50);
+    QCOMPARE(m_opened, QStringList());
+    QCOMPARE(QApplication::activeWindow(), &elsewhere);
+
+    // No window to show reminders at all: the board stays behind, tick after tick.
+    const int rmid = addReminder("Invoice", QDateTime(kDay, QTime(9, 0)));
+    m_main->FindNextReminder();
     notes::unregisterNotesDialogs();
     for (int i = 0; i < 3; ++i) tick();
     QTest::qWait(50);
