@@ -1,6 +1,6 @@
-// The notes logic without a display: the time field, the stored text, the checks before
-// saving, the postponement across midnight and the statements in a folder with an
-// apostrophe.
+// The notes logic without a display: the time field, the stored text and the postponement
+// across midnight. (The checks before saving and the statements run through the windows,
+// on a folder with an apostrophe, in NotesWindowTest.)
 #include <gtest/gtest.h>
 
 #include <QDateTime>
@@ -51,30 +51,6 @@ TEST(NotesText, LineBreaksAndDoubleQuotesAreStoredAsOneCharacterEach)
     }
 }
 
-TEST(NotesSave, ChecksStopAtTheFirstProblemInOrder)
-{
-    const int day = 38056;   // 10.3.2004
-    const struct {
-        int type;
-        const char* memo;
-        int day;
-        const char* time;
-        const char* problem;
-    } cases[] = {
-        {-1, "", 0, "", "Type of item not specified"},
-        {0, "", 0, "", "Text is empty"},
-        {0, "x", 0, "garbage", ""},                  // a note has no date or time
-        {1, "x", 0, "25:00", "Time invalid (format is HH:MM:SS)"},
-        {1, "x", 0, "09:00:00", "Date or time invalid"},
-        {1, "x", day, "9", ""},                      // read again when saving
-        {1, "x", day, "", ""},                       // midnight
-        {1, "", day, "25", "Text is empty"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(notes::SaveProblem(c.type, c.memo, c.day, c.time).toStdString(), c.problem)
-            << c.type << " " << c.memo << " " << c.time;
-}
-
 TEST(NotesPostpone, AddsTheMinutesOnTheWallClock)
 {
     const QDateTime evening(QDate(2004, 3, 10), QTime(23, 45, 30));
@@ -98,31 +74,4 @@ TEST(NotesPostpone, AddsTheMinutesOnTheWallClock)
     EXPECT_EQ(notes::MomentDateText(until).toStdString(), "01.01.2005");
     EXPECT_EQ(notes::MomentTimeText(until).toStdString(), "00:01:00");
     EXPECT_DOUBLE_EQ(notes::MomentNumber(until), 38353 + 60 / 86400.0);
-}
-
-TEST(NotesStatements, OnlyTheValuesAreEscaped)
-{
-    const QString db = "/srv/O'Hara Inn/DB/";
-    notes::TNoteRow row;
-    row.txt = "Ring O'Brien";
-    row.reminder = true;
-    row.dat = "10.03.2004";
-    row.tim = "09:05:00";
-    row.dattim = 38056.5;
-    row.upmj = "10.3.2004";
-    row.upmt = "9:5:0";
-    const QString insert = notes::InsertSql(db, row);
-    EXPECT_TRUE(insert.startsWith("INSERT INTO \"/srv/O'Hara Inn/DB/POZNAMKY.DB\" (txt,typ,dat,tim,dattim,usr,upmj,upmt)"))
-        << insert.toStdString();
-    EXPECT_TRUE(insert.contains("VALUES (\"Ring O\"+''''+\"Brien\",\"R\",\"10.03.2004\", \"09:05:00\", "
-                                "38056.5000000000, \"\",\"10.3.2004\",\"9:5:0\")"))
-        << insert.toStdString();
-    const QString postpone = notes::PostponeSql(db, 7, "It's", "11.03.2004", "00:15:00", 38057.0104166667);
-    EXPECT_EQ(postpone.toStdString(),
-              "UPDATE \"/srv/O'Hara Inn/DB/POZNAMKY.DB\" SET txt=\"It\"+''''+\"s\", dat=\"11.03.2004\",  "
-              "tim=\"00:15:00\", dattim=38057.0104166667 WHERE rmid=7");
-    row.reminder = false;
-    EXPECT_EQ(notes::UpdateSql(db, 3, row).toStdString(),
-              "UPDATE \"/srv/O'Hara Inn/DB/POZNAMKY.DB\" SET txt=\"Ring O\"+''''+\"Brien\", typ=\"N\", usr=\"\", "
-              "upmj=\"10.3.2004\", upmt=\"9:5:0\"  WHERE rmid=3");
 }

@@ -455,7 +455,7 @@ void NotesWindowTest::detailChecksAndStoresWhatItShows_data()
     QTest::newRow("three digits") << 1 << "x" << "10.03.2004" << "123" << "Time invalid (format is HH:MM:SS)" << "";
     QTest::newRow("four parts") << 1 << "x" << "10.03.2004" << "1:2:3:4" << "Time invalid (format is HH:MM:SS)" << "";
     QTest::newRow("no date") << 1 << "x" << "" << "9" << "Date or time invalid" << "";
-    QTest::newRow("comma time typed and saved") << 1 << "x" << "10.03.2004" << "7,5" << "" << "R 10.3.2004 7:05:00";
+    QTest::newRow("comma time typed and saved") << 1 << "O'Brien's taxi" << "10.03.2004" << "7,5" << "" << "R 10.3.2004 7:05:00";
     QTest::newRow("empty time is midnight") << 1 << "x" << "11.03.2004" << "" << "" << "R 11.3.2004 0:00:00";
     QTest::newRow("note") << 0 << "x" << "" << "" << "" << "N  ";
 }
@@ -499,6 +499,7 @@ void NotesWindowTest::detailChecksAndStoresWhatItShows()
         QCOMPARE(value("SELECT TYP FROM \"{db}POZNAMKY.DB\"") + " " + value("SELECT DAT FROM \"{db}POZNAMKY.DB\"") + " "
                      + value("SELECT TIM FROM \"{db}POZNAMKY.DB\""),
                  stored);
+        QCOMPARE(value("SELECT TXT FROM \"{db}POZNAMKY.DB\""), text);
         QCOMPARE(value("SELECT UPMJ FROM \"{db}POZNAMKY.DB\""), QString("10.3.2004"));
         QCOMPARE(value("SELECT UPMT FROM \"{db}POZNAMKY.DB\""), QString("9:05:00"));
         if (type == 1) QCOMPARE(shownTime, stored.section(' ', 2).rightJustified(8, '0'));
