@@ -113,6 +113,7 @@ int TfrmReminder::Execute(int rmid, bool bringForward, bool* shown)
     if (shown) *shown = true;
     if (bringForward && parentWidget()) {
         QWidget* main = parentWidget()->window();
+        if (main->isMinimized()) main->showNormal();
         main->raise();
         main->activateWindow();
     }
