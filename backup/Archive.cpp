@@ -13,6 +13,9 @@
 #include <memory>
 #include <set>
 
+#include "engine/TableSwap.h"
+#include "backup/TableCheck.h"
+
 namespace backup {
 
 namespace fs = std::filesystem;
@@ -36,6 +39,19 @@ bool safeEntryName(const std::string& name)
 {
     if (name.empty() || name[0] == '.') return false;
     return name.find('/') == std::string::npos && name.find('\\') == std::string::npos;
+}
+
+// An entry name as a message shows it: control characters as \xNN, so a damaged name
+// cannot break or hide the line it is shown in.
+std::string printableName(const std::string& name)
+{
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (const unsigned char c : name) {
+        if (c >= 0x20 && c != 0x7F) out += char(c);
+        else out += std::string("\\x") + hex[c >> 4] + hex[c & 15];
+    }
+    return out;
 }
 
 // Reads until count bytes arrived or the stream ended: the stream hands out one block at a time.
@@ -107,6 +123,9 @@ std::vector<std::string> backupFileNames(const std::string& folder)
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (name.empty() || name[0] == '.') continue;
+        // A journal is no data: taking a table's read lock rolls a crashed change back and
+        // deletes its journal, and the table file alone is then whole.
+        if (name.size() > 8 && name.compare(name.size() - 8, 8, "-journal") == 0) continue;
         std::error_code typeEc;
         if (it->is_directory(typeEc)) continue;
         names.push_back(name);
@@ -177,8 +196,8 @@ std::vector<std::string> readArchive(const std::string& archivePath, const std::
                                                         (std::uint32_t(sizeField[3]) << 24));
             const std::string archiveName(rawName);
             const std::string name = options.decodeName ? options.decodeName(archiveName) : archiveName;
-            if (size < 0) throw ArchiveError(Kind::Read, "Entry " + name + " has a negative size");
-            if (!safeEntryName(name)) throw ArchiveError(Kind::Read, "Entry name \"" + name + "\" is not a plain file name");
+            if (size < 0) throw ArchiveError(Kind::Read, "Entry " + printableName(name) + " has a negative size");
+            if (!safeEntryName(name)) throw ArchiveError(Kind::Read, "Entry name \"" + printableName(name) + "\" is not a plain file name");
 
             const std::string path = joinPath(stagingFolder, name);
             File out(std::fopen(path.c_str(), "wb"));
@@ -186,7 +205,7 @@ std::vector<std::string> readArchive(const std::string& archivePath, const std::
             std::int32_t left = size;
             while (left > 0) {
                 const std::int32_t n = stream.Read(piece.data(), std::min(left, kiv::kBlockLimit));
-                if (n == 0) throw ArchiveError(Kind::Read, "The archive ends inside entry " + name);
+                if (n == 0) throw ArchiveError(Kind::Read, "The archive ends inside entry " + printableName(name));
                 if (std::fwrite(piece.data(), 1, static_cast<std::size_t>(n), out.get()) != static_cast<std::size_t>(n))
                     throw ArchiveError(Kind::Read, "Cannot write " + path);
                 left -= n;
@@ -209,34 +228,10 @@ void replaceFiles(const std::string& stagingFolder, const std::string& folder, c
             throw ArchiveError(Kind::Replace, "A folder named " + name + " is in the way");
     }
     const std::string oldFolder = uniqueHiddenFolder(folder, ".restore-old-");
-    std::vector<std::string> setAside, placed;
-    int step = 0;
-    auto setAsideIfThere = [&](const std::string& name) {
-        const fs::path target = fs::path(folder) / name;
-        std::error_code ec;
-        if (!fs::exists(fs::symlink_status(target, ec))) return;
-        if (beforeStep) beforeStep(step++);
-        fs::rename(target, fs::path(oldFolder) / name);
-        setAside.push_back(name);
-    };
     try {
-        for (const auto& name : names) {
-            setAsideIfThere(name);
-            // A journal left by a crash belongs to the old table file: applied to the new
-            // one it would mix old pages into it.
-            const std::string journal = name + "-journal";
-            if (std::find(names.begin(), names.end(), journal) == names.end()) setAsideIfThere(journal);
-            const fs::path target = fs::path(folder) / name;
-            if (beforeStep) beforeStep(step++);
-            fs::rename(fs::path(stagingFolder) / name, target);
-            placed.push_back(name);
-        }
+        engine::swapInFiles(stagingFolder, oldFolder, folder, names, beforeStep);
     } catch (const std::exception& e) {
         std::error_code ec;
-        for (auto it = placed.rbegin(); it != placed.rend(); ++it)
-            fs::rename(fs::path(folder) / *it, fs::path(stagingFolder) / *it, ec);
-        for (auto it = setAside.rbegin(); it != setAside.rend(); ++it)
-            fs::rename(fs::path(oldFolder) / *it, fs::path(folder) / *it, ec);
         fs::remove_all(oldFolder, ec);
         throw ArchiveError(Kind::Replace, std::string("Cannot replace the table files: ") + e.what());
     }
@@ -244,14 +239,26 @@ void replaceFiles(const std::string& stagingFolder, const std::string& folder, c
     fs::remove_all(oldFolder, ec);
 }
 
+void checkStagedFiles(const std::string& stagingFolder, const std::vector<std::string>& names,
+                      const ExpectedColumns& expected)
+{
+    for (const auto& name : names) {
+        if (!isTableFileName(name)) continue;
+        const std::string problem = tableFileProblem(joinPath(stagingFolder, name), name, expected);
+        if (!problem.empty()) throw ArchiveError(Kind::Read, problem);
+    }
+}
+
 std::vector<std::string> restoreArchive(const std::string& archivePath, const std::string& folder,
                                         const ReadOptions& options, const std::function<void()>& release,
                                         const std::function<void(int)>& beforeStep)
 {
+    engine::recoverInterruptedSwap(folder);
     const std::string staging = uniqueHiddenFolder(folder, ".restore-");
     std::vector<std::string> names;
     try {
         names = readArchive(archivePath, staging, options);
+        checkStagedFiles(staging, names, options.expectedColumns);
         if (release) release();
         replaceFiles(staging, folder, names, beforeStep);
     } catch (const ArchiveError&) {

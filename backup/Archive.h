@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "backup/KivCompressStream.h"
+#include "backup/TableCheck.h"
 
 namespace backup {
 
@@ -66,6 +67,10 @@ struct WriteOptions {
 void writeArchive(const std::string& folder, const std::string& archivePath, const WriteOptions& options);
 
 struct ReadOptions {
+    // The columns each known table file must have; every restored table file is checked
+    // (it opens, passes the integrity check, holds the one table of its name) before any
+    // file of the folder is replaced.
+    ExpectedColumns expectedColumns;
     // Archive name bytes -> file system name.
     std::function<std::string(const std::string&)> decodeName;
     kiv::MessageHandler onMessage;
@@ -76,14 +81,21 @@ struct ReadOptions {
 std::vector<std::string> readArchive(const std::string& archivePath, const std::string& stagingFolder,
                                      const ReadOptions& options);
 
+// Throws ArchiveError (Read) naming the first staged table file that is not sound.
+void checkStagedFiles(const std::string& stagingFolder, const std::vector<std::string>& names,
+                      const ExpectedColumns& expected);
+
 // Moves the named files of stagingFolder into folder: old files are set aside until every
 // new one is in place, then deleted; on failure the old ones are put back and ArchiveError
-// is thrown. beforeStep (tests) runs before each rename and may throw to simulate a fault.
+// is thrown. A crash in the middle is finished by whatever opens the folder next
+// (engine/TableSwap.h). beforeStep (tests) runs before each rename and may throw to simulate
+// a fault.
 void replaceFiles(const std::string& stagingFolder, const std::string& folder, const std::vector<std::string>& names,
                   const std::function<void(int step)>& beforeStep = {});
 
-// A whole restore: read and check into a staging folder inside folder, then release (the
-// engine lets go of its table files), then replace. Nothing in folder changes on failure.
+// A whole restore: finish an interrupted one, read and check into a staging folder inside
+// folder, check every table file, then release (the engine lets go of its table files), then
+// replace. Nothing in folder changes on failure.
 // Returns the names of the files replaced.
 std::vector<std::string> restoreArchive(const std::string& archivePath, const std::string& folder,
                                         const ReadOptions& options, const std::function<void()>& release,

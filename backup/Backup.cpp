@@ -9,6 +9,7 @@
 #include "backup/TfrmBackupFileAction.h"
 #include "backup/TfrmChooseBackup.h"
 #include "backup/TfrmProgressWindow.h"
+#include "data/TableFiles.h"
 #include "engine/Engine.h"
 #include "lang/Language.h"
 #include "platform/Platform.h"
@@ -79,6 +80,9 @@ backup::ReadOptions backupReadOptions(QWidget* owner, bool showMessages)
         return QFile::encodeName(platform::fromCp1250(QByteArray::fromStdString(name))).toStdString();
     };
     if (showMessages) options.onMessage = messagesOver(owner);
+    for (const data::TableDefinition& t : data::tableDefinitions())
+        options.expectedColumns[t.file.toUpper().toStdString()] =
+            backup::columnsOfCreateTable(t.statements.value(0).toStdString());
     return options;
 }
 

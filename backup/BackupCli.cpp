@@ -33,13 +33,17 @@ kiv::MessageHandler toStderr()
     };
 }
 
-int backupCommand(const QString& folder, QString archive)
+int backupCommand(QString folder, QString archive)
 {
     if (!QFileInfo(folder).isDir()) {
         printLine(stderr, QStringLiteral("Can't write the file. Backup process will stop.\n%1 is not a folder").arg(folder));
         return 1;
     }
+    // The engine reads a relative table path inside its working folder: give it whole paths.
+    folder = QFileInfo(folder).absoluteFilePath();
+    bool madeBackupFolder = false;
     if (archive.isEmpty()) {
+        madeBackupFolder = !QFileInfo(QDir(folder).filePath(QStringLiteral("Backup"))).exists();
         QDir(folder).mkpath(QStringLiteral("Backup"));
         archive = QDir(folder).filePath(QStringLiteral("Backup/") + BackupArchiveName(platform::now()));
     }
@@ -53,24 +57,33 @@ int backupCommand(const QString& folder, QString archive)
                                ? QStringLiteral("Can't create backup file")
                                : QStringLiteral("Can't write the file. Backup process will stop.")) +
                               QLatin1Char('\n') + QString::fromStdString(e.what()));
+        if (madeBackupFolder) QDir(folder).rmdir(QStringLiteral("Backup"));   // only when left empty
         return 1;
     }
     printLine(stdout, QFileInfo(archive).absoluteFilePath());
     return 0;
 }
 
-int restoreCommand(const QString& folder, const QString& archive)
+int restoreCommand(QString folder, const QString& archive)
 {
+    folder = QFileInfo(folder).absoluteFilePath();
     engine::Database db(QFile::encodeName(folder).toStdString());
     backup::ReadOptions options = backupReadOptions(nullptr, false);
-    options.onMessage = toStderr();
+    // The stream's own message ("File is corrupt") is the failure's text too: say it once.
+    QString lastMessage;
+    options.onMessage = [&lastMessage](const std::string& text, const std::string&, kiv::MessageIcon) {
+        lastMessage = QString::fromStdString(text);
+        printLine(stderr, lastMessage);
+    };
     try {
         const auto names = backup::restoreArchive(QFile::encodeName(archive).toStdString(),
                                                   QFile::encodeName(folder).toStdString(), options,
                                                   [&db] { db.releaseTables(); });
         for (const auto& name : names) printLine(stdout, QString::fromStdString(name));
     } catch (const std::exception& e) {
-        printLine(stderr, QStringLiteral("Restore NOT successful! Data is corrupt!\n") + QString::fromStdString(e.what()));
+        const QString why = QString::fromStdString(e.what());
+        printLine(stderr, QStringLiteral("Restore NOT successful! Data is corrupt!\nThe database is unchanged.") +
+                              (why == lastMessage ? QString() : QLatin1Char('\n') + why));
         return 1;
     }
     printLine(stdout, QStringLiteral("Database is now restored!"));

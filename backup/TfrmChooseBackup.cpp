@@ -97,7 +97,8 @@ void TfrmChooseBackup::btRestoreClick()
         m_restored = restoreSelected();
         LangMessageBox(this,
                        m_restored ? QStringLiteral("Database is now restored!")
-                                  : QStringLiteral("Restore NOT successful! Data is corrupt!"),
+                                  : QStringLiteral("Restore NOT successful! Data is corrupt!\r\n\r\n"
+                                                   "The database is unchanged."),
                        QStringLiteral("Tamarel"), platform::Icon::Warning, platform::Buttons::Ok);
     }
     accept();

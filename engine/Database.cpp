@@ -2,6 +2,7 @@
 // See Core.h for the invariants kept here.
 
 #include "Core.h"
+#include "TableSwap.h"
 #include "Parser.h"
 
 #include <algorithm>
@@ -909,6 +910,7 @@ private:
 
 
 Database::Database(std::string workingFolder) : m_impl(std::make_unique<Impl>()) {
+    recoverInterruptedSwap(workingFolder);
     m_impl->core->workingFolder = std::move(workingFolder);
 }
 
@@ -916,6 +918,7 @@ Database::~Database() = default;
 
 void Database::setWorkingFolder(std::string folder) {
     if (folder == m_impl->core->workingFolder) return;
+    recoverInterruptedSwap(folder);
     m_impl->core->workingFolder = std::move(folder);
     m_impl->core->clearCache();  // bare names may now mean other files
 }

@@ -7,7 +7,8 @@ build="${BUILD_DIR:-$here/build}"
 # ccache keeps compiled objects across build folders and work trees of the same sources.
 launcher=()
 if command -v ccache >/dev/null; then
-  export CCACHE_BASEDIR="$here"
+  # Paths below the tree and the build folder do not enter the hash, so another clone hits.
+  export CCACHE_BASEDIR="$here" CCACHE_NOHASHDIR=1
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "${launcher[@]}" \

@@ -235,14 +235,14 @@ TEST_F(BackupWindows, DamagedOrMissingArchivesRestoreNothing)
         archive.write(full.left(cut));
         archive.close();
         EXPECT_FALSE(restoreAnswering());
-        EXPECT_EQ(m_shown.back().text, QStringLiteral("Restore NOT successful! Data is corrupt!"));
+        EXPECT_EQ(m_shown.back().text, QStringLiteral("Restore NOT successful! Data is corrupt!\r\n\r\nThe database is unchanged."));
         EXPECT_EQ(dumpTables(m_folder), changed);
         EXPECT_EQ(QDir(m_folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
                   data::tableDefinitions().size() + 1);  // no staging folder left behind
     }
     QFile::remove(archivePath());
     EXPECT_FALSE(restoreAnswering());
-    EXPECT_EQ(m_shown.back().text, QStringLiteral("Restore NOT successful! Data is corrupt!"));
+    EXPECT_EQ(m_shown.back().text, QStringLiteral("Restore NOT successful! Data is corrupt!\r\n\r\nThe database is unchanged."));
 }
 
 TEST_F(BackupWindows, ChooseBackupListsArchivesSortedWithTheNewestSelected)
