@@ -44,16 +44,23 @@ bool isDdl(const sql::Token& first) {
     return first.isKeyword("CREATE") || first.isKeyword("DROP");
 }
 
+// Reads a number as typed. A comma is a decimal comma only where it is the one separator
+// and not three digits that read as a thousands group ("1,000" is refused, not read as 1);
+// infinities and NaN are no numbers. Throws Error("") when the text does not read.
 std::optional<double> readNumberText(std::string_view s, bool& isInt, std::int64_t& asInt) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     if (s.empty()) return std::nullopt;
     if (s.front() == '+') s.remove_prefix(1);
-    // A decimal comma (typed in a number box) reads as a point; only then is a copy needed.
     std::string withPoint;
-    if (s.find(',') != std::string_view::npos) {
+    if (const size_t comma = s.find(','); comma != std::string_view::npos) {
+        if (s.find_first_of(",.eE", comma + 1) != std::string_view::npos || s.substr(0, comma).find_first_of(".eE") != std::string_view::npos)
+            throw Error("");
+        const std::string_view whole = s.substr(s.front() == '-' ? 1 : 0, comma - (s.front() == '-' ? 1 : 0));
+        const std::string_view fraction = s.substr(comma + 1);
+        if (fraction.size() == 3 && !whole.empty() && whole.size() <= 3 && whole.front() != '0') throw Error("");
         withPoint.assign(s);
-        std::replace(withPoint.begin(), withPoint.end(), ',', '.');
+        withPoint[comma] = '.';
         s = withPoint;
     }
     const char* first = s.data();
@@ -66,7 +73,7 @@ std::optional<double> readNumberText(std::string_view s, bool& isInt, std::int64
     }
     double d = 0;
     auto r = std::from_chars(first, last, d);
-    if (r.ec != std::errc() || r.ptr != last) throw Error("");
+    if (r.ec != std::errc() || r.ptr != last || !std::isfinite(d)) throw Error("");
     return d;
 }
 
@@ -98,6 +105,25 @@ Value convertLiteral(const sql::Token& tok, Conv conv, const std::string& column
             if (!d) return std::monostate{};
             if (isInt) return i;
             return *d;
+        }
+        case Conv::Whole:
+        case Conv::DayNumber:
+        case Conv::Seconds: {
+            const Value v = convertLiteral(tok, Conv::Number, column);
+            std::int64_t whole = 0;
+            if (const auto* i = std::get_if<std::int64_t>(&v)) whole = *i;
+            else if (const auto* d = std::get_if<double>(&v)) {
+                if (*d != std::floor(*d) || std::fabs(*d) > 9e15)
+                    throw Error("Type mismatch: \"" + shortText(s) + "\" is not a whole number" + forColumn(column));
+                whole = static_cast<std::int64_t>(*d);
+            } else {
+                return v;
+            }
+            if (conv == Conv::DayNumber && (whole < kFirstDay || whole > kLastDay))
+                throw Error("Type mismatch: " + std::to_string(whole) + " is no day between 1.1.0001 and 31.12.9999" + forColumn(column));
+            if (conv == Conv::Seconds && (whole < 0 || whole > 86399))
+                throw Error("Type mismatch: " + std::to_string(whole) + " is no time of day (0 to 86399 seconds)" + forColumn(column));
+            return whole;
         }
         case Conv::Date: {
             if (!isText) return Value(static_cast<std::int64_t>(std::atoll(s.c_str())));
@@ -153,18 +179,33 @@ Value storedValue(const Value& v, const Column& c) {
             sql::Token t;
             t.kind = sql::TokenKind::DoubleQuoted;
             t.text = *s;
-            return convertLiteral(t, c.type == FieldType::Boolean ? Conv::Boolean : Conv::Number, c.name);
+            const Conv conv = c.type == FieldType::Boolean ? Conv::Boolean : c.type == FieldType::Float ? Conv::Number : Conv::Whole;
+            return convertLiteral(t, conv, c.name);
         }
         default: return v;
         }
     }
+    const bool whole = c.type == FieldType::Integer || c.type == FieldType::Key || c.type == FieldType::Date ||
+                       c.type == FieldType::Time || c.type == FieldType::Boolean;
+    std::int64_t i = 0;
     if (const auto* d = std::get_if<double>(&v)) {
-        if ((c.type == FieldType::Integer || c.type == FieldType::Key || c.type == FieldType::Date ||
-             c.type == FieldType::Time || c.type == FieldType::Boolean) &&
-            *d == std::floor(*d) && std::fabs(*d) < 9e15)
-            return static_cast<std::int64_t>(*d);
+        if (!std::isfinite(*d) && (whole || c.type == FieldType::Float || c.type == FieldType::Timestamp))
+            throw Error("Type mismatch: an infinite value is not a number" + forColumn(c.name));
+        if (!whole) return v;
+        if (*d != std::floor(*d) || std::fabs(*d) >= 9e15)
+            throw Error("Type mismatch: " + formatFloat(*d) + " is not a whole number" + forColumn(c.name));
+        i = static_cast<std::int64_t>(*d);
+    } else if (const auto* n = std::get_if<std::int64_t>(&v)) {
+        i = *n;
+    } else {
+        return v;
     }
-    return v;
+    if (c.type == FieldType::Date && (i < kFirstDay || i > kLastDay))
+        throw Error("Type mismatch: " + std::to_string(i) + " is no day between 1.1.0001 and 31.12.9999" + forColumn(c.name));
+    if (c.type == FieldType::Time && (i < 0 || i > 86399))
+        throw Error("Type mismatch: " + std::to_string(i) + " is no time of day (0 to 86399 seconds)" + forColumn(c.name));
+    if (!whole) return v;
+    return i;
 }
 
 Value readColumn(sqlite3_stmt* st, int i, FieldType type) {
