@@ -1,6 +1,8 @@
 #pragma once
-// The database core: one SQLite connection (main = ":memory:") with table files attached on
-// demand, the cache of translated and prepared statements, and error translation.
+// The database core: one SQLite connection with table files attached on demand, the cache of
+// translated and prepared statements, lock waiting and error translation. The connection of
+// plain statements has main = ":memory:"; a composed change runs on a core of its own whose
+// main database is a file on disk, so SQLite commits its table files atomically (super-journal).
 //
 // Invariants:
 //  - at most kMaxAttached files are attached; the least recently used unpinned one is
@@ -8,6 +10,9 @@
 //  - a file is pinned while a statement is being translated against it and while an open
 //    query or a running statement reads it, so it is never detached under a reader;
 //  - schema names are never reused ("tb1", "tb2", ...), so stale SQL cannot reach another file;
+//  - a core restricted to some files (a change) attaches no other file;
+//  - waiting for another program's lock: inside a wait scope (a write, a change) all waits
+//    together last at most lockTimeoutMs; elsewhere each wait lasts at most lockTimeoutMs;
 //  - every SQLite failure leaves here as an engine::Error with a message naming the table,
 //    column, key or lock concerned.
 
@@ -15,6 +20,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -44,7 +50,9 @@ struct CacheEntry {
 
 class Core {
 public:
-    Core();
+    // mainFile empty: main is in memory. Otherwise the file is created (it must not exist)
+    // and deleted again when the core closes.
+    explicit Core(const std::string& mainFile = {});
     ~Core();
     Core(const Core&) = delete;
     Core& operator=(const Core&) = delete;
@@ -53,6 +61,18 @@ public:
     std::string workingFolder;
     int lockTimeoutMs = 3000;
     bool syncWrites = true;
+    // When not empty, the only table files statements of this core may name.
+    std::vector<std::string> onlyFiles;
+    // Open query results on this connection.
+    int openQueries = 0;
+
+    // Lock waits between beginWait() and endWait() share one timeout (scopes nest).
+    void beginWait() { ++m_waitDepth; }
+    void endWait() {
+        if (--m_waitDepth == 0) m_waitArmed = false;
+    }
+    // The busy handler: true to wait and retry, false to give up.
+    bool onBusy(int count);
 
     // Full path of a table reference (bare and relative names in the working folder).
     std::string resolvePath(std::string_view name, bool mustExist) const;
@@ -87,6 +107,10 @@ public:
 
 private:
     sqlite3* m_db = nullptr;
+    std::string m_mainFile;
+    int m_waitDepth = 0;
+    bool m_waitArmed = false;
+    std::chrono::steady_clock::time_point m_deadline;
     std::map<std::string, std::unique_ptr<Attached>> m_attached;
     std::unordered_map<std::string, std::vector<std::shared_ptr<CacheEntry>>> m_cache;
     size_t m_cacheSize = 0;
@@ -97,6 +121,15 @@ private:
     void trimCache();
     void readSchema(Attached& a);
     std::string fileNameOf(const std::string& path) const;
+};
+
+// Lock waits of a write (or change) share one timeout while a WaitScope lives.
+struct WaitScope {
+    Core& core;
+    explicit WaitScope(Core& c) : core(c) { core.beginWait(); }
+    ~WaitScope() { core.endWait(); }
+    WaitScope(const WaitScope&) = delete;
+    WaitScope& operator=(const WaitScope&) = delete;
 };
 
 // Reads column i of a stepped statement as a value of the field's type.

@@ -63,7 +63,13 @@ public:
             const int c = m_table.findColumn(field);
             if (c < 0) throw Error("Unknown column: " + field + " (" + m_table.fileName + " has no such field)");
             const Column& col = m_table.columns[static_cast<size_t>(c)];
-            const Value stored = storedValue(v, col);
+            Value stored;
+            try {
+                stored = storedValue(v, col);
+            } catch (const Error&) {
+                if (std::holds_alternative<std::string>(v)) throw;
+                return false;  // a number the column cannot hold (2.5 for an integer): no row has it
+            }
             cond += (cond.empty() ? "" : " AND ") + quoteIdent(col.name);
             if (std::holds_alternative<std::monostate>(stored)) {
                 cond += " IS NULL";
@@ -159,7 +165,7 @@ public:
         case FieldType::Float: {
             std::string t;
             for (char ch : text)
-                if (ch != ' ') t += ch == ',' ? '.' : ch;
+                if (ch != ' ') t += ch;  // a decimal comma is read (and "1,000" refused) below
             sql::Token tok;
             tok.kind = sql::TokenKind::DoubleQuoted;
             tok.text = t;
@@ -182,6 +188,7 @@ public:
 
     void post() override {
         if (m_state == State::Browse) return;
+        WaitScope wait(*m_core);
         ensure();
         std::vector<int> cols;
         for (size_t i = 0; i < m_modified.size(); ++i)
@@ -236,6 +243,7 @@ public:
             cancel();
             return;
         }
+        WaitScope wait(*m_core);
         cancel();
         ensure();
         if (!m_hasRow) throw Error("No current row to delete in " + m_table.fileName);

@@ -8,9 +8,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <system_error>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -42,16 +45,23 @@ bool isDdl(const sql::Token& first) {
     return first.isKeyword("CREATE") || first.isKeyword("DROP");
 }
 
+// Reads a number as typed. A comma is a decimal comma only where it is the one separator
+// and not three digits that read as a thousands group ("1,000" is refused, not read as 1);
+// infinities and NaN are no numbers. Throws Error("") when the text does not read.
 std::optional<double> readNumberText(std::string_view s, bool& isInt, std::int64_t& asInt) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     if (s.empty()) return std::nullopt;
     if (s.front() == '+') s.remove_prefix(1);
-    // A decimal comma (typed in a number box) reads as a point; only then is a copy needed.
     std::string withPoint;
-    if (s.find(',') != std::string_view::npos) {
+    if (const size_t comma = s.find(','); comma != std::string_view::npos) {
+        if (s.find_first_of(",.eE", comma + 1) != std::string_view::npos || s.substr(0, comma).find_first_of(".eE") != std::string_view::npos)
+            throw Error("");
+        const std::string_view whole = s.substr(s.front() == '-' ? 1 : 0, comma - (s.front() == '-' ? 1 : 0));
+        const std::string_view fraction = s.substr(comma + 1);
+        if (fraction.size() == 3 && !whole.empty() && whole.size() <= 3 && whole.front() != '0') throw Error("");
         withPoint.assign(s);
-        std::replace(withPoint.begin(), withPoint.end(), ',', '.');
+        withPoint[comma] = '.';
         s = withPoint;
     }
     const char* first = s.data();
@@ -64,7 +74,7 @@ std::optional<double> readNumberText(std::string_view s, bool& isInt, std::int64
     }
     double d = 0;
     auto r = std::from_chars(first, last, d);
-    if (r.ec != std::errc() || r.ptr != last) throw Error("");
+    if (r.ec != std::errc() || r.ptr != last || !std::isfinite(d)) throw Error("");
     return d;
 }
 
@@ -96,6 +106,25 @@ Value convertLiteral(const sql::Token& tok, Conv conv, const std::string& column
             if (!d) return std::monostate{};
             if (isInt) return i;
             return *d;
+        }
+        case Conv::Whole:
+        case Conv::DayNumber:
+        case Conv::Seconds: {
+            const Value v = convertLiteral(tok, Conv::Number, column);
+            std::int64_t whole = 0;
+            if (const auto* i = std::get_if<std::int64_t>(&v)) whole = *i;
+            else if (const auto* d = std::get_if<double>(&v)) {
+                if (*d != std::floor(*d) || std::fabs(*d) > 9e15)
+                    throw Error("Type mismatch: \"" + shortText(s) + "\" is not a whole number" + forColumn(column));
+                whole = static_cast<std::int64_t>(*d);
+            } else {
+                return v;
+            }
+            if (conv == Conv::DayNumber && (whole < kFirstDay || whole > kLastDay))
+                throw Error("Type mismatch: " + std::to_string(whole) + " is no day between 1.1.0001 and 31.12.9999" + forColumn(column));
+            if (conv == Conv::Seconds && (whole < 0 || whole > 86399))
+                throw Error("Type mismatch: " + std::to_string(whole) + " is no time of day (0 to 86399 seconds)" + forColumn(column));
+            return whole;
         }
         case Conv::Date: {
             if (!isText) return Value(static_cast<std::int64_t>(std::atoll(s.c_str())));
@@ -151,18 +180,33 @@ Value storedValue(const Value& v, const Column& c) {
             sql::Token t;
             t.kind = sql::TokenKind::DoubleQuoted;
             t.text = *s;
-            return convertLiteral(t, c.type == FieldType::Boolean ? Conv::Boolean : Conv::Number, c.name);
+            const Conv conv = c.type == FieldType::Boolean ? Conv::Boolean : c.type == FieldType::Float ? Conv::Number : Conv::Whole;
+            return convertLiteral(t, conv, c.name);
         }
         default: return v;
         }
     }
+    const bool whole = c.type == FieldType::Integer || c.type == FieldType::Key || c.type == FieldType::Date ||
+                       c.type == FieldType::Time || c.type == FieldType::Boolean;
+    std::int64_t i = 0;
     if (const auto* d = std::get_if<double>(&v)) {
-        if ((c.type == FieldType::Integer || c.type == FieldType::Key || c.type == FieldType::Date ||
-             c.type == FieldType::Time || c.type == FieldType::Boolean) &&
-            *d == std::floor(*d) && std::fabs(*d) < 9e15)
-            return static_cast<std::int64_t>(*d);
+        if (!std::isfinite(*d) && (whole || c.type == FieldType::Float || c.type == FieldType::Timestamp))
+            throw Error("Type mismatch: an infinite value is not a number" + forColumn(c.name));
+        if (!whole) return v;
+        if (*d != std::floor(*d) || std::fabs(*d) >= 9e15)
+            throw Error("Type mismatch: " + formatFloat(*d) + " is not a whole number" + forColumn(c.name));
+        i = static_cast<std::int64_t>(*d);
+    } else if (const auto* n = std::get_if<std::int64_t>(&v)) {
+        i = *n;
+    } else {
+        return v;
     }
-    return v;
+    if (c.type == FieldType::Date && (i < kFirstDay || i > kLastDay))
+        throw Error("Type mismatch: " + std::to_string(i) + " is no day between 1.1.0001 and 31.12.9999" + forColumn(c.name));
+    if (c.type == FieldType::Time && (i < 0 || i > 86399))
+        throw Error("Type mismatch: " + std::to_string(i) + " is no time of day (0 to 86399 seconds)" + forColumn(c.name));
+    if (!whole) return v;
+    return i;
 }
 
 Value readColumn(sqlite3_stmt* st, int i, FieldType type) {
@@ -197,26 +241,72 @@ double numberOf(const Value& v, FieldType type) {
 
 // ---------------------------------------------------------------- Core
 
-Core::Core() {
-    if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) !=
-        SQLITE_OK) {
+namespace {
+
+int busyHandler(void* core, int count) { return static_cast<Core*>(core)->onBusy(count) ? 1 : 0; }
+
+}  // namespace
+
+Core::Core(const std::string& mainFile) : m_mainFile(mainFile) {
+    const std::string name = mainFile.empty() ? std::string(":memory:") : mainFile;
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+    if (mainFile.empty()) flags |= SQLITE_OPEN_CREATE;
+    else {
+        // The file is this core's own: it must not exist yet (another change may use a
+        // file of the same name), and it is deleted when the core closes.
+        std::error_code ec;
+        if (fs::exists(mainFile, ec)) throw Error("Internal error: the change file exists: " + mainFile);
+        flags |= SQLITE_OPEN_CREATE;
+    }
+    const int rc = sqlite3_open_v2(name.c_str(), &m_db, flags, nullptr);
+    if (rc != SQLITE_OK) {
         const std::string msg = m_db ? sqlite3_errmsg(m_db) : "out of memory";
         sqlite3_close(m_db);
-        throw Error("Cannot start the database engine: " + msg);
+        std::error_code ec;
+        if (!mainFile.empty()) fs::remove(mainFile, ec);
+        throw Error(mainFile.empty() ? "Cannot start the database engine: " + msg
+                                     : "Cannot write in the folder of " + fs::path(mainFile).parent_path().string() +
+                                           ": " + msg);
     }
     sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, lockTimeoutMs);
+    sqlite3_busy_handler(m_db, busyHandler, this);
     // Bound what one statement can take, so no input can use unbounded memory.
     sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, 100'000'000);
     sqlite3_limit(m_db, SQLITE_LIMIT_SQL_LENGTH, 10'000'000);
     sqlite3_limit(m_db, SQLITE_LIMIT_ATTACHED, static_cast<int>(kMaxAttached));
     registerSqlFunctions(m_db);
     exec("PRAGMA case_sensitive_like=ON");
+    if (!mainFile.empty()) {
+        // The main file stays empty; it only places the super-journal. Its journal is the
+        // rollback journal so SQLite uses one (no super-journal with WAL or in memory).
+        exec("PRAGMA main.journal_mode=DELETE");
+    }
 }
 
 Core::~Core() {
     clearCache();
     sqlite3_close_v2(m_db);
+    if (!m_mainFile.empty()) {
+        std::error_code ec;
+        fs::remove(m_mainFile, ec);
+        fs::remove(m_mainFile + "-journal", ec);
+    }
+}
+
+bool Core::onBusy(int count) {
+    using clock = std::chrono::steady_clock;
+    const auto now = clock::now();
+    if (count == 0 && !(m_waitDepth > 0 && m_waitArmed)) {
+        m_deadline = now + std::chrono::milliseconds(std::max(0, lockTimeoutMs));
+        m_waitArmed = m_waitDepth > 0;
+    }
+    if (now >= m_deadline) return false;
+    static constexpr int kDelaysMs[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+    constexpr int kSteps = static_cast<int>(sizeof(kDelaysMs) / sizeof(kDelaysMs[0]));
+    const auto step = std::chrono::milliseconds(kDelaysMs[std::min(count, kSteps - 1)]);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - now);
+    std::this_thread::sleep_for(std::min(step, left + std::chrono::milliseconds(1)));
+    return true;
 }
 
 void Core::exec(const char* sql) {
@@ -319,6 +409,8 @@ Attached& Core::attach(const std::string& path) {
         it->second->lastUse = ++m_clock;
         return *it->second;
     }
+    if (!onlyFiles.empty() && std::find(onlyFiles.begin(), onlyFiles.end(), path) == onlyFiles.end())
+        throw Error("Table " + fileNameOf(path) + " is not one of the tables of this change");
     while (m_attached.size() >= kMaxAttached) evictOne();
     auto a = std::make_unique<Attached>();
     a->path = path;
@@ -814,10 +906,12 @@ public:
     QueryImpl(std::shared_ptr<Core> core, Core::Prepared p)
         : m_core(std::move(core)), m_entry(std::move(p.entry)), m_stmt(p.stmt), m_bound(std::move(p.bound)) {
         m_core->pin(m_entry->tr.files);
+        ++m_core->openQueries;
     }
     ~QueryImpl() override {
         m_core->release(m_entry, m_stmt, false);
         m_core->unpin(m_entry->tr.files);
+        --m_core->openQueries;
     }
 
     const std::vector<FieldInfo>& fields() const override { return m_entry->tr.fields; }
@@ -925,40 +1019,202 @@ void Database::setWorkingFolder(std::string folder) {
 
 const std::string& Database::workingFolder() const { return m_impl->core->workingFolder; }
 
-std::unique_ptr<Query> Database::open(std::string_view sql) {
-    auto& core = m_impl->core;
-    detail::Core::Prepared p;
+namespace detail {
+namespace {
+
+std::unique_ptr<Query> openQuery(const std::shared_ptr<Core>& core, std::string_view sql) {
+    Core::Prepared p;
     sql::Statement ddl;
     if (!core->prepare(sql, p, ddl)) throw Error("Not a query: use execute() for CREATE and DROP statements");
     if (p.entry->tr.kind != sql::StatementKind::Select) {
         core->release(p.entry, p.stmt, false);
         throw Error("Not a query: use execute() for INSERT, UPDATE and DELETE");
     }
-    return std::make_unique<detail::QueryImpl>(core, std::move(p));
+    return std::make_unique<QueryImpl>(core, std::move(p));
 }
 
-std::int64_t Database::execute(std::string_view sql) {
-    auto& core = m_impl->core;
-    detail::Core::Prepared p;
-    sql::Statement ddl;
-    if (!core->prepare(sql, p, ddl)) return core->executeDdl(ddl);
+// Runs a prepared statement to its end. Returns rows changed (a query: rows returned);
+// lastRowid gets the row id of the last row an INSERT stored.
+std::int64_t runPrepared(Core& core, Core::Prepared& p, std::int64_t* lastRowid) {
     const auto& tr = p.entry->tr;
-    core->pin(tr.files);
+    core.pin(tr.files);
     std::int64_t rows = 0;
     int rc;
     while ((rc = sqlite3_step(p.stmt)) == SQLITE_ROW) ++rows;
     std::string msg;
-    if (rc != SQLITE_DONE) msg = sqlite3_errmsg(core->db());
-    const std::int64_t changes = sqlite3_changes64(core->db());
-    core->release(p.entry, p.stmt, false);
-    core->unpin(tr.files);
-    if (rc != SQLITE_DONE) core->raiseMessage(rc, msg, tr.files);
+    if (rc != SQLITE_DONE) msg = sqlite3_errmsg(core.db());
+    const std::int64_t changes = sqlite3_changes64(core.db());
+    if (lastRowid && rc == SQLITE_DONE && tr.kind == sql::StatementKind::Insert && changes > 0)
+        *lastRowid = sqlite3_last_insert_rowid(core.db());
+    core.release(p.entry, p.stmt, false);
+    core.unpin(tr.files);
+    if (rc != SQLITE_DONE) core.raiseMessage(rc, msg, tr.files);
     return tr.kind == sql::StatementKind::Select ? rows : changes;
+}
+
+// A composed change: its own connection (main = an empty file beside the tables, so SQLite
+// commits the attached table files through a super-journal), the table files attached and
+// pinned for its whole life and their write locks taken in path order before it starts.
+class ChangeImpl final : public Change {
+public:
+    ChangeImpl(std::shared_ptr<Core> core, std::vector<std::string> files)
+        : m_core(std::move(core)), m_files(std::move(files)) {
+        WaitScope wait(*m_core);
+        for (const auto& f : m_files) m_core->attach(f);
+        m_core->pin(m_files);
+        m_core->onlyFiles = m_files;
+        m_core->exec("BEGIN");
+        m_active = true;
+        try {
+            // A write transaction on each file in turn (path order, so two changes over the
+            // same files never wait for each other in a circle): its RESERVED lock is held
+            // from here to the end of the change.
+            for (const auto& f : m_files) {
+                const Attached* a = m_core->findAttached(f);
+                const std::string sql = "DELETE FROM " + quoteIdent(a->schema) + "." + quoteIdent(a->table.tableName) + " WHERE 0";
+                sqlite3_stmt* st = m_core->prepareRaw(sql, {f}, false);
+                const int rc = sqlite3_step(st);
+                const std::string msg = sqlite3_errmsg(m_core->db());
+                sqlite3_finalize(st);
+                if (rc != SQLITE_DONE) m_core->raiseMessage(rc, msg, {f});
+                if (sqlite3_txn_state(m_core->db(), a->schema.c_str()) != SQLITE_TXN_WRITE)
+                    throw Error("Internal error: no write lock on " + f);
+            }
+        } catch (...) {
+            rollback();
+            throw;
+        }
+    }
+    ~ChangeImpl() override {
+        if (m_active) rollback();
+    }
+
+    std::int64_t execute(std::string_view sql) override {
+        checkUsable();
+        try {
+            WaitScope wait(*m_core);
+            Core::Prepared p;
+            sql::Statement ddl;
+            if (!m_core->prepare(sql, p, ddl)) throw Error("CREATE and DROP statements cannot be part of a change");
+            return runPrepared(*m_core, p, &m_lastKey);
+        } catch (...) {
+            rollback();
+            throw;
+        }
+    }
+    std::unique_ptr<Query> open(std::string_view sql) override {
+        checkUsable();
+        try {
+            return openQuery(m_core, sql);
+        } catch (...) {
+            rollback();
+            throw;
+        }
+    }
+    std::int64_t lastInsertKey() const override { return m_lastKey; }
+    void commit() override {
+        checkUsable();
+        if (m_core->openQueries > 0) {
+            rollback();
+            throw Error("A result of the change is still open: it was rolled back (close results before committing)");
+        }
+        WaitScope wait(*m_core);
+        char* err = nullptr;
+        const int rc = sqlite3_exec(m_core->db(), "COMMIT", nullptr, nullptr, &err);
+        std::string msg = err ? err : sqlite3_errstr(rc);
+        sqlite3_free(err);
+        if (rc == SQLITE_OK) {
+            m_active = false;
+            m_done = true;
+            close();
+            return;
+        }
+        rollback();
+        const int primary = rc & 0xFF;
+        if ((primary == SQLITE_BUSY || primary == SQLITE_LOCKED) && m_files.size() > 1) {
+            std::string names;
+            for (const auto& f : m_files) names += (names.empty() ? "" : ", ") + fs::path(f).filename().string();
+            throw Error("One of the tables " + names + " is locked by another program");
+        }
+        m_core->raiseMessage(rc, msg, m_files);
+    }
+
+private:
+    std::shared_ptr<Core> m_core;
+    std::vector<std::string> m_files;
+    bool m_active = false;
+    bool m_done = false;
+    std::int64_t m_lastKey = 0;
+
+    void checkUsable() const {
+        if (m_done) throw Error("The change is already committed");
+        if (!m_active) throw Error("The change failed and was rolled back; begin a new one");
+    }
+    void rollback() {
+        if (m_active) {
+            m_active = false;
+            sqlite3_exec(m_core->db(), "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        close();
+    }
+    // Lets go of the files (the connection closes with the last open result).
+    void close() {
+        if (!m_core) return;
+        m_core->unpin(m_files);
+        m_core.reset();
+    }
+};
+
+// A name for a change's main file that no other change (of any program) uses.
+std::string changeFileIn(const fs::path& folder) {
+    static std::mt19937_64 random{std::random_device{}() ^
+                                  static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[40];
+        std::snprintf(name, sizeof name, "~change-%016llx.tmp", static_cast<unsigned long long>(random()));
+        const fs::path p = folder / name;
+        std::error_code ec;
+        if (!fs::exists(p, ec)) return p.string();
+    }
+    throw Error("Cannot find a free name for a change file in " + folder.string());
+}
+
+}  // namespace
+}  // namespace detail
+
+std::unique_ptr<Query> Database::open(std::string_view sql) { return detail::openQuery(m_impl->core, sql); }
+
+std::int64_t Database::execute(std::string_view sql) {
+    auto& core = m_impl->core;
+    detail::WaitScope wait(*core);
+    detail::Core::Prepared p;
+    sql::Statement ddl;
+    if (!core->prepare(sql, p, ddl)) return core->executeDdl(ddl);
+    return detail::runPrepared(*core, p, nullptr);
+}
+
+std::unique_ptr<Change> Database::beginChange(const std::vector<std::string>& tableFiles) {
+    auto& core = *m_impl->core;
+    std::vector<std::string> files;
+    for (const auto& f : tableFiles) files.push_back(core.resolvePath(f, true));
+    std::sort(files.begin(), files.end());
+    files.erase(std::unique(files.begin(), files.end()), files.end());
+    if (files.empty()) throw Error("A change needs at least one table file");
+    if (files.size() > detail::kMaxAttached)
+        throw Error("A change can span at most " + std::to_string(detail::kMaxAttached) + " table files (" +
+                    std::to_string(files.size()) + " given)");
+    const fs::path folder = fs::path(core.resolvePath(tableFiles.front(), true)).parent_path();
+    auto changeCore = std::make_shared<detail::Core>(detail::changeFileIn(folder));
+    changeCore->workingFolder = core.workingFolder;
+    changeCore->lockTimeoutMs = core.lockTimeoutMs;
+    // SQLite uses no super-journal for files written without sync (synchronous=OFF): a
+    // change always waits for the disk, whatever plain statements do.
+    changeCore->syncWrites = true;
+    return std::make_unique<detail::ChangeImpl>(std::move(changeCore), std::move(files));
 }
 
 void Database::setLockTimeoutMs(int ms) {
     m_impl->core->lockTimeoutMs = ms;
-    sqlite3_busy_timeout(m_impl->core->db(), ms);
 }
 
 void Database::setSyncWrites(bool on) {

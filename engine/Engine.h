@@ -143,6 +143,22 @@ public:
     virtual void refresh() = 0;
 };
 
+// One change over several table files: every statement lands or none does, also when the
+// program is killed in the middle. The table files' write locks are held from beginChange()
+// to commit() or destruction; other programs read the files meanwhile and see the tables as
+// they were before the change until it commits.
+class Change {
+public:
+    virtual ~Change() = default;      // rolls back unless commit() was reached
+    // Rows affected. Throws Error; the change then can only be rolled back (destroyed).
+    virtual std::int64_t execute(std::string_view sql) = 0;
+    // A query that sees this change's own writes; destroy the result before commit().
+    virtual std::unique_ptr<Query> open(std::string_view sql) = 0;
+    // The autoincrement key of the row the last INSERT of this change stored.
+    virtual std::int64_t lastInsertKey() const = 0;
+    virtual void commit() = 0;        // throws Error and rolls back on failure
+};
+
 class Database {
 public:
     // workingFolder resolves bare and relative table names ("POKOJE", "POKOJE.DB").
@@ -160,8 +176,14 @@ public:
     std::int64_t execute(std::string_view sql);
     // Opens a table file for row editing; filter is an optional condition (" PID='12'").
     std::unique_ptr<TableCursor> openTable(std::string_view tableFile, std::string_view filter = {});
+    // Begins a change over the table files (paths as statements name them, e.g. folder +
+    // "POBYTY.DB"). Their write locks are taken before it returns, waiting as a single write
+    // waits (the lock timeout, then "Table … is locked by another program"). Statements of
+    // the change may only name these table files; another one is an Error. At most 10 files.
+    // The change writes an empty helper file beside the first table file while it runs.
+    std::unique_ptr<Change> beginChange(const std::vector<std::string>& tableFiles);
 
-    // How long a write waits for another program's lock before failing.
+    // How long a write waits, in total, for another program's lock before failing.
     void setLockTimeoutMs(int ms);
     // Whether each change waits until the disk has it (the default). Bulk loading of a new
     // folder (the demo set) turns it off: a crash may then lose the latest changes.

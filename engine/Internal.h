@@ -60,7 +60,13 @@ std::string quoteIdent(std::string_view name);
 FieldType fieldTypeOfDeclared(std::string_view declared, int& width);
 
 // How a literal token is turned into the value bound to its parameter.
-enum class Conv { Text, Number, Date, Time, Timestamp, Boolean };
+// Whole, DayNumber and Seconds read a value stored into an integer, date or time column:
+// a whole number, a day number that a date text can show, seconds within one day.
+enum class Conv { Text, Number, Date, Time, Timestamp, Boolean, Whole, DayNumber, Seconds };
+
+// The day numbers of 1.1.0001 and 31.12.9999, the dates a date text can show.
+constexpr std::int64_t kFirstDay = -693593;
+constexpr std::int64_t kLastDay = 2958465;
 
 struct ParamSlot {
     int literalIndex = 0;   // among the statement's literal tokens

@@ -148,6 +148,49 @@ void fnText(sqlite3_context* ctx, int, sqlite3_value** argv) {
     resultText(ctx, displayText(v, type));
 }
 
+// tm_store(x, kind, column): x as it is stored into a column of kind 1 float, 2 integer,
+// 3 date (day number), 4 time (seconds); refuses what the column cannot hold.
+void fnStore(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const int kind = sqlite3_value_int(argv[1]);
+    const std::string column(textArg(argv[2]));
+    const auto refuse = [&](const std::string& what) {
+        const std::string msg = what + " (column " + column + ")";
+        sqlite3_result_error(ctx, msg.c_str(), -1);
+    };
+    std::int64_t whole = 0;
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_INTEGER: whole = sqlite3_value_int64(argv[0]); break;
+    case SQLITE_FLOAT: {
+        const double d = sqlite3_value_double(argv[0]);
+        if (!std::isfinite(d)) return refuse("Type mismatch: an infinite value is not a number");
+        if (kind == 1) return sqlite3_result_double(ctx, d);
+        if (d != std::floor(d) || std::fabs(d) > 9e15)
+            return refuse("Type mismatch: " + formatFloat(d) + " is not a whole number");
+        whole = static_cast<std::int64_t>(d);
+        break;
+    }
+    default: return sqlite3_result_value(ctx, argv[0]);  // null, or a text the column keeps
+    }
+    if (kind == 3 && (whole < kFirstDay || whole > kLastDay))
+        return refuse("Type mismatch: " + std::to_string(whole) + " is no day between 1.1.0001 and 31.12.9999");
+    if (kind == 4 && (whole < 0 || whole > 86399))
+        return refuse("Type mismatch: " + std::to_string(whole) + " is no time of day (0 to 86399 seconds)");
+    if (kind == 1) return sqlite3_result_value(ctx, argv[0]);
+    sqlite3_result_int64(ctx, whole);
+}
+
+// tm_div(a, b, column): a / b in a value stored into the column; division by zero is refused.
+void fnDiv(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+        return sqlite3_result_null(ctx);
+    const double b = sqlite3_value_double(argv[1]);
+    if (b == 0) {
+        const std::string msg = "Division by zero (column " + std::string(textArg(argv[2])) + ")";
+        return sqlite3_result_error(ctx, msg.c_str(), -1);
+    }
+    sqlite3_result_double(ctx, sqlite3_value_double(argv[0]) / b);
+}
+
 // tm_date(x[, type]): a date from a text (5.3.2004), a day number, or the day of a timestamp.
 void fnDate(sqlite3_context* ctx, int, sqlite3_value** argv) {
     switch (sqlite3_value_type(argv[0])) {
@@ -272,6 +315,8 @@ void registerSqlFunctions(sqlite3* db) {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
     sqlite3_create_collation_v2(db, "TMDICT", SQLITE_UTF8, nullptr, collate, nullptr);
     sqlite3_create_function_v2(db, "tm_text", 2, flags, nullptr, fnText, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "tm_store", 3, flags, nullptr, fnStore, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "tm_div", 3, flags, nullptr, fnDiv, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "tm_date", 1, flags, nullptr, fnDate, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "tm_date", 2, flags, nullptr, fnDate, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "tm_time", 1, flags, nullptr, fnTime, nullptr, nullptr, nullptr);

@@ -145,6 +145,7 @@ private:
     const std::vector<std::pair<std::string, Typed>>* m_aliases = nullptr;  // while translating HAVING
     int m_aliasCounter = 0;
     bool m_unqualified = false;
+    std::string m_storing;  // the column whose value is being translated, if any
 
     [[noreturn]] static void fail(const std::string& msg) { throw Error(msg); }
 
@@ -200,6 +201,46 @@ private:
             t.sql = "tm_text(" + t.sql + "," + std::to_string(typeCode(t.type)) + ")";
             t.type = FieldType::Text;
         }
+    }
+
+    // Makes t a value stored into column c: a literal is read strictly (a whole number for
+    // an integer column, a day number a date text can show, seconds within a day), and a
+    // computed value is checked as it is stored (tm_store refuses infinities, fractions of
+    // integer columns and days and times out of range, naming the column).
+    void store(Typed& t, const Column& c) {
+        if (t.literal) {
+            const bool number = t.literal->kind == ExprKind::Number;
+            Conv conv = Conv::Text;
+            switch (c.type) {
+            case FieldType::Integer:
+            case FieldType::Key: conv = Conv::Whole; break;
+            case FieldType::Date: conv = number ? Conv::DayNumber : Conv::Date; break;
+            case FieldType::Time: conv = number ? Conv::Seconds : Conv::Time; break;
+            default: coerce(t, c.type, c.width, c.name); return;
+            }
+            t.sql = param(*t.literal, conv, c.name);
+            t.literal = nullptr;
+            t.type = c.type;
+            return;
+        }
+        coerce(t, c.type, c.width, c.name);
+        if (t.isNull) return;
+        int kind = 0;
+        switch (c.type) {
+        case FieldType::Float: kind = 1; break;
+        case FieldType::Integer:
+        case FieldType::Key: kind = 2; break;
+        case FieldType::Date: kind = 3; break;
+        case FieldType::Time: kind = 4; break;
+        default: return;
+        }
+        t.sql = "tm_store(" + t.sql + "," + std::to_string(kind) + "," + sqlText(c.name) + ")";
+    }
+
+    static std::string sqlText(const std::string& s) {
+        std::string r = "'";
+        for (char ch : s) r += ch == '\'' ? std::string("''") : std::string(1, ch);
+        return r + "'";
     }
 
     // The SQL of t read as text (dates as 5.3.2004, numbers in shortest form).
@@ -456,7 +497,9 @@ private:
             fail("Type mismatch: '" + op + "' cannot be used with text (position " + std::to_string(e.pos) + ")");
         const auto temporal = [](FieldType x) { return x == FieldType::Date || x == FieldType::Time || x == FieldType::Timestamp; };
         if (op == "/") {
-            t.sql = "(" + a.sql + "*1.0/" + b.sql + ")";
+            // In a value being stored a division by zero is refused (elsewhere it is null).
+            t.sql = m_storing.empty() ? "(" + a.sql + "*1.0/" + b.sql + ")"
+                                      : "tm_div(" + a.sql + "," + b.sql + "," + sqlText(m_storing) + ")";
             t.type = FieldType::Float;
             return t;
         }
@@ -745,8 +788,7 @@ private:
         auto addItem = [&](Typed t, const std::string& name) {
             if (targets) {
                 if (targetIdx >= targets->size()) fail("The select returns more columns than the INSERT names");
-                const Column* c = (*targets)[targetIdx];
-                coerce(t, c->type, c->width, c->name);
+                store(t, *(*targets)[targetIdx]);
             }
             ++targetIdx;
             std::string s = finalize(t);
@@ -778,7 +820,9 @@ private:
                 if (!any) fail("Unknown table or alias: " + item.expr->qualifier);
                 continue;
             }
+            if (targets && targetIdx < targets->size()) m_storing = (*targets)[targetIdx]->name;
             Typed t = expr(*item.expr, scope);
+            m_storing.clear();
             std::string name = resultName(*item.expr, item.alias, t, sourceText(*item.expr));
             addItem(std::move(t), name);
         }
@@ -884,8 +928,10 @@ private:
                     fail("INSERT names " + std::to_string(cols.size()) + " columns but gives " + std::to_string(row.size()) + " values");
                 sql += r ? ",(" : "(";
                 for (size_t i = 0; i < row.size(); ++i) {
+                    m_storing = cols[i]->name;
                     Typed v = expr(*row[i], empty);
-                    coerce(v, cols[i]->type, cols[i]->width, cols[i]->name);
+                    m_storing.clear();
+                    store(v, *cols[i]);
                     sql += (i ? "," : "") + finalize(v);
                 }
                 sql += ")";
@@ -901,8 +947,10 @@ private:
                           quoteIdent(fe.sqlAlias) + " SET ";
         for (size_t i = 0; i < st.sets.size(); ++i) {
             const Column& c = targetColumn(*fe.table, st.sets[i].column);
+            m_storing = c.name;
             Typed v = expr(*st.sets[i].value, scope);
-            coerce(v, c.type, c.width, c.name);
+            m_storing.clear();
+            store(v, c);
             sql += (i ? ", " : "") + quoteIdent(c.name) + "=" + finalize(v);
         }
         if (st.where) {

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <algorithm>
 #include <array>
 #include <exception>
 
@@ -143,6 +144,29 @@ void TdmDataModule::setDatabaseFolder(const QString& folder)
 bool TdmDataModule::ExecStatement(const QString& sql)
 {
     return keepCount(m_lastCount, m_lastError, [&] { return m_db->execute(sql.toStdString()); });
+}
+
+bool TdmDataModule::ExecComposed(const QStringList& statements)
+{
+    // The table files are the statements' double-quoted "....DB" references ({db} already
+    // replaced by the folder).
+    static const QRegularExpression tableRef(QStringLiteral("\"([^\"]*\\.DB)\""),
+                                             QRegularExpression::CaseInsensitiveOption);
+    std::vector<std::string> files;
+    for (const QString& sql : statements) {
+        for (auto it = tableRef.globalMatch(sql); it.hasNext();) {
+            const std::string file = it.next().captured(1).toStdString();
+            if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(file);
+        }
+    }
+    return keepCount(m_lastCount, m_lastError, [&]() -> std::int64_t {
+        if (statements.isEmpty()) return 0;
+        const auto change = m_db->beginChange(files);
+        std::int64_t rows = 0;
+        for (const QString& sql : statements) rows = change->execute(sql.toStdString());
+        change->commit();
+        return rows;
+    });
 }
 
 bool TdmDataModule::OpenAndCount(const QString& sql)

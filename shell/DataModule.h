@@ -59,6 +59,9 @@ public:
 
     bool ExecStatement(const QString& sql);
     bool OpenAndCount(const QString& sql);
+    // Runs the statements as one change over the table files they name: all land or none does.
+    // False with lastError() set on failure; lastCount() is the rows the last statement changed.
+    bool ExecComposed(const QStringList& statements);
     int lastCount() const { return m_lastCount; }
     // The engine's message of the last failure (empty after success).
     const QString& lastError() const { return m_lastError; }

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 using enginetest::dump;
 using enginetest::emptyFolder;
@@ -113,6 +114,131 @@ TEST(Attach, NotATableFile) {
     }
     EXPECT_THROW(db.execute("DROP TABLE JUNK"), engine::Error);
     EXPECT_TRUE(std::filesystem::exists(folder + "JUNK.DB")) << "DROP TABLE deletes only table files";
+}
+
+}  // namespace
+
+namespace {
+
+// What a number, date or time column cannot hold is refused with the column's name, whether
+// it is written as a literal, computed by the statement or handed to a table cursor; what
+// it can hold is stored as the user meant it.
+TEST(StoredValues, WhatAColumnCannotHoldIsRefusedNamingIt) {
+    const std::string folder = filledFolder();
+    engine::Database db(folder);
+    const std::string stay = withDb(R"(SELECT NUMPERS, PRICEEUR, DATEOUT, TIMEOU FROM "{db}POBYTY.DB" WHERE BID=1)", folder);
+    const std::string before = dump(db, stay);
+    struct Refused {
+        const char* set;  // UPDATE POBYTY SET ... WHERE BID=1
+        const char* message;
+    };
+    const Refused refused[] = {
+        {R"(PRICEEUR="NaN")", R"("NaN" is not a number (column PRICEEUR))"},
+        {R"(PRICEEUR="nan")", "(column PRICEEUR)"},
+        {R"(PRICEEUR="inf")", "(column PRICEEUR)"},
+        {R"(PRICEEUR="Infinity")", "(column PRICEEUR)"},
+        {R"(PRICEEUR="-inf")", "(column PRICEEUR)"},
+        {"PRICEEUR=1/0", "Division by zero (column PRICEEUR)"},
+        {"PRICEEUR=PRICECZK/(NUMPERS-2)", "Division by zero (column PRICEEUR)"},
+        {"PRICEEUR=1e308*10", "infinite value is not a number (column PRICEEUR)"},
+        {R"(PRICEEUR="1,000")", R"("1,000" is not a number (column PRICEEUR))"},
+        {R"(PRICEEUR="12,500")", "(column PRICEEUR)"},
+        {R"(PRICEEUR="1,000.5")", "(column PRICEEUR)"},
+        {R"(PRICEEUR="1,2,3")", "(column PRICEEUR)"},
+        {"DATEOUT=2958466", "no day between 1.1.0001 and 31.12.9999 (column DATEOUT)"},
+        {"DATEOUT=-693594", "(column DATEOUT)"},
+        {"DATEOUT=38052.5", "not a whole number (column DATEOUT)"},
+        {"DATEOUT=DATEFROM+0.5", "38051.5 is not a whole number (column DATEOUT)"},
+        {"TIMEOU=86400", "no time of day (0 to 86399 seconds) (column TIMEOU)"},
+        {"TIMEOU=-1", "(column TIMEOU)"},
+        {"TIMEOU=TIMEIN+36000", "(column TIMEOU)"},
+        {"NUMPERS=2.7", R"("2.7" is not a whole number (column NUMPERS))"},
+        {R"(NUMPERS="2,7")", "not a whole number (column NUMPERS)"},
+        {"NUMPERS=PRICEEUR/7", "is not a whole number (column NUMPERS)"},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.set);
+        try {
+            db.execute(withDb(std::string(R"(UPDATE "{db}POBYTY.DB" SET )") + r.set + " WHERE BID=1", folder));
+            ADD_FAILURE() << "stored: " << dump(db, stay);
+        } catch (const engine::Error& e) {
+            EXPECT_NE(std::string(e.what()).find(r.message), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(dump(db, stay), before);
+    }
+    for (const char* insert : {R"(INSERT INTO "{db}POBYTY.DB" (NUMPERS) VALUES (2.5))",
+                               R"(INSERT INTO "{db}UCTYPOL.DB" (UID, AMNTEUR) SELECT UID, TOTALEUR/0 FROM "{db}UCTY.DB")"}) {
+        SCOPED_TRACE(insert);
+        EXPECT_THROW(db.execute(withDb(insert, folder)), engine::Error);
+    }
+
+    struct Stored {
+        const char* set;
+        const char* column;
+        const char* shown;
+    };
+    const Stored stored[] = {
+        {R"(PRICEEUR="1,5")", "PRICEEUR", "1.5"},
+        {R"(PRICEEUR="0,125")", "PRICEEUR", "0.125"},
+        {R"(PRICEEUR=" 1000 ")", "PRICEEUR", "1000"},
+        {"PRICEEUR=PRICEEUR/4", "PRICEEUR", "250"},
+        {"NUMPERS=3.0", "NUMPERS", "3"},
+        {R"(NUMPERS="4")", "NUMPERS", "4"},
+        {"DATEOUT=38052", "DATEOUT", "6.3.2004"},
+        {"DATEOUT=DATEFROM+3", "DATEOUT", "8.3.2004"},
+        {"TIMEOU=86399", "TIMEOU", "23:59:59"},
+    };
+    for (const auto& s : stored) {
+        SCOPED_TRACE(s.set);
+        EXPECT_EQ(db.execute(withDb(std::string(R"(UPDATE "{db}POBYTY.DB" SET )") + s.set + " WHERE BID=1", folder)), 1);
+        EXPECT_EQ(dump(db, withDb(R"(SELECT )" + std::string(s.column) + R"( FROM "{db}POBYTY.DB" WHERE BID=1)", folder)), s.shown);
+    }
+
+    auto cursor = db.openTable(folder + "POBYTY.DB");
+    ASSERT_TRUE(cursor->locate({{"BID", engine::Value(std::int64_t{1})}}));
+    EXPECT_FALSE(cursor->locate({{"NUMPERS", engine::Value(2.5)}})) << "no row holds a fraction of a person";
+    cursor->edit();
+    const auto field = [&](const char* name) { return cursor->fieldIndex(name); };
+    EXPECT_THROW(cursor->setValue(field("NUMPERS"), 2.7), engine::Error);
+    EXPECT_THROW(cursor->setText(field("NUMPERS"), "2,7"), engine::Error);
+    EXPECT_THROW(cursor->setText(field("PRICEEUR"), "inf"), engine::Error);
+    EXPECT_THROW(cursor->setText(field("PRICEEUR"), "1,000"), engine::Error);
+    EXPECT_THROW(cursor->setValue(field("DATEOUT"), engine::Value(std::int64_t{3000000})), engine::Error);
+    EXPECT_THROW(cursor->setValue(field("TIMEOU"), engine::Value(std::int64_t{86400})), engine::Error);
+    cursor->setText(field("PRICEEUR"), "99,5");
+    cursor->setValue(field("NUMPERS"), 2.0);
+    cursor->post();
+    EXPECT_EQ(dump(db, withDb(R"(SELECT NUMPERS, PRICEEUR FROM "{db}POBYTY.DB" WHERE BID=1)", folder)), "2,99.5");
+}
+
+// A write that meets another program's locks at two steps (its write lock, then its commit
+// while a reader holds the file) waits the lock timeout once in all, not once per step.
+TEST(Locks, AWriteWaitsTheLockTimeoutInTotal) {
+    const std::string folder = filledFolder();
+    const std::string file = folder + "POBYTY.DB";
+    sqlite3* writer = nullptr;
+    sqlite3* reader = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(file.c_str(), &reader), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM POBYTY", nullptr, nullptr, nullptr), SQLITE_OK);
+    // The other program's write lock goes after 300 ms; its reader stays.
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+    });
+    engine::Database db(folder);
+    db.setLockTimeoutMs(500);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(db.execute(withDb(R"(UPDATE "{db}POBYTY.DB" SET NUMPERS=5 WHERE BID=1)", folder)), engine::Error);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    release.join();
+    EXPECT_GE(waited, std::chrono::milliseconds(450));
+    EXPECT_LT(waited, std::chrono::milliseconds(700)) << "each step waited the whole timeout";
+    sqlite3_exec(reader, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(reader);
+    sqlite3_close(writer);
+    EXPECT_EQ(dump(db, withDb(R"(SELECT NUMPERS FROM "{db}POBYTY.DB" WHERE BID=1)", folder)), "2");
 }
 
 }  // namespace

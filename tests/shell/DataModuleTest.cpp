@@ -221,6 +221,37 @@ TEST_F(DataModuleTest, StatementOperationsCountAndReportFailures)
     EXPECT_FALSE(m_dm->lastError().isEmpty());
 }
 
+TEST_F(DataModuleTest, ExecComposedLandsAllStatementsOrNone)
+{
+    room("1", "Single", 45, 6);
+    rate("1.3.2004", "EUR", 25);
+    const QString db = m_dm->DbPrefix();
+    const auto rooms = [&] { return m_dm->FindRoom(QStringLiteral("PID"), QStringLiteral("1")).PPRICE; };
+    const auto rates = [&] { return m_dm->CurrentRate(QStringLiteral("5.3.2004")); };
+
+    EXPECT_FALSE(m_dm->ExecComposed({
+        QStringLiteral("UPDATE \"%1POKOJE.DB\" SET PPRICE=50").arg(db),
+        QStringLiteral("UPDATE \"%1kurzy.db\" SET CRR=26").arg(db),
+        QStringLiteral("INSERT INTO \"%1POKOJE.DB\" (PID) VALUES (\"1\")").arg(db),
+    }));
+    EXPECT_EQ(m_dm->lastCount(), -1);
+    EXPECT_TRUE(m_dm->lastError().contains(QStringLiteral("Key violation"))) << m_dm->lastError().toStdString();
+    EXPECT_EQ(rooms(), 45);
+    EXPECT_EQ(rates(), 25);
+
+    EXPECT_TRUE(m_dm->ExecComposed({
+        QStringLiteral("UPDATE \"%1POKOJE.DB\" SET PPRICE=50").arg(db),
+        QStringLiteral("INSERT INTO \"%1POKOJE.DB\" (PID) VALUES (\"2\"), (\"3\")").arg(db),
+        QStringLiteral("UPDATE \"%1kurzy.db\" SET CRR=26 WHERE CRCD=\"EUR\"").arg(db),
+    })) << m_dm->lastError().toStdString();
+    EXPECT_EQ(m_dm->lastCount(), 1);
+    EXPECT_TRUE(m_dm->lastError().isEmpty());
+    EXPECT_EQ(rooms(), 50);
+    EXPECT_EQ(rates(), 26);
+    EXPECT_TRUE(m_dm->OpenAndCount(QStringLiteral("SELECT * FROM \"%1POKOJE.DB\"").arg(db)));
+    EXPECT_EQ(m_dm->lastCount(), 3);
+}
+
 TEST(ShellHelpers, TextConversions)
 {
     EXPECT_EQ(shell::TwoDigits(7), "07");
