@@ -395,7 +395,7 @@ void TfrmMain::paintLook(QPainter& p, const QRect& rect, const TCellLook& look)
         painter.setPen(QColor::fromRgb(look.text));
         const QRect local(QPoint(0, 0), rect.size());
         if (look.twoLines) {
-            painter.drawText(local.adjusted(0, 0, 0, -kLineHeight), Qt::AlignCenter, look.upper);
+            painter.drawText(local.adjusted(0, 0, 0, -kLineHeight), Qt::AlignCenter, shortened(look.upper, rect.width()));
             painter.drawText(local.adjusted(0, kLineHeight, 0, 0), Qt::AlignCenter, look.lower);
         } else {
             painter.drawText(local, Qt::AlignCenter, look.upper);
@@ -407,6 +407,15 @@ void TfrmMain::paintLook(QPainter& p, const QRect& rect, const TCellLook& look)
 }
 
 TfrmMain::TCellLook TfrmMain::cellLook(int col, int row) const
+{
+    TCellLook look = lookOf(col, row);
+    if (look.twoLines) look.upper = shortened(look.upper, m_grDraw->cellRect(col, row).width());
+    return look;
+}
+
+// The look before a long guest name is shortened: painting shortens it only when it draws a
+// cell it has not drawn before, so a repaint measures no text.
+TfrmMain::TCellLook TfrmMain::lookOf(int col, int row) const
 {
     if (col == 0 && row == 0) return {QColor(Qt::white).rgb(), QColor(Qt::blue).rgb(), true, false, QStringLiteral("<<<  ?  >>>"), {}};
     if (row > m_rooms.size()) return {};
@@ -429,13 +438,12 @@ TfrmMain::TCellLook TfrmMain::cellLook(int col, int row) const
     const board::TCellView view =
         board::NightCell(m_stays, m_rooms.at(row - 1).PID, day, m_colors, m_invalidStatusText);
     if (view.empty) return {view.background.rgb(), view.textColor.rgb(), false, false, {}, {}};
-    return {view.background.rgb(), view.textColor.rgb(), false, !view.oneLine,
-            view.oneLine ? view.upper : shortened(view.upper, m_grDraw->cellRect(col, row).width()), view.lower};
+    return {view.background.rgb(), view.textColor.rgb(), false, !view.oneLine, view.upper, view.lower};
 }
 
 void TfrmMain::paintCell(QPainter& p, int col, int row, const QRect& rect, bool selected)
 {
-    const TCellLook look = cellLook(col, row);
+    const TCellLook look = lookOf(col, row);
     if (col == 0 && row == 0) {
         p.fillRect(rect, QColor::fromRgb(look.background));
         QFont font = m_cachedFont;

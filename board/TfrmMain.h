@@ -109,6 +109,7 @@ private:
     void buildMenu();
     void buildWindow();
     void paintCell(QPainter& painter, int col, int row, const QRect& rect, bool selected);
+    TCellLook lookOf(int col, int row) const;
     void preparePaint();
     void paintLook(QPainter& painter, const QRect& rect, const TCellLook& look);
     QString shortened(const QString& name, int width) const;
