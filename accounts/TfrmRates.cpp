@@ -8,9 +8,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <algorithm>
 
 #include "lang/Language.h"
 #include "platform/Platform.h"
@@ -109,6 +111,23 @@ void TfrmRates::FormActivate()
     edDateFrom->setFocus();
 }
 
+// Each column at least as wide as its designed width, its title and its texts; the grid as
+// wide as its columns, so neither a date nor a translated title is cut.
+void TfrmRates::fitColumns()
+{
+    const int designed[] = {75, 51, 94};
+    QHeaderView* header = dbgRates->horizontalHeader();
+    int total = dbgRates->verticalHeader()->sizeHint().width() + 2 * dbgRates->frameWidth() +
+                dbgRates->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < 3; ++c) {
+        const int wanted = std::max({designed[c], header->sectionSizeHint(c),
+                                     static_cast<QAbstractItemView*>(dbgRates)->sizeHintForColumn(c)});
+        dbgRates->setColumnWidth(c, wanted);
+        total += wanted;
+    }
+    dbgRates->setMinimumWidth(total);
+}
+
 void TfrmRates::LoadRates()
 {
     m_qryRates->removeRows(0, m_qryRates->rowCount());
@@ -128,6 +147,7 @@ void TfrmRates::LoadRates()
     } catch (const engine::Error&) {
         // The list stays as far as it was read; the dialog remains usable.
     }
+    fitColumns();
 }
 
 void TfrmRates::btInsertClick()

@@ -46,5 +46,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void fitColumns();
     QStandardItemModel* m_qryRates;
 };

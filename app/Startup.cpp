@@ -10,6 +10,8 @@
 #include <jpeglib.h>
 
 #include "app/TfrmImage.h"
+#include "backup/TfrmBackupFileAction.h"
+#include "backup/TfrmChooseBackup.h"
 #include "board/TfrmMain.h"
 #include "platform/DialogSeam.h"
 #include "board/TfrmNewDateTamarel.h"
@@ -196,7 +198,9 @@ TWindows CreateWindows()
         args.insert(QStringLiteral("columnCount"), columns);
         return ok ? platform::kAccepted : platform::kRejected;
     });
+    w.frmChooseBackup = new TfrmChooseBackup(w.frmMain);
     registerNotesDialogs(w.frmMain);      // notes list, note detail, reminder pop-up
+    w.frmBackupFileAction = new TfrmBackupFileAction(w.frmMain);
     return w;
 }
 
@@ -207,6 +211,8 @@ void DestroyWindows(TWindows& w)
     clients::unregisterClientDialogs();
     stays::unregisterStaysDialogs();
     unregisterSettingsDialogs();
+    delete w.frmBackupFileAction;
+    delete w.frmChooseBackup;
     delete w.frmOptions;
     delete w.frmNewDateTamarel;
     delete w.frmImage;

@@ -45,6 +45,8 @@ struct TWindows {
     TdmDataModule* dmDataModule = nullptr;
     TfrmNewDateTamarel* frmNewDateTamarel = nullptr;
     QWidget* frmOptions = nullptr;
+    QWidget* frmChooseBackup = nullptr;
+    QWidget* frmBackupFileAction = nullptr;
 };
 
 // Creates every window once, in order, and does the main window's start-up work (splash,

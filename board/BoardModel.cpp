@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "options/Options.h"
+#include "shell/Money.h"
 
 namespace board {
 
@@ -26,7 +27,7 @@ QString PriceText(bool preferEUR, const QString& priceEurText, double maidEur,
     const QString& maidText = preferEUR ? maidEurText : maidCzkText;
     const double maid = preferEUR ? maidEur : maidCzk;
     const QString currency = preferEUR ? QStringLiteral(" EUR") : QStringLiteral(" Kč");
-    QString text = std::llround(maid) != 0 ? price + QStringLiteral(" + ") + maidText + currency
+    QString text = shell::roundHalfEven(maid) != 0 ? price + QStringLiteral(" + ") + maidText + currency
                                             : price + currency;
     return text.left(kMaxPriceTextLength);
 }

@@ -235,8 +235,11 @@ void TDrawGrid::mouseMoveEvent(QMouseEvent* event)
 
 void TDrawGrid::mouseReleaseEvent(QMouseEvent*) { m_resizingCol = -1; }
 
+// The second press of a double-click arrives as this event only: it is a press as well, or
+// rapid clicks on the navigation cell would lose every second one.
 void TDrawGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    mousePressEvent(event);
     emit cellDoubleClicked(event->position().toPoint());
 }
 

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -160,6 +161,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     m_tmrTimer->setInterval(1000);
     connect(m_tmrTimer, &QTimer::timeout, this, &TfrmMain::tmrTimerTimer);
     m_tmrTimer->start();
+    qApp->installEventFilter(this);
 }
 
 TfrmMain::~TfrmMain()
@@ -312,9 +314,14 @@ void TfrmMain::LoadStays()
     }
     const board::TLoadStaysResult result =
         board::LoadStayList(*dm, m_stays, m_firstDate, columnCount(), options().PreferEUR);
-    for (int i = 0; i < result.failedQueries; ++i)
+    // One message per load, however many of its queries failed. While it is open the timer
+    // starts no other load.
+    if (result.failedQueries > 0) {
+        m_reportingLoad = true;
         LangMessageBox(this, QStringLiteral("Can't load data of stays"), QStringLiteral("Error"),
                        platform::Icon::Warning, platform::Buttons::Ok);
+        m_reportingLoad = false;
+    }
 }
 
 void TfrmMain::RefreshBoard()
@@ -399,27 +406,23 @@ void TfrmMain::paintLook(QPainter& p, const QRect& rect, const TCellLook& look)
     p.drawImage(rect.topLeft(), *it);
 }
 
-void TfrmMain::paintCell(QPainter& p, int col, int row, const QRect& rect, bool selected)
+TfrmMain::TCellLook TfrmMain::cellLook(int col, int row) const
 {
-    if (col == 0 && row == 0) {
-        p.fillRect(rect, Qt::white);
-        QFont font = m_cachedFont;
-        font.setBold(true);
-        font.setPointSize(10);
-        p.save();
-        p.setClipRect(rect);
-        p.setFont(font);
-        p.setPen(Qt::blue);
-        p.drawText(rect, Qt::AlignCenter, QStringLiteral("<<<  ?  >>>"));
-        p.restore();
-        return;
-    }
+    TCellLook look = lookOf(col, row);
+    if (look.twoLines) look.upper = shortened(look.upper, m_grDraw->cellRect(col, row).width());
+    return look;
+}
+
+// The look before a long guest name is shortened: painting shortens it only when it draws a
+// cell it has not drawn before, so a repaint measures no text.
+TfrmMain::TCellLook TfrmMain::lookOf(int col, int row) const
+{
+    if (col == 0 && row == 0) return {QColor(Qt::white).rgb(), QColor(Qt::blue).rgb(), true, false, QStringLiteral("<<<  ?  >>>"), {}};
+    if (row > m_rooms.size()) return {};
     if (col == 0) {
-        if (row > m_rooms.size()) return;
         const TBoardRoom& room = m_rooms.at(row - 1);
         const QColor background = colorFromWindows(room.PCOLOR);
-        paintLook(p, rect, {background.rgb(), board::ContrastColor(background).rgb(), true, false, room.PNAME, {}});
-        return;
+        return {background.rgb(), board::ContrastColor(background).rgb(), true, false, room.PNAME, {}};
     }
     const int day = m_firstDate + col - 1;
     if (row == 0) {
@@ -430,16 +433,35 @@ void TfrmMain::paintCell(QPainter& p, int col, int row, const QRect& rect, bool 
             text = Qt::white;
         }
         if (shell::IsWeekend(day)) text = Qt::red;
-        paintLook(p, rect, {background.rgb(), text.rgb(), true, false, shell::DateText(double(day)), {}});
+        return {background.rgb(), text.rgb(), true, false, shell::DateText(double(day)), {}};
+    }
+    const board::TCellView view =
+        board::NightCell(m_stays, m_rooms.at(row - 1).PID, day, m_colors, m_invalidStatusText);
+    if (view.empty) return {view.background.rgb(), view.textColor.rgb(), false, false, {}, {}};
+    return {view.background.rgb(), view.textColor.rgb(), false, !view.oneLine, view.upper, view.lower};
+}
+
+void TfrmMain::paintCell(QPainter& p, int col, int row, const QRect& rect, bool selected)
+{
+    const TCellLook look = lookOf(col, row);
+    if (col == 0 && row == 0) {
+        p.fillRect(rect, QColor::fromRgb(look.background));
+        QFont font = m_cachedFont;
+        font.setBold(true);
+        font.setPointSize(10);
+        p.save();
+        p.setClipRect(rect);
+        p.setFont(font);
+        p.setPen(QColor::fromRgb(look.text));
+        p.drawText(rect, Qt::AlignCenter, look.upper);
+        p.restore();
         return;
     }
     if (row > m_rooms.size()) return;
-    const board::TCellView view =
-        board::NightCell(m_stays, m_rooms.at(row - 1).PID, day, m_colors, m_invalidStatusText);
-    if (view.empty) p.fillRect(rect, view.background);
-    else paintLook(p, rect, {view.background.rgb(), view.textColor.rgb(), false, !view.oneLine, view.upper, view.lower});
-    if (selected && m_grDraw->hasFocus()) {
-        p.setPen(QPen(view.textColor, 1, Qt::DotLine));
+    if (look.upper.isEmpty() && look.lower.isEmpty() && row > 0 && col > 0) p.fillRect(rect, QColor::fromRgb(look.background));
+    else paintLook(p, rect, look);
+    if (row > 0 && col > 0 && selected && m_grDraw->hasFocus()) {
+        p.setPen(QPen(QColor::fromRgb(look.text), 1, Qt::DotLine));
         p.drawRect(rect.adjusted(1, 1, -2, -2));
     }
 }
@@ -683,13 +705,13 @@ void TfrmMain::mnBackupDatabaseClick()
 
 void TfrmMain::mnRestoreClick()
 {
-    bool replaced = false;
+    // The board reloads whatever the restore did: a failed restore may have replaced some
+    // table files before it stopped.
 #ifdef TAMAREL_HAVE_BACKUP
-    if (TdmDataModule* dm = dmDataModule()) replaced = RestoreDatabase(this, dm->db(), dm->DbPrefix());
+    if (TdmDataModule* dm = dmDataModule()) RestoreDatabase(this, dm->db(), dm->DbPrefix());
 #else
-    replaced = platform::openDialog(platform::dialogs::Restore) == platform::kAccepted;
+    platform::openDialog(platform::dialogs::Restore);
 #endif
-    if (!replaced) return;
     LoadRooms();
     RefreshBoard();
 }
@@ -701,6 +723,36 @@ void TfrmMain::mnHelpHelpClick()
 }
 
 // ---- activation, closing, timer ------------------------------------------------------
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // The first showing loads the board whether or not the window manager activates it.
+    if (event->spontaneous() || m_shownOnce) return;
+    m_shownOnce = true;
+    m_language->TranslateAll();
+    LoadRooms();
+    RefreshBoard();
+}
+
+// A modal dialog that closes brings the board up to date, as the activation that follows it
+// on most desktops would (the rooms may have changed); it waits for the last one to close.
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->isWindow() && widget->isModal() && !m_reloadAfterDialogQueued) {
+            m_reloadAfterDialogQueued = true;
+            QTimer::singleShot(0, this, [this] {
+                m_reloadAfterDialogQueued = false;
+                if (!isVisible() || QApplication::activeModalWidget()) return;
+                LoadRooms();
+                m_grDraw->viewport()->update();
+            });
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void TfrmMain::changeEvent(QEvent* event)
 {
@@ -797,5 +849,5 @@ void TfrmMain::tmrTimerTimer()
     }
     ShowDueReminder();
 
-    if (--m_refreshCountdown <= 0) RefreshBoard();
+    if (--m_refreshCountdown <= 0 && !m_reportingLoad) RefreshBoard();
 }

@@ -71,6 +71,15 @@ public:
     // Shows the next reminder when it is due and no other window is modal (a timer step).
     void ShowDueReminder();
 
+    // What one cell shows, as it is painted: its colours and texts (heads and out-of-order
+    // reasons on one line; a long guest name already shortened to the column).
+    struct TCellLook {
+        QRgb background = 0, text = 0;
+        bool bold = false, twoLines = false;
+        QString upper, lower;
+    };
+    TCellLook cellLook(int col, int row) const;
+
     // Grid events.
     void grDrawMouseDown(const QPoint& pos, Qt::MouseButton button);
     void grDrawDblClick(const QPoint& pos);
@@ -93,6 +102,8 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -100,13 +111,8 @@ private:
     void buildMenu();
     void buildWindow();
     void paintCell(QPainter& painter, int col, int row, const QRect& rect, bool selected);
+    TCellLook lookOf(int col, int row) const;
     void preparePaint();
-    // What one cell shows: its colours and texts (heads and out-of-order reasons one line).
-    struct TCellLook {
-        QRgb background, text;
-        bool bold, twoLines;
-        QString upper, lower;
-    };
     void paintLook(QPainter& painter, const QRect& rect, const TCellLook& look);
     QString shortened(const QString& name, int width) const;
     void dispatchCell();
@@ -140,6 +146,9 @@ private:
     int m_broughtForwardId = 0;
     double m_broughtForwardMoment = 0;
     bool m_inActivation = false;
+    bool m_shownOnce = false;
+    bool m_reloadAfterDialogQueued = false;
+    bool m_reportingLoad = false;  // a load's failure message is open
     qint64 m_ignoreActivationUntil = 0;
 
     // Cells drawn so far, by look; cleared when the font changes or it grows too large.

@@ -5,6 +5,8 @@
 #include <QCursor>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
+#include <QGuiApplication>
 
 #include "shell/ValueHelpers.h"
 #include "widgets/DateEdit.h"
@@ -50,8 +52,25 @@ int TfrmNewDateTamarel::date() const
     return chosen.isValid() ? shell::NumberFromDate(chosen) : -1;
 }
 
+QPoint TfrmNewDateTamarel::placeBesidePointer(const QPoint& pointer, const QSize& frame, const QRect& screen)
+{
+    QPoint at = pointer - QPoint(40, 45);
+    if (screen.isEmpty()) return at;
+    // Right and bottom edges first, so a dialog larger than the screen keeps its title bar.
+    at.setX(qMax(screen.left(), qMin(at.x(), screen.right() + 1 - frame.width())));
+    at.setY(qMax(screen.top(), qMin(at.y(), screen.bottom() + 1 - frame.height())));
+    return at;
+}
+
 void TfrmNewDateTamarel::showEvent(QShowEvent* event)
 {
-    move(QCursor::pos() - QPoint(40, 45));
+    const QPoint pointer = QCursor::pos();
+    QScreen* screen = QGuiApplication::screenAt(pointer);
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    // The frame (title bar included) is known once the window was shown; before, the
+    // window itself is the best guess.
+    const QSize frame = frameGeometry().size().expandedTo(size());
+    move(placeBesidePointer(pointer, frame, area));
     QDialog::showEvent(event);
 }

@@ -21,6 +21,10 @@ public:
     int date() const;
 
     widgets::TDateEdit* edDateFrom() const { return m_edDateFrom; }
+
+    // Where the dialog's frame of `frame` size goes: its top left corner 40 pixels left of
+    // and 45 pixels above the pointer, moved only as far as needed to lie wholly on `screen`.
+    static QPoint placeBesidePointer(const QPoint& pointer, const QSize& frame, const QRect& screen);
     QPushButton* btOk() const { return m_btOk; }
 
 protected:

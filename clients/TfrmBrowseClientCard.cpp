@@ -64,7 +64,7 @@ void TfrmBrowseClientCard::btDeleteClick()
         + QLatin1Char(' ') + list()->fieldText(remembered, QStringLiteral("SURNAME")) + QStringLiteral("\r\n\r\n")
         + TranslateMessage(QStringLiteral("Recommended action is \u00BBNo\u00AB!"));
     if (platform::messageBox(this, question, TranslateMessage(QStringLiteral("Clients data")), platform::Icon::Question,
-                             platform::Buttons::YesNoCancel) != QMessageBox::Yes)
+                             platform::Buttons::YesNoCancelDefaultNo) != QMessageBox::Yes)
         return;
     TdmDataModule* dm = dmDataModule();
     if (!dm || !dm->ExecStatement(clients::clientDeleteSql(dm->DbPrefix(), kid)))

@@ -34,6 +34,13 @@ QString statementText(const QString& boxText)
     return lines.join("\r\n") + "\r\n";
 }
 
+QString boxTextOf(const QString& statement)
+{
+    QString box = statement;
+    if (box.endsWith("\r\n")) box.chop(2);
+    return box.replace("\r\n", "\n");
+}
+
 void StatementHistory::add(const QString& statement)
 {
     m_entries.append(statement);

@@ -18,6 +18,9 @@ StatementKind classifyStatement(const QString& text);
 QString openTableName(const QString& text);
 // The lines of the statement box joined with CR LF, with a line break after the last line.
 QString statementText(const QString& boxText);
+// The box text a statement was run from: statementText's inverse (its last line break and
+// the CR of each line dropped), so a statement recalled and run again is the same text.
+QString boxTextOf(const QString& statement);
 
 class StatementHistory {
 public:
@@ -29,6 +32,7 @@ public:
     int position() const { return m_position; }
     int size() const { return int(m_entries.size()); }
     bool started() const { return !m_entries.isEmpty(); }
+    const QStringList& entries() const { return m_entries; }
 
 private:
     QStringList m_entries;

@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
+#include <QTextCursor>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -220,7 +221,11 @@ void TfrmMain::btFileClick()
         this, "Choose database table", start,
         "Paradox Table (*.db *.DB);;dBase Table (*.dbf *.DBF);;All files (*)", true);
     if (files.isEmpty()) return;
-    m_memSQL->textCursor().insertText(tableReferences(files));
+    // At the caret, replacing no selection; the caret ends after the inserted text.
+    QTextCursor caret = m_memSQL->textCursor();
+    caret.clearSelection();
+    caret.insertText(tableReferences(files));
+    m_memSQL->setTextCursor(caret);
     const QString folder = QFileInfo(files.first()).absolutePath();
     setQueryDatabase(folder);
     m_filesPath = folder;
@@ -229,13 +234,13 @@ void TfrmMain::btFileClick()
 void TfrmMain::previousStatement()
 {
     if (!m_history.started()) return;
-    m_memSQL->setPlainText(m_history.previous());
+    m_memSQL->setPlainText(boxTextOf(m_history.previous()));
 }
 
 void TfrmMain::nextStatement()
 {
     if (!m_history.started()) return;
-    m_memSQL->setPlainText(m_history.next());
+    m_memSQL->setPlainText(boxTextOf(m_history.next()));
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)

@@ -54,7 +54,10 @@ TLanguage::~TLanguage()
     // The generator ran in this session: write the file once more with the messages
     // collected since, so they are not lost.
     if (!m_objectText.isEmpty()) LanguageIncludeWriter(*this).writeFinal();
-    if (g_currentLanguage == this) g_currentLanguage = nullptr;
+    if (g_currentLanguage == this) {
+        g_currentLanguage = nullptr;
+        platform::setInterfaceLanguage(QLocale::English);
+    }
 }
 
 void TLanguage::setTables(std::shared_ptr<const LanguageTables> tables)
@@ -158,7 +161,14 @@ int TLanguage::languageForSystem(int systemLanguage) const
     return ident < 1 ? 1 : ident;
 }
 
-void TLanguage::DetectLanguage() { m_languageIdent = languageForSystem(QLocale::system().language()); }
+void TLanguage::setLanguageIdent(int ident)
+{
+    m_languageIdent = ident;
+    if (g_currentLanguage == this)
+        platform::setInterfaceLanguage(ident == 2 ? QLocale::Czech : QLocale::English);
+}
+
+void TLanguage::DetectLanguage() { setLanguageIdent(languageForSystem(QLocale::system().language())); }
 
 void TLanguage::WriteLanguageInclude() { LanguageIncludeWriter(*this).write(); }
 

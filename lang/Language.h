@@ -26,7 +26,8 @@ public:
     ~TLanguage() override;
 
     int LanguageIdent() const { return m_languageIdent; }
-    void setLanguageIdent(int ident) { m_languageIdent = ident; }
+    // Also switches Qt's own texts (message box buttons, standard dialogs) to the language.
+    void setLanguageIdent(int ident);
     QStringList LanguageList() const { return m_languageList; }
     void setLanguageList(const QStringList& list) { m_languageList = list; }
 

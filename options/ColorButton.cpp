@@ -1,6 +1,7 @@
 // TColorButton: colour panel with the colour dialog behind a click.
 #include "options/ColorButton.h"
 
+#include <QColorDialog>
 #include <QEvent>
 #include <QMouseEvent>
 
@@ -35,7 +36,13 @@ TColorButton::TColorButton(QWidget* parent) : QLabel(parent)
 
 QList<QColor>& TColorButton::sharedCustomColours()
 {
-    static QList<QColor> colours;
+    // Every entry of the dialog, from its defaults on: the dialog is then set from the whole
+    // list each time, and what a cancelled dialog left in it is undone at the next opening.
+    static QList<QColor> colours = [] {
+        QList<QColor> defaults;
+        for (int i = 0; i < QColorDialog::customCount(); ++i) defaults.append(QColorDialog::customColor(i));
+        return defaults;
+    }();
     return colours;
 }
 
@@ -72,8 +79,13 @@ void TColorButton::display(const QColor& colour)
 
 void TColorButton::chooseColour()
 {
-    const QColor chosen = platform::chooseColour(this, m_colour, &sharedCustomColours());
-    if (chosen.isValid()) setActColor(chosen);
+    // Only a confirmed dialog changes the custom colours.
+    QList<QColor> custom = sharedCustomColours();
+    const QColor chosen = platform::chooseColour(this, m_colour, &custom);
+    if (chosen.isValid()) {
+        sharedCustomColours() = custom;
+        setActColor(chosen);
+    }
     emit OnColorChange(this, ActColor());
 }
 

@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QMessageBox>
 #include <QSettings>
 #include <QStorageInfo>
@@ -41,6 +43,10 @@ int messageBox(QWidget* owner, const QString& text, const QString& caption, Icon
     case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
     case Buttons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    case Buttons::YesNoCancelDefaultNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::No);
         break;
     }
     return box.exec();
@@ -110,6 +116,36 @@ QColor chooseColour(QWidget* owner, const QColor& initial, QList<QColor>* custom
     }
     return c;
 }
+
+namespace {
+QLocale::Language g_interfaceLanguage = QLocale::English;
+QTranslator* g_qtTranslator = nullptr;
+}  // namespace
+
+void setInterfaceLanguage(QLocale::Language language)
+{
+    if (language == g_interfaceLanguage && (language == QLocale::English || g_qtTranslator)) return;
+    g_interfaceLanguage = language;
+    if (g_qtTranslator) {
+        QCoreApplication::removeTranslator(g_qtTranslator);
+        delete g_qtTranslator;
+        g_qtTranslator = nullptr;
+    }
+    if (language == QLocale::English || !QCoreApplication::instance()) return;
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    // "qtbase_cs.qm" from Debian's qt6-translations-l10n; without it Qt's texts stay English.
+    if (!translator->load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return;
+    }
+    QCoreApplication::installTranslator(translator);
+    g_qtTranslator = translator;
+}
+
+QLocale::Language interfaceLanguage() { return g_interfaceLanguage; }
+
+QLocale interfaceLocale() { return g_interfaceLanguage == QLocale::English ? QLocale() : QLocale(g_interfaceLanguage); }
 
 void setClipboardText(const QString& text)
 {

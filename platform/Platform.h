@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -20,7 +21,9 @@ class QDialog;
 namespace platform {
 
 enum class Icon { None, Information, Warning, Error, Question };
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+// The first button is the default, except in YesNoCancelDefaultNo (for questions whose text
+// recommends No).
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, YesNoCancelDefaultNo };
 // Answers use the QMessageBox::StandardButton values (Ok, Cancel, Yes, No).
 int messageBox(QWidget* owner, const QString& text, const QString& caption, Icon icon, Buttons buttons);
 
@@ -43,6 +46,14 @@ QStringList chooseOpenFiles(QWidget* owner, const QString& title, const QString&
 QString chooseFolder(QWidget* owner, const QString& title, const QString& folder);
 // Returns an invalid colour when cancelled. customColours are kept between calls by the caller.
 QColor chooseColour(QWidget* owner, const QColor& initial, QList<QColor>* customColours);
+
+// The language of the user interface: Qt's own texts (message box buttons, file and colour
+// dialogs) follow it through Qt's translations, and the calendar shows its month and day
+// names. English uses the texts built into Qt.
+void setInterfaceLanguage(QLocale::Language language);
+QLocale::Language interfaceLanguage();
+// The locale of the calendar: the interface language's, or the default locale for English.
+QLocale interfaceLocale();
 
 // Copies text to the clipboard.
 void setClipboardText(const QString& text);

@@ -6,6 +6,8 @@ pkgs=(cmake ninja-build ccache g++ clang pkg-config libsqlite3-dev libjpeg-dev z
       qt6-translations-l10n
       libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 xvfb xauth fp-compiler
       poppler-utils)
+# --list prints the list (scripts/check-packages.sh checks the build against it).
+if [ "${1:-}" = "--list" ]; then printf '%s\n' "${pkgs[@]}"; exit 0; fi
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test (windows run offscreen); then builds the libraries
-# without windows (engine, compressed stream) with AddressSanitizer and UndefinedBehavior-
-# Sanitizer and runs their tests and fuzz corpora again (SKIP_SANITIZE=1 leaves that out).
+# Builds everything, checks that every package the build found is one scripts/deps.sh
+# installs (or a dependency of one), and runs every test (windows run offscreen); then builds
+# the libraries without windows (engine, compressed stream) with AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs their tests and fuzz corpora again (SKIP_SANITIZE=1
+# leaves that out).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/build.sh"
 build="${BUILD_DIR:-$here/build}"
+# Every package the configuration found must come from the list of scripts/deps.sh.
+"$here/scripts/check-packages.sh" "$build"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 600
 

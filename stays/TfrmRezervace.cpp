@@ -157,7 +157,7 @@ void TfrmRezervace::buildControls()
     lbPID = label(gbRoom, "lbPID", "Room:", cmbPID);
     edRoomPriceEUR = named(new TCalcEdit(gbRoom), "edRoomPriceEUR");
     edRoomPriceCZK = named(new TCalcEdit(gbRoom), "edRoomPriceCZK");
-    edRoomPriceCZK->setMaxLength(8);
+    edRoomPriceCZK->setTypingLimit(8);
     lbPrice = label(gbRoom, "lbPrice", "Price:");
     blPricePlus = label(gbRoom, "blPricePlus", "+");
     edRoomMaidPriceEUR = named(new TCalcEdit(gbRoom), "edRoomMaidPriceEUR");

@@ -7,11 +7,38 @@
 
 namespace widgets {
 
+namespace {
+
+// Blanks are tolerated because the statements strip them; two separators never are. Typed
+// text longer than the typing limit is refused.
+class TNumberValidator : public QRegularExpressionValidator {
+public:
+    TNumberValidator(const TCalcEdit* edit)
+        : QRegularExpressionValidator(QRegularExpression(QStringLiteral(R"(^ *-? *[0-9 ]*([.,][0-9 ]*)?$)")),
+                                      const_cast<TCalcEdit*>(edit)),
+          m_edit(edit)
+    {
+    }
+    State validate(QString& input, int& pos) const override
+    {
+        const int limit = m_edit->typingLimit();
+        // What the program sets (the box is then unmodified) passes whole; a longer text it
+        // put in may be shortened by the user, never lengthened.
+        if (limit > 0 && m_edit->isModified() && input.size() > limit && input.size() > m_edit->shownLength())
+            return Invalid;
+        return QRegularExpressionValidator::validate(input, pos);
+    }
+
+private:
+    const TCalcEdit* m_edit;
+};
+
+}  // namespace
+
 TCalcEdit::TCalcEdit(QWidget* parent) : QLineEdit(parent)
 {
-    // Blanks are tolerated because the statements strip them; two separators never are.
-    static const QRegularExpression pattern(QStringLiteral(R"(^ *-? *[0-9 ]*([.,][0-9 ]*)?$)"));
-    setValidator(new QRegularExpressionValidator(pattern, this));
+    setValidator(new TNumberValidator(this));
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) { m_shownLength = int(text.size()); });
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
@@ -29,6 +56,10 @@ QString TCalcEdit::formatValue(double value, int decimals)
     return s;
 }
 
+// Ten places keep every amount a table holds and drop only the binary noise of sums such as
+// 33.3 + 33.3 + 33.3 (99.89999999999999 is shown as 99.9).
+QString TCalcEdit::fullText(double value) { return formatValue(value, 10); }
+
 double TCalcEdit::parseValue(const QString& text, bool* ok)
 {
     QString s = text;
@@ -43,14 +74,14 @@ double TCalcEdit::parseValue(const QString& text, bool* ok)
 
 double TCalcEdit::value() const { return parseValue(text()); }
 
-void TCalcEdit::setValue(double value) { setText(formatValue(value, m_decimals)); }
+void TCalcEdit::setValue(double value) { setText(fullText(value)); }
 
 void TCalcEdit::focusOutEvent(QFocusEvent* event)
 {
     static const QRegularExpression wellFormed(QStringLiteral(R"(^-?[0-9]+([.,][0-9]+)?$)"));
     QString compact = text();
     compact.remove(u' ');
-    if (!compact.isEmpty() && !wellFormed.match(compact).hasMatch()) setValue(value());
+    if (!compact.isEmpty() && !wellFormed.match(compact).hasMatch()) setText(formatValue(value(), m_decimals));
     QLineEdit::focusOutEvent(event);
 }
 

@@ -181,6 +181,7 @@ void TDateEdit::openCalendar()
     dialog.setObjectName(QStringLiteral("dlgCalendar"));
     dialog.setWindowTitle(dialogTitle());
     auto* calendar = new QCalendarWidget(&dialog);
+    calendar->setLocale(platform::interfaceLocale());   // month and day names of the language
     calendar->setObjectName(QStringLiteral("calendar"));
     calendar->setGridVisible(true);
     calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);

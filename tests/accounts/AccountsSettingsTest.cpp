@@ -8,6 +8,11 @@
 #include "../rooms/SettingsFixture.h"
 #include "accounts/TfrmModifActPolDef.h"
 #include "accounts/TfrmRates.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTableView>
+#include <sqlite3.h>
 #include "platform/DialogSeam.h"
 #include "lang/Language.h"
 #include "widgets/CalcEdit.h"
@@ -30,7 +35,9 @@ private slots:
     void ratesInsertReplaceAndChecks_data();
     void ratesInsertReplaceAndChecks();
     void rateLookupAroundTheStoredDates();
+    void failedWriteIsReported_data();
     void failedWriteIsReported();
+    void ratesGridShowsWholeDatesAndTitles();
 
 private:
     TfrmRates* rates() const { return settingsWindows().frmRates; }
@@ -170,10 +177,29 @@ void TestAccountSettings::rateLookupAroundTheStoredDates()
     QCOMPARE(f.dm->CurrentRate("31.12.2003"), -1.0);
 }
 
+void TestAccountSettings::failedWriteIsReported_data()
+{
+    QTest::addColumn<bool>("fileMissing");
+    QTest::newRow("table file missing: both statements fail") << true;
+    QTest::newRow("insert refused and the update finds no row") << false;
+}
+
 void TestAccountSettings::failedWriteIsReported()
 {
+    QFETCH(bool, fileMissing);
+    const QString file = f.dm->DbPrefix() + "KURZY.DB";
+    if (fileMissing) {
+        QVERIFY(QFile::remove(file));
+    } else {
+        // The table refuses every insert; the date has no rate, so the update changes nothing.
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
+        const int rc = sqlite3_exec(db, "CREATE TRIGGER refuse BEFORE INSERT ON KURZY BEGIN SELECT RAISE(ABORT, 'refused'); END",
+                                    nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        QCOMPARE(rc, SQLITE_OK);
+    }
     f.scripts["frmRates"] = [this](QDialog*) {
-        QVERIFY(QFile::remove(f.dm->DbPrefix() + "KURZY.DB"));
         rates()->edDateFrom->setText("1.1.2004");
         rates()->edRate->setText("25");
         QTest::mouseClick(rates()->btInsert, Qt::LeftButton);
@@ -181,9 +207,35 @@ void TestAccountSettings::failedWriteIsReported()
     };
     platform::openDialog(platform::dialogs::Rates);
     QCOMPARE(f.messages, QStringList{"Rates|Can't Insert/Update record"});
-    // An update that finds no row writes nothing, and is not reported as done.
-    QCOMPARE(TfrmRates::UpdateStatement("/db/", "1.1.2004", "25"),
-             QString("UPDATE \"/db/KURZY.DB\" SET CRR=25 WHERE RDATE=\"1.1.2004\" and CRCD=\"EUR\""));
+}
+
+void TestAccountSettings::ratesGridShowsWholeDatesAndTitles()
+{
+    f.exec("INSERT INTO \"{db}KURZY.DB\" (RDATE, CRCD, CRR) VALUES (\"11.12.2003\", \"EUR\", 25.125)");
+    for (const int language : {1, 2}) {
+        m_language->setLanguageIdent(language);
+        QStringList cut;
+        f.scripts["frmRates"] = [&](QDialog* d) {
+            m_language->TranslateAll();
+            rates()->FormActivate();
+            QTableView* grid = rates()->dbgRates;
+            QHeaderView* header = grid->horizontalHeader();
+            for (int c = 0; c < 3; ++c) {
+                const QString title = grid->model()->headerData(c, Qt::Horizontal).toString();
+                const QString text = grid->model()->index(0, c).data().toString();
+                // Room for the text and the cell's margins, as the view measures them.
+                if (header->sectionSize(c) < header->sectionSizeHint(c)) cut << "title " + title;
+                if (grid->columnWidth(c) < static_cast<QAbstractItemView*>(grid)->sizeHintForColumn(c)) cut << "cell " + text;
+            }
+            if (grid->horizontalScrollBar()->maximum() > 0) cut << "grid narrower than its columns";
+            // TAMAREL_SHOTS=folder keeps a picture of the window for a look.
+            if (qEnvironmentVariableIsSet("TAMAREL_SHOTS"))
+                d->grab().save(qEnvironmentVariable("TAMAREL_SHOTS") + QStringLiteral("/frmRates-%1.png").arg(language));
+        };
+        platform::openDialog(platform::dialogs::Rates);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(", ")));
+    }
+    m_language->setLanguageIdent(1);
 }
 
 QTEST_MAIN(TestAccountSettings)

@@ -10,6 +10,10 @@
 
 #include "app/Startup.h"
 #include "app/TfrmImage.h"
+#include "backup/TfrmBackupFileAction.h"
+#include "backup/TfrmChooseBackup.h"
+#include "lang/Language.h"
+#include "lang/LanguageTables.h"
 #include "platform/DialogSeam.h"
 #include "board/DrawGrid.h"
 #include "board/TfrmMain.h"
@@ -56,6 +60,7 @@ void AppTest::versionIsCutBeforeTheSecondPoint_data()
     QTest::addColumn<QString>("shown");
     QTest::newRow("four parts") << "1.3.6.18" << "1.3";
     QTest::newRow("two parts") << "2.10" << "2.10";
+    QTest::newRow("second part of two digits") << "1.10.0.0" << "1.10";
     QTest::newRow("one part") << "7" << "7";
     QTest::newRow("built") << tamarel::FullVersion() << "1.0";
 }
@@ -203,6 +208,17 @@ void AppTest::windowsAreCreatedWithOptionsAndSaveThemAtExit()
     QCOMPARE(windows.frmMain->grDraw()->rowHeight(0), 20);
     QCOMPARE(windows.frmMain->x(), 0);
     QVERIFY(!platform::readEngineSetting(tamarel::EngineFolder(), kBorland + "\\BLW32", "BLAPIPATH").isEmpty());
+    // The backup windows exist from the start, so the first translation reaches them too.
+    QCOMPARE(frmChooseBackup, windows.frmChooseBackup);
+    QCOMPARE(frmBackupFileAction, windows.frmBackupFileAction);
+    QString czech;
+    for (const LanguageRow& row : LanguageTables::compiled()->objects)
+        if (row.key == "frmChooseBackup.Caption") czech = row.text(2);
+    QVERIFY(!czech.isEmpty());
+    windows.frmMain->language()->setLanguageIdent(2);
+    windows.frmMain->language()->TranslateAll();
+    QCOMPARE(frmChooseBackup->windowTitle(), czech);
+    windows.frmMain->language()->setLanguageIdent(1);
 
     windows.frmMain->setColumnCount(11);
     windows.frmMain->close();

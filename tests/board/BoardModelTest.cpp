@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "board/BoardModel.h"
+#include "board/TfrmNewDateTamarel.h"
 
 using namespace board;
 
@@ -39,6 +40,11 @@ TEST(PriceText, EuroOrCrownsWithMaidServiceWhenNotZero)
     EXPECT_EQ(PriceText(false, "150", 30, "30", "3750", 750, "750"), QString::fromUtf8("3750 + 750 Kč"));
     // a maid price that rounds to 0 is left out
     EXPECT_EQ(PriceText(true, "150.5", 0.4, "0.4", "3750", 0, "0"), "150.5 EUR");
+    // the maid price is rounded as money is, halves to the even neighbour
+    EXPECT_EQ(PriceText(true, "150", 0.5, "0.5", "3750", 0, "0"), "150 EUR");
+    EXPECT_EQ(PriceText(false, "150", 0, "0", "3750", -0.5, "-0.5"), QString::fromUtf8("3750 Kč"));
+    EXPECT_EQ(PriceText(true, "150", 1.5, "1.5", "3750", 0, "0"), "150 + 1.5 EUR");
+    EXPECT_EQ(PriceText(true, "150", 0.51, "0.51", "3750", 0, "0"), "150 + 0.51 EUR");
     EXPECT_EQ(PriceText(true, "123456789.25", 987654.5, "987654.5", "0", 0, "0"), "123456789.25 + 98765");
 }
 
@@ -189,3 +195,19 @@ TEST(NightCell, OutOfOrderInAConflictKeepsOneLineInTheConflictColour)
 }
 
 }  // namespace
+
+TEST(NewDateDialog, PlacedBesideThePointerAndKeptOnTheScreen)
+{
+    const QRect screen(0, 0, 1024, 768);
+    const QSize frame(220, 70);
+    struct Case { QPoint pointer, expected; const char* what; } cases[] = {
+        {{500, 400}, {460, 355}, "40 left of and 45 above the pointer"},
+        {{60, 10}, {20, 0}, "pointer near the top: not above the screen"},
+        {{10, 300}, {0, 255}, "pointer near the left edge"},
+        {{1020, 760}, {804, 698}, "pointer in the bottom right corner"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TfrmNewDateTamarel::placeBesidePointer(c.pointer, frame, screen), c.expected) << c.what;
+    // A second screen to the right keeps its own edges.
+    EXPECT_EQ(TfrmNewDateTamarel::placeBesidePointer({1100, 20}, frame, QRect(1024, 0, 800, 600)), QPoint(1060, 0));
+}

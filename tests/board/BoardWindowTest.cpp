@@ -5,8 +5,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QHash>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 
@@ -15,6 +17,7 @@
 #include "board/TfrmMain.h"
 #include "board/TfrmNewDateTamarel.h"
 #include "lang/Language.h"
+#include "lang/LanguageTables.h"
 #include "shell/ValueHelpers.h"
 #include "BoardFixture.h"
 
@@ -93,6 +96,15 @@ bool isRed(const QColor& c) { return c.red() > 180 && c.green() < 90 && c.blue()
 bool isWhite(const QColor& c) { return c.red() > 230 && c.green() > 230 && c.blue() > 230; }
 bool isBlack(const QColor& c) { return c.red() < 60 && c.green() < 60 && c.blue() < 60; }
 
+// Keeps a window from learning that it was activated, as where no window manager runs.
+class NoActivation : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        return event->type() == QEvent::ActivationChange || event->type() == QEvent::WindowActivate;
+    }
+};
+
 QStringList texts(const QVector<ShownMessage>& messages)
 {
     QStringList list;
@@ -114,7 +126,10 @@ private slots:
     void checkInGate();
     void addStayToAccount();
     void timerReloadsHidesSplashAndShowsDueReminder();
+    void failingStayQueryIsReported_data();
     void failingStayQueryIsReported();
+    void restoreReloadsWhateverItDid();
+    void boardLoadsWithoutActivation();
     void helpOpensThePageBesideTheProgram();
     void menuTreeAndAccountCommands();
     void optionsChangeTheColumnCount();
@@ -161,18 +176,20 @@ void BoardWindowTest::paintsStatusColoursHeadsAndTexts()
     };
     for (const Expect& e : cells) QCOMPARE(b.fill(e.col, e.row), win(e.colour));
 
-    // Texts of the cells, as the painter gets them.
-    const board::TBoardColors colours = board::ColorsFromOptions();
-    const board::TCellView conflict = board::NightCell(b.main->stays(), "104", day(10), colours, "Invalid Status!");
+    // Texts of the cells, as the window paints them.
+    const TfrmMain::TCellLook conflict = b.main->cellLook(b.colOf(day(10)), r104);
     QCOMPARE(conflict.upper, QString("Mr Novak Jan"));
     QCOMPARE(conflict.lower, QString("Svoboda Petr"));
-    const board::TCellView definitive = board::NightCell(b.main->stays(), "101", day(8), colours, "");
-    QCOMPARE(definitive.lower, QString("150 + 30 EUR"));
-    const board::TCellView outOfOrder = board::NightCell(b.main->stays(), "103", day(12), colours, "");
-    QVERIFY(outOfOrder.oneLine);
+    QVERIFY(conflict.twoLines);
+    QCOMPARE(b.main->cellLook(b.colOf(day(8)), r101).lower, QString("150 + 30 EUR"));
+    QCOMPARE(b.main->cellLook(b.colOf(day(10)), r101).upper, QString("Svoboda Petr"));
+    const TfrmMain::TCellLook outOfOrder = b.main->cellLook(b.colOf(day(12)), r103);
+    QVERIFY(!outOfOrder.twoLines);
     QCOMPARE(outOfOrder.upper, QString("Painting"));
-    QCOMPARE(board::NightCell(b.main->stays(), "105", day(12), colours, "Invalid Status!").lower,
-             QString("Invalid Status!"));
+    QCOMPARE(b.main->cellLook(b.colOf(day(12)), r105).lower, QString("Invalid Status!"));
+    QVERIFY(b.main->cellLook(b.colOf(day(12)), r101).upper.isEmpty());
+    QCOMPARE(b.main->cellLook(b.colOf(day(8)), 0).upper, QString("8.3.2004"));
+    QCOMPARE(b.main->cellLook(0, r103).upper, QString("Room 3"));
     const TRoomsUsage* orphan = b.main->stays().stayAt("106", day(9));
     QVERIFY(orphan);
     QCOMPARE(orphan->KID, gone);
@@ -213,6 +230,19 @@ void BoardWindowTest::navigationCellMovesDays()
     QCOMPARE(b.fill(2, r), win(kDefault));
     QTest::mousePress(b.grid()->viewport(), Qt::RightButton, {}, QPoint(half - 12, 8));
     QCOMPARE(b.main->firstDate(), day(8));
+    // A double-click is two presses: press, release, then the second press arrives as the
+    // double-click event.
+    auto doubleClick = [&](const QPoint& at) {
+        QTest::mouseClick(b.grid()->viewport(), Qt::LeftButton, {}, at);
+        QMouseEvent second(QEvent::MouseButtonDblClick, at, b.grid()->viewport()->mapToGlobal(at), Qt::LeftButton,
+                           Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(b.grid()->viewport(), &second);
+        QTest::mouseRelease(b.grid()->viewport(), Qt::LeftButton, {}, at);
+    };
+    doubleClick(QPoint(half + 12, 8));
+    QCOMPARE(b.main->firstDate(), day(10));
+    doubleClick(QPoint(half - 12, 8));
+    QCOMPARE(b.main->firstDate(), day(8));
     // Outside the navigation cell nothing moves.
     QTest::mousePress(b.grid()->viewport(), Qt::LeftButton, {}, b.centre(3, 0));
     QCOMPARE(b.main->firstDate(), day(8));
@@ -230,6 +260,9 @@ void BoardWindowTest::navigationCellMovesDays()
     QCOMPARE(b.main->firstDate(), day(8));
     platform::seams().runModal = [&](QDialog* dialog) {
         qobject_cast<TfrmNewDateTamarel*>(dialog)->setDate(day(1, 4));
+        // TAMAREL_SHOTS=folder keeps a picture of the dialog for a look.
+        if (qEnvironmentVariableIsSet("TAMAREL_SHOTS"))
+            dialog->grab().save(qEnvironmentVariable("TAMAREL_SHOTS") + "/frmNewDateTamarel.png");
         return int(QDialog::Accepted);
     };
     QTest::mousePress(b.grid()->viewport(), Qt::LeftButton, {}, QPoint(half + 8, 8));
@@ -497,20 +530,99 @@ void BoardWindowTest::timerReloadsHidesSplashAndShowsDueReminder()
     QCOMPARE(f.dialogs.size(), 3);
 }
 
+void BoardWindowTest::failingStayQueryIsReported_data()
+{
+    QTest::addColumn<bool>("tableMissing");
+    QTest::newRow("a stay with an empty date") << false;
+    QTest::newRow("stays table missing: every query fails") << true;
+}
+
 void BoardWindowTest::failingStayQueryIsReported()
 {
+    QFETCH(bool, tableMissing);
     BoardFixture f(kNow);
     f.addRoom("101", "Room 1");
     const int kid = f.addClient("", "Novak", "Jan");
     f.addStay(kid, "101", "9.3.2004", "11.3.2004", "R");
     f.exec("INSERT INTO \"{db}POBYTY.DB\" (KID,PID,DATEFROM,DATETHRU,STATUS) VALUES (0,\"101\",\"9.3.2004\",null,\"R\")");
+    if (tableMissing) f.exec("DROP TABLE \"{db}POBYTY.DB\"");
     Board b(f);
     b.load();
-    QVERIFY(!f.messages.isEmpty());
-    QCOMPARE(f.messages[0].text, QString("Can't load data of stays"));
+    f.messages.clear();
+    b.main->RefreshBoard();
+    // One message per load.
+    QCOMPARE(texts(f.messages), QStringList{"Can't load data of stays"});
     QCOMPARE(f.messages[0].caption, QString("Error"));
+    QCOMPARE(f.messages[0].icon, platform::Icon::Warning);
     // The stays read before the failure are shown.
+    QCOMPARE(b.main->stays().stayAt("101", day(10)) != nullptr, !tableMissing);
+
+    // The timer starts no load while a load's message is open; after it the countdown
+    // starts again at three ticks.
+    f.messages.clear();
+    int ticksWhileOpen = 0;
+    platform::seams().messageBox = [&](QWidget*, const QString& text, const QString& caption, platform::Icon icon,
+                                       platform::Buttons buttons) {
+        f.messages.append({text, caption, icon, buttons});
+        if (f.messages.size() == 1)
+            for (; ticksWhileOpen < 5; ++ticksWhileOpen) b.main->tmrTimerTimer();
+        return int(QMessageBox::Ok);
+    };
+    for (int tick = 0; tick < 3; ++tick) b.main->tmrTimerTimer();
+    QCOMPARE(ticksWhileOpen, 5);
+    QCOMPARE(f.messages.size(), 1);
+    QCOMPARE(b.main->refreshCountdown(), 3);
+}
+
+void BoardWindowTest::restoreReloadsWhateverItDid()
+{
+    BoardFixture f(kNow);
+    f.addRoom("101", "Room 1");
+    Board b(f);
+    b.load();
+    f.addRoom("102", "Room 2");
+    const int kid = f.addClient("", "Novak", "Jan");
+    f.addStay(kid, "102", "9.3.2004", "11.3.2004", "R");
+    // Yes to the question, then the archive choice is closed without restoring.
+    f.answers = {QMessageBox::Yes};
+    int choices = 0;
+    platform::seams().runModal = [&](QDialog*) {
+        ++choices;
+        return int(QDialog::Rejected);
+    };
+    b.main->menuItem("mnRestore")->trigger();
+    QCOMPARE(choices, 1);
+    QCOMPARE(b.main->rooms().size(), 2);
+    QVERIFY(b.main->stays().stayAt("102", day(10)));
+}
+
+void BoardWindowTest::boardLoadsWithoutActivation()
+{
+    BoardFixture f(kNow);
+    f.addRoom("101", "Room 1");
+    const int kid = f.addClient("", "Novak", "Jan");
+    f.addStay(kid, "101", "9.3.2004", "11.3.2004", "R");
+    Board b(f);
+    // Shown with no window manager to activate it: the rooms and stays are there.
+    NoActivation noActivation;
+    b.main->installEventFilter(&noActivation);
+    b.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(b.main.get()));
+    QCOMPARE(b.main->rooms().size(), 1);
     QVERIFY(b.main->stays().stayAt("101", day(10)));
+
+    // A dialog that adds a room (the rates dialog reloads nothing itself): the room is on
+    // the board once the dialog has closed, with no activation in between.
+    platform::registerDialog(platform::dialogs::Rates, [&](QVariantMap&) {
+        QDialog dialog(b.main.get());
+        dialog.setModal(true);
+        f.addRoom("102", "Room 2");
+        QTimer::singleShot(0, &dialog, &QDialog::accept);
+        return dialog.exec();
+    });
+    b.main->menuItem("mnRates")->trigger();
+    platform::unregisterDialog(platform::dialogs::Rates);
+    QTRY_COMPARE(b.main->rooms().size(), 2);
 }
 
 void BoardWindowTest::helpOpensThePageBesideTheProgram()
@@ -542,24 +654,52 @@ void BoardWindowTest::menuTreeAndAccountCommands()
     const int bid = f.addStay(kid, "101", "9.3.2004", "11.3.2004", "O", "", 4);
     Board b(f);
     b.load();
-    const struct { const char* name; const char* caption; } items[] = {
-        {"mnClients", "&Clients"}, {"mnReminderNotes", "&Notes && Reminder"}, {"mnExit", "E&xit"},
-        {"mnReservation", "&Reservation"}, {"mnCheckIn", "&Check In"}, {"mnAddToAccount", "&Add Stay to Account"},
-        {"mnCheckOut", "C&heck out"}, {"mnChangeAcctItems", "Revise Account Items"}, {"mnOutOfOrder", "&Out of order"},
-        {"mnRates", "Ra&tes"}, {"mnRestore", "Restore &database"}, {"mnRoomsStat", "&Rooms usage"},
-        {"mnPrintLabels", "&Labels"}, {"mnHelpHelp", "&Help"},
+    // Every menu entry of the translation table is on the menu, and the language reaches it:
+    // Czech after a switch, the design caption again after switching back.
+    QHash<QString, QString> designed;
+    auto caption = [&](const QString& name) {
+        if (QAction* item = b.main->menuItem(name)) return item->text();
+        if (QMenu* menu = b.main->menuNamed(name)) return menu->title();
+        return QStringLiteral("<missing>");
     };
-    for (const auto& item : items) {
-        QAction* action = b.main->menuItem(item.name);
-        QVERIFY2(action, item.name);
-        QCOMPARE(action->text(), QString(item.caption));
-        QVERIFY(!action->icon().isNull());
+    for (const LanguageRow& row : LanguageTables::compiled()->objects) {
+        if (!row.key.startsWith("frmMain.mn") || !row.key.endsWith(".Caption")) continue;
+        const QString name = row.key.section('.', 1, 1);
+        designed.insert(name, caption(name));
+        QVERIFY2(designed.value(name) != "<missing>", qPrintable(name));
+        if (QAction* item = b.main->menuItem(name)) QVERIFY2(!item->icon().isNull(), qPrintable(name));
     }
+    QVERIFY(designed.size() > 20);
+    TLanguage* language = currentLanguage();
+    language->setLanguageIdent(2);
+    language->TranslateAll();
+    for (const LanguageRow& row : LanguageTables::compiled()->objects)
+        if (row.key.startsWith("frmMain.mn") && row.key.endsWith(".Caption"))
+            QCOMPARE(caption(row.key.section('.', 1, 1)), row.text(2));
+    language->setLanguageIdent(1);
+    language->TranslateAll();
+    for (auto it = designed.cbegin(); it != designed.cend(); ++it) QCOMPARE(caption(it.key()), it.value());
     QVERIFY(b.main->menuItem("mnBreak3")->isSeparator());
-    QCOMPARE(b.main->menuNamed("mnSettings")->title(), QString("&Settings"));
-    QCOMPARE(b.main->menuNamed("mnStatistics")->title(), QString("S&tatistics"));
-    // The translation engine reaches the items by object path.
-    QCOMPARE(currentLanguage()->ReadObjectValue("frmMain.mnCheckIn.Caption"), QString("&Check In"));
+
+    // Each command opens its dialog.
+    const struct { const char* item; const QString dialog; } commands[] = {
+        {"mnClients", platform::dialogs::BrowseClients},     {"mnReminderNotes", platform::dialogs::NotesReminder},
+        {"mnAcctItems", platform::dialogs::AccountItems},    {"mnReservation", platform::dialogs::Reservation},
+        {"mnCloseAccount", platform::dialogs::CloseAccount}, {"mnChangeAcctItems", platform::dialogs::ReviseAccountItems},
+        {"mnPrintAccount", platform::dialogs::PrintAccount}, {"mnOutOfOrder", platform::dialogs::OutOfOrders},
+        {"mnRoomsDef", platform::dialogs::Rooms},            {"mnAcctItemTypes", platform::dialogs::AcctItemTypes},
+        {"mnKnowFrom", platform::dialogs::KnowsFrom},        {"mnRates", platform::dialogs::Rates},
+        {"mnRoomsStat", platform::dialogs::Statistics},      {"mnPrintLabels", platform::dialogs::Labels},
+    };
+    QStringList names;
+    for (const auto& c : commands) names << c.dialog;
+    f.recordDialogs(names);
+    for (const auto& c : commands) {
+        f.dialogs.clear();
+        b.main->menuItem(c.item)->trigger();
+        QCOMPARE(f.dialogs.value(0).name, c.dialog);
+    }
+    f.dialogs.clear();
 
     // The account commands hand the stay under the cursor to their owners.
     f.recordDialogs({platform::dialogs::CheckOut, platform::dialogs::DeleteAccountInfo});

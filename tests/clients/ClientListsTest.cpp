@@ -264,7 +264,8 @@ private slots:
                                 "Are you absolutely sure that you must delete this client record?\r\n\r\n           ")
                      + names[row] + QStringLiteral("\r\n\r\nRecommended action is \u00BBNo\u00AB!"));
         QCOMPARE(f->messages[0].caption, QStringLiteral("Clients data"));
-        QCOMPARE(f->messages[0].buttons, platform::Buttons::YesNoCancel);
+        // The text recommends No: No is the default button.
+        QCOMPARE(f->messages[0].buttons, platform::Buttons::YesNoCancelDefaultNo);
         QCOMPARE(shown, left);
         QCOMPARE(currentAfter, current);
         QCOMPARE(f->rows("SELECT SURNAME FROM \"{db}KARTY.DB\" ORDER BY SURNAME"), left);

@@ -167,19 +167,29 @@ private slots:
         QCOMPARE(m_messages[1].text, QString("Number of affected rows: 3"));
     }
 
-    void historyButtonsAfterTwoRuns()
+    void historyRecallsStatementsAsRun()
     {
         auto w = makeWindow();
         QTest::mouseClick(w->rxsPrevNextSQL()->upButton(), Qt::LeftButton);  // no history yet
-        run(*w, "SELECT PID FROM POKOJE");
+        QVERIFY(w->memSQL()->toPlainText().isEmpty());
+        run(*w, "SELECT PID\nFROM POKOJE");
         run(*w, "SELECT PNAME FROM POKOJE");
         QTest::mouseClick(w->rxsPrevNextSQL()->upButton(), Qt::LeftButton);
         QTest::mouseClick(w->rxsPrevNextSQL()->upButton(), Qt::LeftButton);
-        QCOMPARE(w->memSQL()->toPlainText(), QString("SELECT PID FROM POKOJE\r\n").replace("\r\n", "\n"));
+        QCOMPARE(w->memSQL()->toPlainText(), QString("SELECT PID\nFROM POKOJE"));
         QTest::mouseClick(w->rxsPrevNextSQL()->upButton(), Qt::LeftButton);
         QCOMPARE(w->memSQL()->toPlainText(), QString());
         QTest::mouseClick(w->rxsPrevNextSQL()->downButton(), Qt::LeftButton);
-        QVERIFY(w->memSQL()->toPlainText().startsWith("SELECT PID"));
+        QCOMPARE(w->memSQL()->toPlainText(), QString("SELECT PID\nFROM POKOJE"));
+        // Recalled and run again, three times: the same statement each time.
+        for (int i = 0; i < 3; ++i) {
+            QTest::mouseClick(w->btPerform(), Qt::LeftButton);
+            QTest::mouseClick(w->rxsPrevNextSQL()->upButton(), Qt::LeftButton);
+        }
+        QCOMPARE(w->memSQL()->toPlainText(), QString("SELECT PID\nFROM POKOJE"));
+        QCOMPARE(w->history().entries(),
+                 (QStringList{"SELECT PID\r\nFROM POKOJE\r\n", "SELECT PNAME FROM POKOJE\r\n", "SELECT PID\r\nFROM POKOJE\r\n",
+                              "SELECT PID\r\nFROM POKOJE\r\n", "SELECT PID\r\nFROM POKOJE\r\n"}));
     }
 
     void chosenFilesAreInsertedAtTheCaretAndOpenKeepsTheSettingsFolder()
@@ -191,15 +201,20 @@ private slots:
             offered = {title, folder, many ? "many" : "one"};
             return QStringList{m_other + "/POKOJE.DB"};
         };
-        w->memSQL()->setPlainText("SELECT * FROM");
+        // "FROM" selected with the caret at its end: the selection stays, the references
+        // come after it, and the caret after them.
+        w->memSQL()->setPlainText("SELECT * FROM WHERE");
         QTextCursor c = w->memSQL()->textCursor();
-        c.movePosition(QTextCursor::End);
+        c.setPosition(9);
+        c.setPosition(13, QTextCursor::KeepAnchor);
         w->memSQL()->setTextCursor(c);
         QTest::mouseClick(w->btFile(), Qt::LeftButton);
         platform::seams().chooseOpenFiles = nullptr;
         QCOMPARE(offered, (QStringList{"Choose database table", m_db, "many"}));
-        QCOMPARE(w->memSQL()->toPlainText(),
-                 "SELECT * FROM \"" + m_other + "/POKOJE.DB\" AS POKOJE ");
+        const QString inserted = " \"" + m_other + "/POKOJE.DB\" AS POKOJE ";
+        QCOMPARE(w->memSQL()->toPlainText(), "SELECT * FROM" + inserted + " WHERE");
+        QCOMPARE(w->memSQL()->textCursor().position(), int(13 + inserted.size()));
+        QVERIFY(!w->memSQL()->textCursor().hasSelection());
         QCOMPARE(w->queryDatabaseName(), m_other);
 
         // Queries now run on the chosen folder ...

@@ -3,6 +3,7 @@
 
 #include "lang/Language.h"
 #include "lang/PropertyAdapter.h"
+#include "platform/Platform.h"
 #include "TestSupport.h"
 
 #include <QAction>
@@ -14,6 +15,9 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+#include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -385,6 +389,42 @@ TEST_F(TranslationTest, SystemLanguagePicksTheLanguageNumber)
     language.DetectLanguage();
     EXPECT_GE(language.LanguageIdent(), 1);
     EXPECT_LE(language.LanguageIdent(), 2);
+}
+
+TEST_F(TranslationTest, QtOwnTextsFollowTheLanguage)
+{
+    // Message box buttons and the standard dialogs are Qt's texts: Czech with the language.
+    auto yesNoCancel = [] {
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        return QStringList{box.button(QMessageBox::Yes)->text(), box.button(QMessageBox::No)->text(),
+                           box.button(QMessageBox::Cancel)->text()};
+    };
+    const QStringList english = yesNoCancel();
+    language.setLanguageIdent(2);
+    const QStringList czech = yesNoCancel();
+    EXPECT_EQ(czech, (QStringList{"&Ano", "&Ne", u("Zrušit")}));
+    EXPECT_EQ(platform::interfaceLocale().language(), QLocale::Czech);
+    language.setLanguageIdent(1);
+    EXPECT_EQ(yesNoCancel(), english);
+    EXPECT_EQ(english, (QStringList{"&Yes", "&No", "Cancel"}));
+    EXPECT_NE(platform::interfaceLocale().language(), QLocale::Czech);
+}
+
+TEST(MessageBoxSeam, DefaultButtonIsNoOnlyWhenAskedFor)
+{
+    platform::seams() = platform::Seams{};
+    for (const auto buttons : {platform::Buttons::YesNoCancel, platform::Buttons::YesNoCancelDefaultNo}) {
+        QString defaultText;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            if (box->defaultButton()) defaultText = box->defaultButton()->text();
+            box->reject();
+        });
+        platform::messageBox(nullptr, "Question", "Tamarel", platform::Icon::Question, buttons);
+        EXPECT_EQ(defaultText == "&No", buttons == platform::Buttons::YesNoCancelDefaultNo) << defaultText.toStdString();
+    }
 }
 
 TEST(PropertyAdapter, ListsTheProperties_ofEachKindSortedByName)

@@ -507,7 +507,7 @@ void TestReservation::anExistingReservationIsShownAsStored()
     exec("INSERT INTO \"{db}KARTY.DB\" (TITLE, SURNAME, NAME) VALUES (\"\", \"Svoboda\", \"Petr\")");
     exec("INSERT INTO \"{db}POBYTY.DB\" (KID, PID, DATEFROM, DATETHRU, STATUS, PRTHRU, NUMPERS, BUSINESS, PRICEEUR, "
          "PRICECZK, MAIDEUR, MAIDCZK, BOOKEDFOR, BOOKEDKNFR, DISCOUNT) VALUES (1, \"2\", \"5.3.2004\", \"8.3.2004\", \"R\", "
-         "\"1.3.2004\", 2, \"1\", 333, 8000, 7, 170, \"\", \" \", \" \")");
+         "\"1.3.2004\", 2, \"1\", 333, 123456.78, 0.0125, 170, \"\", \" \", \" \")");
     QVariantMap args{{"BID", field("BID").toInt()}};
     bool asStored = false;
     open(args, [&](TfrmRezervace& d) {
@@ -515,7 +515,7 @@ void TestReservation::anExistingReservationIsShownAsStored()
             && d.edClientNameReadOnly->text() == "Svoboda Petr" && d.cmbStatus->currentIndex() == 1
             && d.edDateFrom->text() == "05.03.2004" && d.edDateThru->text() == "08.03.2004" && d.edNights->value() == 3
             && d.cmbPID->currentText() == "Double" && d.edRoomPriceEUR->value() == 333
-            && d.edRoomPriceCZK->value() == 8000 && d.edRoomMaidPriceEUR->value() == 7
+            && d.edRoomPriceCZK->text() == "123456.78" && d.edRoomMaidPriceEUR->text() == "0.0125"
             && d.edRoomMaidPriceCZK->value() == 170 && d.edBookThru->text() == "01.03.2004"
             && d.edNumPers->value() == 2 && d.cmbBusiness->currentIndex() == 1
             && d.windowTitle() == "Definitive reservation";
@@ -528,6 +528,11 @@ void TestReservation::anExistingReservationIsShownAsStored()
     QCOMPARE(m_printed.size(), 1);
     QCOMPARE(m_printed.first().value("BID"), args.value("BID"));
     QCOMPARE(field("PRICEEUR"), QString("333"));
+    // Ok writes the amounts back as stored, neither cut to the CZK box's typing limit nor
+    // rounded.
+    open(args, [&](TfrmRezervace& d) { QTest::mouseClick(d.tbOk, Qt::LeftButton); });
+    QCOMPARE(field("PRICECZK"), QString("123456.78"));
+    QCOMPARE(field("MAIDEUR"), QString("0.0125"));
 }
 
 void TestReservation::aVanishedReservationContinuesAsNew()

@@ -254,6 +254,7 @@ void TestWidgets::calcEditTyping_data()
     QTest::newRow("minus only in front") << "3-0" << "30" << 30.0;
     QTest::newRow("letters refused") << "1a2b" << "12" << 12.0;
     QTest::newRow("nothing") << "" << "" << 0.0;
+    QTest::newRow("typing stops at the limit") << "123456789" << "12345678" << 12345678.0;
 }
 
 void TestWidgets::calcEditTyping()
@@ -262,6 +263,7 @@ void TestWidgets::calcEditTyping()
     QFETCH(QString, shown);
     QFETCH(double, value);
     TCalcEdit edit;
+    edit.setTypingLimit(8);
     QTest::keyClicks(&edit, typed);
     QCOMPARE(edit.text(), shown);
     QCOMPARE(edit.value(), value);
@@ -274,10 +276,13 @@ void TestWidgets::calcEditFormat_data()
     QTest::newRow("whole") << 150.0 << "150";
     QTest::newRow("half") << 150.5 << "150.5";
     QTest::newRow("hundredths") << 1234.56 << "1234.56";
-    QTest::newRow("rounded to hundredths") << 0.1 + 0.2 << "0.3";
+    QTest::newRow("more places than typed ones, in full") << 0.0125 << "0.0125";
+    QTest::newRow("binary noise of a sum dropped") << 33.3 + 33.3 + 33.3 << "99.9";
     QTest::newRow("negative") << -0.25 << "-0.25";
-    QTest::newRow("negative zero") << -0.001 << "0";
+    QTest::newRow("negative zero") << -0.0 << "0";
     QTest::newRow("large") << 12345678.0 << "12345678";
+    QTest::newRow("longer than the typing limit") << 123456.78 << "123456.78";
+    QTest::newRow("computed, longer than the limit") << 103005.94 << "103005.94";
 }
 
 void TestWidgets::calcEditFormat()
@@ -285,8 +290,18 @@ void TestWidgets::calcEditFormat()
     QFETCH(double, value);
     QFETCH(QString, text);
     TCalcEdit edit;
+    edit.setTypingLimit(8);
     edit.setValue(value);
     QCOMPARE(edit.text(), text);
+    QCOMPARE(edit.value(), value);
+    if (text.size() > 8) {
+        // A text longer than the limit can be shortened but not lengthened.
+        QTest::keyClick(&edit, Qt::Key_End);
+        QTest::keyClick(&edit, '5');
+        QCOMPARE(edit.text(), text);
+        QTest::keyClick(&edit, Qt::Key_Backspace);
+        QCOMPARE(edit.text(), text.chopped(1));
+    }
 }
 
 void TestWidgets::calcEditFinishesAHalfTypedNumberOnLeaving()
