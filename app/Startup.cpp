@@ -189,6 +189,7 @@ TWindows CreateWindows()
     setDataModule(w.dmDataModule);
     registerStaysDialogs(w.frmMain);      // reservation
     registerClientDialogs(w.frmMain);     // referral sources, client search, browse, card
+    registerStayDetailDialogs(w.frmMain); // check-in, out-of-order periods, room detail
     w.frmNewDateTamarel = new TfrmNewDateTamarel(w.frmMain);
     auto* options = new TfrmOptions(w.frmMain);
     w.frmOptions = options;

@@ -682,7 +682,8 @@ void TfrmMain::mnAddToAccountClick()
 void TfrmMain::mnOutOfOrderClick()
 {
     openAndRefresh(platform::dialogs::OutOfOrders,
-                   QVariantMap{{"BID", 0}, {"DATEFROM", selectedDay()}, {"PNAME", selectedRoomName()}});
+                   QVariantMap{{"BID", 0}, {"DATEFROM", selectedDay()}, {"PID", selectedRoomPid()},
+                               {"PNAME", selectedRoomName()}});
 }
 
 void TfrmMain::mnOptionsClick()
