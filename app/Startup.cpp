@@ -16,6 +16,7 @@
 #include "platform/DialogSeam.h"
 #include "board/TfrmNewDateTamarel.h"
 #include "clients/RegisterClients.h"
+#include "documents/RegisterDocuments.h"
 #include "options/OptionsDialog.h"
 #include "options/Options.h"
 #include "platform/Platform.h"
@@ -191,6 +192,7 @@ TWindows CreateWindows()
     registerClientDialogs(w.frmMain);     // referral sources, client search, browse, card
     registerStayDetailDialogs(w.frmMain); // check-in, out-of-order periods, room detail
     w.frmNewDateTamarel = new TfrmNewDateTamarel(w.frmMain);
+    registerAccountPrintout(w.frmMain);   // repAccount, print accounts
     auto* options = new TfrmOptions(w.frmMain);
     w.frmOptions = options;
     platform::registerDialog(platform::dialogs::Options, [options](QVariantMap& args) {
@@ -202,13 +204,16 @@ TWindows CreateWindows()
     w.frmChooseBackup = new TfrmChooseBackup(w.frmMain);
     registerNotesDialogs(w.frmMain);      // notes list, note detail, reminder pop-up
     w.frmBackupFileAction = new TfrmBackupFileAction(w.frmMain);
+    registerRegistrationCard(w.frmMain);  // registration card report and dialog
     return w;
 }
 
 void DestroyWindows(TWindows& w)
 {
+    documents::unregisterRegistrationCard();
     notes::unregisterNotesDialogs();
     platform::unregisterDialog(platform::dialogs::Options);
+    documents::unregisterAccountPrintout();
     clients::unregisterClientDialogs();
     stays::unregisterStaysDialogs();
     unregisterSettingsDialogs();
