@@ -19,6 +19,7 @@
 #include "platform/Platform.h"
 #include "rooms/RegisterSettings.h"
 #include "shell/DataModule.h"
+#include "stats/RegisterStats.h"
 #include "stays/RegisterStays.h"
 
 #ifndef TAMAREL_VERSION
@@ -187,6 +188,7 @@ TWindows CreateWindows()
     registerStaysDialogs(w.frmMain);      // reservation
     registerClientDialogs(w.frmMain);     // referral sources, client search, browse, card
     w.frmNewDateTamarel = new TfrmNewDateTamarel(w.frmMain);
+    registerStatsDialogs(w.frmMain);      // rooms usage statistics
     auto* options = new TfrmOptions(w.frmMain);
     w.frmOptions = options;
     platform::registerDialog(platform::dialogs::Options, [options](QVariantMap& args) {
@@ -201,6 +203,7 @@ TWindows CreateWindows()
 void DestroyWindows(TWindows& w)
 {
     platform::unregisterDialog(platform::dialogs::Options);
+    stats::unregisterStatsDialogs();
     clients::unregisterClientDialogs();
     stays::unregisterStaysDialogs();
     unregisterSettingsDialogs();
