@@ -125,6 +125,8 @@ void TfrmStatisticsRooms::buildControls()
 
     axisRooms = named(new QBarCategoryAxis, "axisRooms");
     axisRooms->setTitleText(kAxisRooms);
+    // Upright labels under narrow bars are whole room identifiers, never cut to "...".
+    axisRooms->setTruncateLabels(false);
     axisUsage = named(new QValueAxis, "axisUsage");
     axisUsage->setRange(0, 100);
     axisUsage->setTickCount(11);
