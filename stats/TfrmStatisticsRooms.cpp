@@ -249,12 +249,18 @@ void TfrmStatisticsRooms::cmbStatForChange()
         return;
     }
     m_reading.start();
+    m_sinceDraw.start();
+    m_sliceEnded.invalidate();
+    m_drawCost = 0;
+    m_drawn = false;
     readSlice();
 }
 
 void TfrmStatisticsRooms::readSlice()
 {
     if (!m_reader) return;
+    if (m_drawn && m_sliceEnded.isValid()) m_drawCost = std::max(m_drawCost, m_sliceEnded.elapsed());
+    m_drawn = false;
     QElapsedTimer slice;
     slice.start();
     bool more = true;
@@ -285,7 +291,14 @@ void TfrmStatisticsRooms::readSlice()
         }
         pbProgress->setValue(int(std::min<std::int64_t>(m_reader->rowsRead(), pbProgress->maximum())));
     }
-    if (elapsed / kDrawEveryMs != (elapsed - slice.elapsed()) / kDrawEveryMs) showCounts();
+    // The bars are redrawn when the last drawing is long enough ago that drawing (measured as
+    // the pause between two slices) keeps to a tenth of the time.
+    if (m_sinceDraw.elapsed() >= std::max<qint64>(kDrawEveryMs, 10 * m_drawCost)) {
+        showCounts();
+        m_sinceDraw.start();
+        m_drawn = true;
+    }
+    m_sliceEnded.start();
     m_sliceTimer->start();
 }
 

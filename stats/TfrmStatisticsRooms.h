@@ -98,6 +98,10 @@ private:
     int m_barsShown = 0;
     int m_lengthShown = 0;       // L the shown percentages were computed with
     QElapsedTimer m_reading;
+    QElapsedTimer m_sinceDraw;   // since the bars were last drawn during the reading
+    QElapsedTimer m_sliceEnded;  // since the last slice handed back to the event loop
+    qint64 m_drawCost = 0;       // the longest pause after a drawing, ms
+    bool m_drawn = false;        // the last slice drew the bars
     QTimer* m_sliceTimer;
     QTimer* m_zoomTimer;
     int m_zoomStepsLeft = 0;
