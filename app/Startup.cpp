@@ -23,6 +23,7 @@
 #include "notes/RegisterNotes.h"
 #include "rooms/RegisterSettings.h"
 #include "shell/DataModule.h"
+#include "stats/RegisterStats.h"
 #include "stays/RegisterStays.h"
 
 #ifndef TAMAREL_VERSION
@@ -193,6 +194,7 @@ TWindows CreateWindows()
     registerStayDetailDialogs(w.frmMain); // check-in, out-of-order periods, room detail
     w.frmNewDateTamarel = new TfrmNewDateTamarel(w.frmMain);
     registerAccountPrintout(w.frmMain);   // repAccount, print accounts
+    registerStatsDialogs(w.frmMain);      // rooms usage statistics
     auto* options = new TfrmOptions(w.frmMain);
     w.frmOptions = options;
     platform::registerDialog(platform::dialogs::Options, [options](QVariantMap& args) {
@@ -213,6 +215,7 @@ void DestroyWindows(TWindows& w)
     documents::unregisterRegistrationCard();
     notes::unregisterNotesDialogs();
     platform::unregisterDialog(platform::dialogs::Options);
+    stats::unregisterStatsDialogs();
     documents::unregisterAccountPrintout();
     clients::unregisterClientDialogs();
     stays::unregisterStaysDialogs();

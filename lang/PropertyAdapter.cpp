@@ -23,6 +23,7 @@
 #include <QTextEdit>
 #include <QVariant>
 #include <QtCharts/QAbstractSeries>
+#include <QtCharts/QBarSet>
 #include <functional>
 
 namespace lang {
@@ -229,10 +230,14 @@ const QList<Accessor>& accessors()
              const QSignalBlocker block(e);
              e->setText(t);
          }},
-        // Title: chart series name, or a dynamic property of that name.
+        // Title: chart series name, a bar set's label (a series of a stacked bar chart), or a
+        // dynamic property of that name.
         {"Title", false, [](QObject* o) { return qobject_cast<QAbstractSeries*>(o) != nullptr; },
          [](QObject* o) { return static_cast<QAbstractSeries*>(o)->name(); },
          [](QObject* o, const QString& t) { static_cast<QAbstractSeries*>(o)->setName(t); }},
+        {"Title", false, [](QObject* o) { return qobject_cast<QBarSet*>(o) != nullptr; },
+         [](QObject* o) { return static_cast<QBarSet*>(o)->label(); },
+         [](QObject* o, const QString& t) { static_cast<QBarSet*>(o)->setLabel(t); }},
         {"Title", false, [](QObject* o) { return hasDynamic(o, "Title"); },
          [](QObject* o) { return o->property("Title").toString(); },
          [](QObject* o, const QString& t) { o->setProperty("Title", t); }},

@@ -101,6 +101,12 @@ QString chooseFolder(QWidget* owner, const QString& title, const QString& folder
     return QFileDialog::getExistingDirectory(owner, title, folder);
 }
 
+QString chooseSaveFile(QWidget* owner, const QString& title, const QString& file, const QString& filter)
+{
+    if (seams().chooseSaveFile) return seams().chooseSaveFile(title, file, filter);
+    return QFileDialog::getSaveFileName(owner, title, file, filter);
+}
+
 QColor chooseColour(QWidget* owner, const QColor& initial, QList<QColor>* customColours)
 {
     if (seams().chooseColour) return seams().chooseColour(initial);

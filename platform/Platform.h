@@ -44,6 +44,8 @@ bool isFixedDrive(const QString& folder);
 QStringList chooseOpenFiles(QWidget* owner, const QString& title, const QString& folder,
                             const QString& filter, bool many);
 QString chooseFolder(QWidget* owner, const QString& title, const QString& folder);
+// The name of a file to write (the chooser asks before replacing one).
+QString chooseSaveFile(QWidget* owner, const QString& title, const QString& file, const QString& filter);
 // Returns an invalid colour when cancelled. customColours are kept between calls by the caller.
 QColor chooseColour(QWidget* owner, const QColor& initial, QList<QColor>* customColours);
 
@@ -84,6 +86,7 @@ struct Seams {
     std::function<bool(const QString&)> isFixedDrive;
     std::function<QStringList(const QString& title, const QString& folder, const QString& filter, bool many)> chooseOpenFiles;
     std::function<QString(const QString& title, const QString& folder)> chooseFolder;
+    std::function<QString(const QString& title, const QString& file, const QString& filter)> chooseSaveFile;
     std::function<QColor(const QColor&)> chooseColour;
     std::function<void(const QString&)> clipboard;
 };
