@@ -3,6 +3,7 @@
 // Invariants: see Printer.h.
 
 #include "platform/Printer.h"
+#include "platform/Platform.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -47,12 +48,6 @@ QStringList availablePrinters()
 {
     if (printerSeams().printers) return printerSeams().printers();
     return QPrinterInfo::availablePrinterNames();
-}
-
-QString chooseSaveFile(QWidget* owner, const QString& title, const QString& suggestedPath, const QString& filter)
-{
-    if (printerSeams().chooseSaveFile) return printerSeams().chooseSaveFile(title, suggestedPath, filter);
-    return QFileDialog::getSaveFileName(owner, title, suggestedPath, filter);
 }
 
 bool writePdfFile(const QString& path, const QString& title, const PaintPages& paint)

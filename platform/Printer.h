@@ -31,16 +31,13 @@ PrintOutcome printPages(QWidget* owner, const QString& title, const PaintPages& 
                         QString* pdfPath = nullptr);
 // Writes an A4 PDF file through the painting function.
 bool writePdfFile(const QString& path, const QString& title, const PaintPages& paint);
-// A file name to save as; empty when the user cancelled.
-QString chooseSaveFile(QWidget* owner, const QString& title, const QString& suggestedPath,
-                       const QString& filter);
+// The PDF file is asked for through platform::chooseSaveFile (Platform.h).
 
 // The handlers tests install. Leave a member empty for the real behaviour.
 struct PrinterSeams {
     std::function<QStringList()> printers;
     // Prints on the named printer; returns whether the job was handed over.
     std::function<bool(const QString& printer, const QString& title, const PaintPages&)> print;
-    std::function<QString(const QString& title, const QString& suggestedPath, const QString& filter)> chooseSaveFile;
 };
 PrinterSeams& printerSeams();
 

@@ -158,7 +158,7 @@ void TestReport::noPrinterOffersAPdf()
     platform::printerSeams().print = [](const QString&, const QString&, const platform::PaintPages&) {
         return false;   // must not be reached
     };
-    platform::printerSeams().chooseSaveFile = [&](const QString& title, const QString&, const QString&) {
+    platform::seams().chooseSaveFile = [&](const QString& title, const QString&, const QString&) {
         chooserTitle = title;
         return path;
     };
@@ -170,7 +170,7 @@ void TestReport::noPrinterOffersAPdf()
     QVERIFY(testpdf::text(path).contains(QStringLiteral("Line 3")));
 
     // Cancelling the chooser writes nothing.
-    platform::printerSeams().chooseSaveFile = [](const QString&, const QString&, const QString&) { return QString(); };
+    platform::seams().chooseSaveFile = [](const QString&, const QString&, const QString&) { return QString(); };
     QFile::remove(path);
     QCOMPARE(report::print(nullptr, listReport(3, 20)), platform::PrintOutcome::Cancelled);
     QVERIFY(!QFile::exists(path));
@@ -183,7 +183,7 @@ void TestReport::aPrinterGetsTheJob()
     QString usedPrinter;
     bool chooserAsked = false;
     platform::printerSeams().printers = [] { return QStringList{QStringLiteral("Front desk")}; };
-    platform::printerSeams().chooseSaveFile = [&](const QString&, const QString&, const QString&) {
+    platform::seams().chooseSaveFile = [&](const QString&, const QString&, const QString&) {
         chooserAsked = true;
         return QString();
     };
@@ -220,7 +220,7 @@ void TestReport::previewShowsAndSavesThePages()
     for (QLabel* label : window.findChildren<QLabel*>())
         if (!label->pixmap().isNull()) widest = qMax(widest, label->pixmap().width());
     QCOMPARE(widest, 397);   // half of 793.7, rounded
-    platform::printerSeams().chooseSaveFile = [&](const QString&, const QString&, const QString&) { return path; };
+    platform::seams().chooseSaveFile = [&](const QString&, const QString&, const QString&) { return path; };
     QVERIFY(window.savePdf());
     QCOMPARE(testpdf::pageCount(path), 2);
 }
