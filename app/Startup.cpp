@@ -9,6 +9,7 @@
 #include <cstring>
 #include <jpeglib.h>
 
+#include "accounts/RegisterAccounts.h"
 #include "app/TfrmImage.h"
 #include "board/TfrmMain.h"
 #include "platform/DialogSeam.h"
@@ -182,11 +183,14 @@ TWindows CreateWindows()
     // The other windows, in their fixed order. Windows of later subsystems join here.
     // Each subsystem creates its windows once and enters them in the dialog seam.
     registerSettingsDialogs(w.frmMain);   // rooms, room prices, item types, rates
+    accounts::registerAccountItemsDialog(w.frmMain);
     w.dmDataModule = new TdmDataModule(platform::databaseFolder());
     setDataModule(w.dmDataModule);
     registerStaysDialogs(w.frmMain);      // reservation
     registerClientDialogs(w.frmMain);     // referral sources, client search, browse, card
     w.frmNewDateTamarel = new TfrmNewDateTamarel(w.frmMain);
+    accounts::registerCloseAccountDialog(w.frmMain);   // and the check-out and account commands
+    accounts::registerReviseItemsDialog(w.frmMain);
     auto* options = new TfrmOptions(w.frmMain);
     w.frmOptions = options;
     platform::registerDialog(platform::dialogs::Options, [options](QVariantMap& args) {
@@ -201,6 +205,7 @@ TWindows CreateWindows()
 void DestroyWindows(TWindows& w)
 {
     platform::unregisterDialog(platform::dialogs::Options);
+    accounts::unregisterAccountDialogs();
     clients::unregisterClientDialogs();
     stays::unregisterStaysDialogs();
     unregisterSettingsDialogs();
