@@ -9,6 +9,7 @@
 #include <cstring>
 #include <jpeglib.h>
 
+#include "accounts/RegisterAccounts.h"
 #include "app/TfrmImage.h"
 #include "backup/TfrmBackupFileAction.h"
 #include "backup/TfrmChooseBackup.h"
@@ -187,14 +188,17 @@ TWindows CreateWindows()
     // The other windows, in their fixed order. Windows of later subsystems join here.
     // Each subsystem creates its windows once and enters them in the dialog seam.
     registerSettingsDialogs(w.frmMain);   // rooms, room prices, item types, rates
+    accounts::registerAccountItemsDialog(w.frmMain);
     w.dmDataModule = new TdmDataModule(platform::databaseFolder());
     setDataModule(w.dmDataModule);
     registerStaysDialogs(w.frmMain);      // reservation
     registerClientDialogs(w.frmMain);     // referral sources, client search, browse, card
     registerStayDetailDialogs(w.frmMain); // check-in, out-of-order periods, room detail
     w.frmNewDateTamarel = new TfrmNewDateTamarel(w.frmMain);
+    accounts::registerCloseAccountDialog(w.frmMain);   // and the check-out and account commands
     registerAccountPrintout(w.frmMain);   // repAccount, print accounts
     registerStatsDialogs(w.frmMain);      // rooms usage statistics
+    accounts::registerReviseItemsDialog(w.frmMain);
     auto* options = new TfrmOptions(w.frmMain);
     w.frmOptions = options;
     platform::registerDialog(platform::dialogs::Options, [options](QVariantMap& args) {
@@ -217,6 +221,7 @@ void DestroyWindows(TWindows& w)
     platform::unregisterDialog(platform::dialogs::Options);
     stats::unregisterStatsDialogs();
     documents::unregisterAccountPrintout();
+    accounts::unregisterAccountDialogs();
     clients::unregisterClientDialogs();
     stays::unregisterStaysDialogs();
     unregisterSettingsDialogs();

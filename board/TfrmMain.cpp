@@ -544,14 +544,16 @@ QVariantMap TfrmMain::stayArgs(const TRoomsUsage& s) const
 }
 
 // The check-out and account commands belong to the accounts subsystem; they get the stay
-// under the cursor (or none) and do their own checks, messages and board reload.
+// under the cursor (or none) and do their own checks and messages; the board reloads when
+// they answer that they changed the tables.
 void TfrmMain::accountCommand(const QString& command)
 {
     QVariantMap args;
     if (const TRoomsUsage* s = StayAtCursor()) args = stayArgs(*s);
     else args = QVariantMap{{"PNAME", selectedRoomName()}};
     args.insert("hasStay", StayAtCursor() != nullptr);
-    platform::openDialog(command, args);
+    // Accepted: the command changed the stays or accounts.
+    if (platform::openDialog(command, args) == platform::kAccepted) RefreshBoard();
 }
 
 void TfrmMain::openAndRefresh(const QString& dialog, QVariantMap args)

@@ -1,0 +1,346 @@
+// The check-out and account commands of the board, registered in the dialog seam.
+//
+// Invariants: see AccountCommands.h. Messages go through the translated message box; a
+// question's "No" or "Cancel" stops the command before anything is written.
+
+#include "accounts/AccountCommands.h"
+
+#include <QMessageBox>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+#include "accounts/AccountLogic.h"
+#include "engine/Engine.h"
+#include "lang/Language.h"
+#include "options/Options.h"
+#include "platform/DialogSeam.h"
+#include "platform/Platform.h"
+#include "shell/DataModule.h"
+#include "shell/ValueHelpers.h"
+
+namespace accounts {
+
+namespace {
+
+const QString kCheckOutCaption = QStringLiteral("Check out");
+const QString kCloseCaption = QStringLiteral("Close Account");
+const QString kPrintCaption = QStringLiteral("Print Account");
+const QString kReviseCaption = QStringLiteral("Revise Account Items");
+const QString kDeleteCaption = QStringLiteral("Delete Account Info");
+
+int say(const QString& text, const QString& caption, platform::Icon icon = platform::Icon::Warning,
+        platform::Buttons buttons = platform::Buttons::Ok)
+{
+    return LangMessageBox(nullptr, text, caption, icon, buttons);
+}
+
+bool ask(const QString& text, const QString& caption)
+{
+    return say(text, caption, platform::Icon::Question, platform::Buttons::YesNo) == QMessageBox::Yes;
+}
+
+bool hasStay(const QVariantMap& stay) { return stay.value(QStringLiteral("hasStay")).toBool(); }
+QString status(const QVariantMap& stay) { return stay.value(QStringLiteral("STATUS")).toString(); }
+int uidOf(const QVariantMap& stay) { return stay.value(QStringLiteral("UID")).toInt(); }
+
+// Runs a query and tells whether it ran and how many rows it found.
+struct Count {
+    bool ran = false;
+    int rows = 0;
+};
+Count countRows(const QString& sql)
+{
+    TdmDataModule* dm = dmDataModule();
+    if (!dm || !dm->OpenAndCount(sql)) return {};
+    return {true, dm->lastCount()};
+}
+
+// The stay as the tables hold it now.
+std::optional<CheckOutStay> readStay(TdmDataModule& dm, int bid)
+{
+    try {
+        auto q = dm.Open(stayByBidSql(dm.DbPrefix(), bid));
+        if (!q->next()) return std::nullopt;
+        CheckOutStay s;
+        s.BID = bid;
+        s.UID = int(q->integer("UID"));
+        s.KID = int(q->integer("KID"));
+        s.PID = QString::fromStdString(q->text("PID"));
+        s.STATUS = QString::fromStdString(q->text("STATUS"));
+        s.PRICEEUR = q->number("PRICEEUR");
+        s.PRICECZK = q->number("PRICECZK");
+        s.MAIDEUR = q->number("MAIDEUR");
+        s.MAIDCZK = q->number("MAIDCZK");
+        s.NUMPERS = int(q->integer("NUMPERS"));
+        return s;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+// The first look-up that finds exactly one type, and its index.
+std::optional<std::pair<TTableAcctTypes, int>> findType(TdmDataModule& dm, const QList<TypeLookup>& lookups)
+{
+    for (int i = 0; i < lookups.size(); ++i) {
+        const TTableAcctTypes type = dm.FindAcctType(lookups[i].field, lookups[i].value);
+        if (type.found) return std::make_pair(type, i);
+    }
+    return std::nullopt;
+}
+
+AccountItem itemFor(const CheckOutStay& s, const TTableAcctTypes& type, const QString& description,
+                    shell::Hundredths eur, shell::Hundredths czk, double rate)
+{
+    AccountItem item;
+    item.UID = s.UID;
+    item.PID = s.PID;
+    item.UPID = type.UPID;
+    item.DESCR = description;
+    item.ITEMDATE = shell::TodayText();
+    item.eur = eur;
+    item.czk = czk;
+    item.taxRate = type.UPTAX1;
+    item.rate = rate;
+    item.changedDate = shell::TodayText();
+    item.changedTime = shell::NowTimeText();
+    return item;
+}
+
+// Runs body as one change over the table files: every statement it runs lands, or none
+// does (body answering false, or a failure, leaves the tables as they were). The failure's
+// message goes to error.
+using Execute = std::function<std::int64_t(const QString&)>;
+bool composed(TdmDataModule& dm, const QStringList& tableFiles, const std::function<bool(const Execute&)>& body,
+              QString* error = nullptr)
+{
+    try {
+        std::vector<std::string> files;
+        for (const QString& file : tableFiles) files.push_back((dm.DbPrefix() + file).toStdString());
+        // The table files' locks are taken here, before the first statement runs; the change
+        // rolls back when it goes out of scope without a commit.
+        const std::unique_ptr<engine::Change> change = dm.db().beginChange(files);
+        if (!body([&](const QString& sql) { return change->execute(sql.toStdString()); })) return false;
+        change->commit();
+        return true;
+    } catch (const std::exception& e) {
+        if (error) *error = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+// What a check-out failed at, so that its message can say it.
+enum class CheckOutFailure { None, NotCheckedIn, Accommodation, Maid };
+
+// The stay's status change and its two items, as one change.
+CheckOutFailure writeCheckOut(TdmDataModule& dm, const CheckOutStay& s, const AccountItem& accommodation,
+                              const AccountItem& maid)
+{
+    const QString prefix = dm.DbPrefix();
+    CheckOutFailure failure = CheckOutFailure::NotCheckedIn;
+    const bool written = composed(dm, {QStringLiteral("POBYTY.DB"), QStringLiteral("UCTYPOL.DB")}, [&](const Execute& run) {
+        failure = CheckOutFailure::NotCheckedIn;
+        if (run(checkOutStaySql(prefix, s.BID, shell::TodayText(), shell::NowTimeText())) != 1) return false;
+        failure = CheckOutFailure::Accommodation;
+        if (run(insertAccountItemSql(prefix, accommodation)) != 1) return false;
+        failure = CheckOutFailure::Maid;
+        if (run(insertAccountItemSql(prefix, maid)) != 1) return false;
+        failure = CheckOutFailure::NotCheckedIn;   // a refused commit leaves the stay checked in
+        return true;
+    });
+    return written ? CheckOutFailure::None : failure;
+}
+
+}  // namespace
+
+int CheckOut(const QVariantMap& args)
+{
+    TdmDataModule* dm = dmDataModule();
+    if (!hasStay(args) || status(args) != QStringLiteral("H") || !dm) {
+        say(QStringLiteral("Can't check out, select appropriate stay and try again"), kCheckOutCaption);
+        return platform::kRejected;
+    }
+    const int bid = args.value(QStringLiteral("BID")).toInt();
+    const int more = say(QStringLiteral("Do you wish to add some items to client's account?\r\n(telephone, minibar, news etc.)"),
+                         kCheckOutCaption, platform::Icon::Question, platform::Buttons::YesNoCancel);
+    if (more == QMessageBox::Cancel) return platform::kRejected;
+    if (more == QMessageBox::Yes) platform::openDialog(kRoomDetail, QVariantMap{{QStringLiteral("BID"), bid}});
+
+    // The room detail may have changed the prices and persons, or the stay itself.
+    const std::optional<CheckOutStay> stay = readStay(*dm, bid);
+    if (!stay || stay->STATUS != QStringLiteral("H")) {
+        say(QStringLiteral("Can't Check out"), kCheckOutCaption);
+        return platform::kAccepted;
+    }
+    const QString question = TranslateMessage(QStringLiteral("Are you sure to check out "))
+        + args.value(QStringLiteral("name")).toString() + TranslateMessage(QStringLiteral(" from "))
+        + args.value(QStringLiteral("PNAME")).toString() + QLatin1Char('?');
+    // The room detail may have changed the stay: then the board reloads even when nothing
+    // more happens here.
+    const int unchanged = more == QMessageBox::Yes ? platform::kAccepted : platform::kRejected;
+    if (!ask(question, kCheckOutCaption)) return unchanged;
+
+    const QString roomName = dm->FindRoom(QStringLiteral("PID"), stay->PID).PNAME;
+    const auto accommodationType = findType(*dm, accommodationLookups());
+    if (!accommodationType) {
+        say(QStringLiteral("Can't locate Account type definition record for Accomodation"), kCheckOutCaption);
+        return unchanged;
+    }
+    const auto maidType = findType(*dm, maidLookups());
+    if (!maidType) {
+        say(QStringLiteral("Can't locate Account type definition record for Maid Service"), kCheckOutCaption);
+        return unchanged;
+    }
+    const ItemDescriptions descriptions =
+        checkOutDescriptions(roomName, accommodationType->second == kCzechAccommodationLookup);
+    const CheckOutAmounts amounts = checkOutAmounts(*stay, options().PricePerPerson);
+    const double rate = dm->CurrentRate(QString());
+    const AccountItem accommodation = itemFor(*stay, accommodationType->first, descriptions.accommodation,
+                                              amounts.accommodationEur, amounts.accommodationCzk, rate);
+    const AccountItem maid = itemFor(*stay, maidType->first, descriptions.maid, amounts.maidEur, amounts.maidCzk, rate);
+
+    switch (writeCheckOut(*dm, *stay, accommodation, maid)) {
+    case CheckOutFailure::NotCheckedIn:
+        say(QStringLiteral("Can't Check out"), kCheckOutCaption);
+        return platform::kAccepted;
+    case CheckOutFailure::Accommodation:
+        say(QStringLiteral("Can't INSERT Accomodation Account item"), kCheckOutCaption);
+        return platform::kAccepted;
+    case CheckOutFailure::Maid:
+        say(QStringLiteral("Can't INSERT Maid Service Account item"), kCheckOutCaption);
+        return platform::kAccepted;
+    case CheckOutFailure::None:
+        break;
+    }
+    say(QStringLiteral("Client successfully checked out"), kCheckOutCaption, platform::Icon::Information);
+
+    const Count left = countRows(stillCheckedInSql(dm->DbPrefix(), stay->UID, stay->KID));
+    if (left.ran && left.rows == 0 && ask(QStringLiteral("Do you wish to close the client's acount?"), kCheckOutCaption)) {
+        QVariantMap closing = args;
+        closing.insert(QStringLiteral("STATUS"), QStringLiteral("O"));
+        closing.insert(QStringLiteral("UID"), stay->UID);
+        CloseAccount(closing);
+    }
+    return platform::kAccepted;
+}
+
+int CloseAccount(const QVariantMap& args)
+{
+    TdmDataModule* dm = dmDataModule();
+    if (!hasStay(args) || !dm) {
+        say(QStringLiteral("No stay selected"), kCloseCaption);
+        return platform::kRejected;
+    }
+    if (status(args) != QStringLiteral("O")) {
+        say(QStringLiteral("Can't close account, the client must be already checked out.\r\n\r\nSelect appropriate stay and try again."),
+            kCloseCaption);
+        return platform::kRejected;
+    }
+    const int uid = uidOf(args);
+    const Count notOut = countRows(notCheckedOutSql(dm->DbPrefix(), uid));
+    if (!notOut.ran || notOut.rows > 0) {
+        say(QStringLiteral("Some of this Account's rooms are not checked out yet."), kCloseCaption);
+        return platform::kRejected;
+    }
+    const Count open = countRows(openAccountSql(dm->DbPrefix(), uid));
+    if (!open.ran || open.rows == 0) {
+        say(QStringLiteral("The Account is already closed."), kCloseCaption);
+        return platform::kRejected;
+    }
+    const QVariantMap account{{QStringLiteral("UID"), uid}};
+    if (platform::openDialog(kCloseAccount, account) != platform::kAccepted) return platform::kRejected;
+    platform::openDialog(kPrintAccounts, account);
+    return platform::kAccepted;
+}
+
+int PrintAccount(const QVariantMap& args)
+{
+    TdmDataModule* dm = dmDataModule();
+    if (!hasStay(args) || !dm) {
+        say(QStringLiteral("No stay selected"), kPrintCaption);
+        return platform::kRejected;
+    }
+    const int uid = uidOf(args);
+    if (status(args) == QStringLiteral("O")) {
+        const Count closed = countRows(closedAccountSql(dm->DbPrefix(), uid));
+        if (closed.ran && closed.rows == 1) {
+            platform::openDialog(kPrintAccounts, QVariantMap{{QStringLiteral("UID"), uid}});
+            return platform::kRejected;
+        }
+    }
+    say(QStringLiteral("The Account is not closed yet."), kPrintCaption);
+    return platform::kRejected;
+}
+
+int ReviseAccountItems(const QVariantMap& args)
+{
+    if (!hasStay(args) || (status(args) != QStringLiteral("H") && status(args) != QStringLiteral("O"))) {
+        say(QStringLiteral("Select appropriate stay and try again"), kReviseCaption);
+        return platform::kRejected;
+    }
+    platform::openDialog(kReviseAcctItems, QVariantMap{{QStringLiteral("UID"), uidOf(args)}});
+    // The board is not reloaded: the stays are unchanged.
+    return platform::kRejected;
+}
+
+int DeleteAccountInfo(const QVariantMap& args)
+{
+    TdmDataModule* dm = dmDataModule();
+    if (!hasStay(args) || !dm) {
+        say(QStringLiteral("No stay selected"), kDeleteCaption);
+        return platform::kRejected;
+    }
+    if (status(args) != QStringLiteral("O")) {
+        say(QStringLiteral("Stay not in the Checked-out status"), kDeleteCaption);
+        return platform::kRejected;
+    }
+    const int uid = uidOf(args);
+    const Count paid = uid > 0 ? countRows(paidAccountSql(dm->DbPrefix(), uid)) : Count{};
+    if (!paid.ran || paid.rows == 0) {
+        say(QStringLiteral("Account must be already paid to delete"), kDeleteCaption);
+        return platform::kRejected;
+    }
+    if (say(QStringLiteral("Are you absolutely sure to delete this Account?\r\n\r\nThe operation can not be undone!"),
+            kDeleteCaption, platform::Icon::Question, platform::Buttons::YesNoCancel)
+        != QMessageBox::Yes)
+        return platform::kRejected;
+
+    const QString prefix = dm->DbPrefix();
+    QString error;
+    const bool deleted = composed(*dm, {QStringLiteral("UCTYPOL.DB"), QStringLiteral("POBYTY.DB"), QStringLiteral("UCTY.DB")},
+                                  [&](const Execute& run) {
+                                      for (const QString& sql : deleteAccountSqls(prefix, uid)) run(sql);
+                                      return true;
+                                  },
+                                  &error);
+    if (!deleted) {
+        say(TranslateMessage(QStringLiteral("The Account could not be deleted; nothing was changed."))
+                + QStringLiteral("\r\n\r\n") + error,
+            kDeleteCaption);
+        return platform::kRejected;
+    }
+    say(QStringLiteral("Account, Account Items and Stay have been deleted."), kDeleteCaption, platform::Icon::Information);
+    return platform::kAccepted;
+}
+
+void registerAccountCommands()
+{
+    namespace names = platform::dialogs;
+    platform::registerDialog(names::CheckOut, [](QVariantMap& args) { return accounts::CheckOut(args); });
+    platform::registerDialog(names::CloseAccount, [](QVariantMap& args) { return accounts::CloseAccount(args); });
+    platform::registerDialog(names::PrintAccount, [](QVariantMap& args) { return accounts::PrintAccount(args); });
+    platform::registerDialog(names::ReviseAccountItems, [](QVariantMap& args) { return accounts::ReviseAccountItems(args); });
+    platform::registerDialog(names::DeleteAccountInfo, [](QVariantMap& args) { return accounts::DeleteAccountInfo(args); });
+}
+
+void unregisterAccountCommands()
+{
+    namespace names = platform::dialogs;
+    for (const QString& name : {names::CheckOut, names::CloseAccount, names::PrintAccount, names::ReviseAccountItems,
+                                names::DeleteAccountInfo})
+        platform::unregisterDialog(name);
+}
+
+}  // namespace accounts
