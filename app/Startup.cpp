@@ -14,6 +14,7 @@
 #include "platform/DialogSeam.h"
 #include "board/TfrmNewDateTamarel.h"
 #include "clients/RegisterClients.h"
+#include "documents/RegisterDocuments.h"
 #include "options/OptionsDialog.h"
 #include "options/Options.h"
 #include "platform/Platform.h"
@@ -187,6 +188,7 @@ TWindows CreateWindows()
     registerStaysDialogs(w.frmMain);      // reservation
     registerClientDialogs(w.frmMain);     // referral sources, client search, browse, card
     w.frmNewDateTamarel = new TfrmNewDateTamarel(w.frmMain);
+    registerAccountPrintout(w.frmMain);   // repAccount, print accounts
     auto* options = new TfrmOptions(w.frmMain);
     w.frmOptions = options;
     platform::registerDialog(platform::dialogs::Options, [options](QVariantMap& args) {
@@ -195,12 +197,15 @@ TWindows CreateWindows()
         args.insert(QStringLiteral("columnCount"), columns);
         return ok ? platform::kAccepted : platform::kRejected;
     });
+    registerRegistrationCard(w.frmMain);  // registration card report and dialog
     return w;
 }
 
 void DestroyWindows(TWindows& w)
 {
+    documents::unregisterRegistrationCard();
     platform::unregisterDialog(platform::dialogs::Options);
+    documents::unregisterAccountPrintout();
     clients::unregisterClientDialogs();
     stays::unregisterStaysDialogs();
     unregisterSettingsDialogs();

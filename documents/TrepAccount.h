@@ -1,0 +1,38 @@
+#pragma once
+// repAccount: the printed account of one room of an account, in EUR or CZK. It reads its
+// rows (header, item lines, total) with its three queries, hands them to the page model of
+// AccountPrintout and previews or prints the result. Made once for the run, never shown
+// itself; its one translated object, lbDetailPercent, carries the VAT label.
+//
+// Invariants: the queries are closed when Build returns (each is read into plain rows);
+// a header that does not come back as exactly one row is reported as "Internal error 89"
+// and the build goes on with the first row (or empty texts); a room without charges gives
+// a report without pages, which is neither previewed nor printed.
+
+#include <QWidget>
+
+#include "documents/AccountPrintout.h"
+#include "platform/Printer.h"
+
+class QLabel;
+
+class TrepAccount : public QWidget {
+    Q_OBJECT
+public:
+    explicit TrepAccount(QWidget* parent = nullptr);
+
+    // Reads the rows of room pid on account uid; false when a query failed (then the user
+    // was told and nothing is printed).
+    bool Build(int uid, const QString& pid, bool inEUR);
+    const documents::AccountPrintData& data() const { return m_data; }
+    report::Report Report() const;
+
+    // Build-and-preview and build-and-print; the number of pages shown or the print outcome.
+    int Preview(int uid, const QString& pid, bool inEUR);
+    platform::PrintOutcome Print(int uid, const QString& pid, bool inEUR);
+
+    QLabel* lbDetailPercent;
+
+private:
+    documents::AccountPrintData m_data;
+};
