@@ -17,6 +17,8 @@
 #include "platform/DialogSeam.h"
 #include "board/TfrmNewDateTamarel.h"
 #include "clients/RegisterClients.h"
+#include "documents/RegisterConfirmation.h"
+#include "documents/RegisterLabels.h"
 #include "documents/RegisterDocuments.h"
 #include "options/OptionsDialog.h"
 #include "options/Options.h"
@@ -210,13 +212,17 @@ TWindows CreateWindows()
     w.frmChooseBackup = new TfrmChooseBackup(w.frmMain);
     registerNotesDialogs(w.frmMain);      // notes list, note detail, reminder pop-up
     w.frmBackupFileAction = new TfrmBackupFileAction(w.frmMain);
-    registerRegistrationCard(w.frmMain);  // registration card report and dialog
+    registerLabelsDialogs(w.frmMain);        // label report, print labels
+    registerConfirmationDialogs(w.frmMain);  // confirmation report and dialog
+    registerRegistrationCard(w.frmMain);     // registration card report and dialog
     return w;
 }
 
 void DestroyWindows(TWindows& w)
 {
     documents::unregisterRegistrationCard();
+    documents::unregisterConfirmationDialogs();
+    documents::unregisterLabelsDialogs();
     notes::unregisterNotesDialogs();
     platform::unregisterDialog(platform::dialogs::Options);
     stats::unregisterStatsDialogs();

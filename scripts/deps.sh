@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, only when some are missing.
 set -euo pipefail
 pkgs=(cmake ninja-build ccache g++ clang pkg-config libsqlite3-dev libjpeg-dev zlib1g-dev
-      qt6-base-dev qt6-charts-dev libqt6charts6-dev libqt6opengl6-dev libgl1-mesa-dev
+      qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl1-mesa-dev
       qt6-translations-l10n
       libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 xvfb xauth fp-compiler
       poppler-utils)

@@ -199,6 +199,7 @@ void AppTest::windowsAreCreatedWithOptionsAndSaveThemAtExit()
     QVERIFY(platform::hasDialog(platform::dialogs::Options));
     QVERIFY(platform::hasDialog(platform::dialogs::NotesReminder));
     QVERIFY(platform::hasDialog(platform::dialogs::Reminder));
+    QVERIFY(platform::hasDialog(platform::dialogs::Labels) && platform::hasDialog("frmConfirmation"));
     QVERIFY(windows.frmImage->isVisible());
     QVERIFY(windows.frmImage->img1()->isVisible());
     QCOMPARE(windows.frmImage->lbProgram()->text(), QString("Tamarel Vs 1.0"));
@@ -227,6 +228,7 @@ void AppTest::windowsAreCreatedWithOptionsAndSaveThemAtExit()
     tamarel::DestroyWindows(windows);
     QVERIFY(!platform::hasDialog(platform::dialogs::Options));
     QVERIFY(!platform::hasDialog(platform::dialogs::Reminder));
+    QVERIFY(!platform::hasDialog(platform::dialogs::Labels) && !platform::hasDialog("frmConfirmation"));
     QCOMPARE(dmDataModule(), nullptr);
     platform::setProgramPathForTests(QString());
 }

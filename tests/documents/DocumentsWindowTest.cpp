@@ -271,7 +271,7 @@ void TestDocuments::roomWithoutChargesShowsNothing()
     exec("INSERT INTO \"{db}POBYTY.DB\" (KID, PID, DATEFROM, DATETHRU, STATUS, UID) VALUES (1, \"14\", \"12.9.2002\", \"14.9.2002\", \"O\", 1)");
     bool chooserAsked = false;
     platform::printerSeams().printers = [] { return QStringList{}; };
-    platform::printerSeams().chooseSaveFile = [&](const QString&, const QString&, const QString&) {
+    platform::seams().chooseSaveFile = [&](const QString&, const QString&, const QString&) {
         chooserAsked = true;
         return QString();
     };
@@ -289,7 +289,7 @@ void TestDocuments::printingWithoutPrinterOffersAPdf()
 {
     const QString path = m_dir->filePath(QStringLiteral("account.pdf"));
     platform::printerSeams().printers = [] { return QStringList{}; };
-    platform::printerSeams().chooseSaveFile = [&](const QString&, const QString&, const QString&) { return path; };
+    platform::seams().chooseSaveFile = [&](const QString&, const QString&, const QString&) { return path; };
     open("frmPrintAccounts", {{"UID", 1}}, [](QDialog& d) {
         QTest::mouseClick(static_cast<TfrmPrintAccounts&>(d).btPrint, Qt::LeftButton);
     });
@@ -360,7 +360,7 @@ void TestDocuments::regCardWithCashLeavesTheClientCardAlone()
     // No printer here: Print offers a PDF file.
     const QString path = m_dir->filePath(QStringLiteral("card.pdf"));
     platform::printerSeams().printers = [] { return QStringList{}; };
-    platform::printerSeams().chooseSaveFile = [&](const QString&, const QString&, const QString&) { return path; };
+    platform::seams().chooseSaveFile = [&](const QString&, const QString&, const QString&) { return path; };
     open("frmRegCard", {{"BID", 1}}, [](QDialog& d) {
         auto& f = static_cast<TfrmRegCard&>(d);
         QTest::mouseClick(f.rbCash, Qt::LeftButton);

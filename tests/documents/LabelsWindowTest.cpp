@@ -84,7 +84,7 @@ void TestLabels::init()
     };
     platform::printerSeams() = platform::PrinterSeams{};
     platform::printerSeams().printers = [] { return QStringList{}; };
-    platform::printerSeams().chooseSaveFile = [this](const QString&, const QString&, const QString&) {
+    platform::seams().chooseSaveFile = [this](const QString&, const QString&, const QString&) {
         return m_pdfPath;
     };
     m_main = std::make_unique<QWidget>();
