@@ -258,7 +258,7 @@ std::vector<std::string> restoreArchive(const std::string& archivePath, const st
     std::vector<std::string> names;
     try {
         names = readArchive(archivePath, staging, options);
-        checkStagedFiles(staging, names, options.expectedColumns);
+        if (!options.expectedColumns.empty()) checkStagedFiles(staging, names, options.expectedColumns);
         if (release) release();
         replaceFiles(staging, folder, names, beforeStep);
     } catch (const ArchiveError&) {

@@ -67,9 +67,10 @@ struct WriteOptions {
 void writeArchive(const std::string& folder, const std::string& archivePath, const WriteOptions& options);
 
 struct ReadOptions {
-    // The columns each known table file must have; every restored table file is checked
-    // (it opens, passes the integrity check, holds the one table of its name) before any
-    // file of the folder is replaced.
+    // The columns each known table file must have. When given (the program always gives
+    // the table definitions), every restored table file is checked (it opens, passes the
+    // integrity check, holds the one table of its name with these columns) before any file
+    // of the folder is replaced.
     ExpectedColumns expectedColumns;
     // Archive name bytes -> file system name.
     std::function<std::string(const std::string&)> decodeName;
