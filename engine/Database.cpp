@@ -1171,7 +1171,7 @@ std::string changeFileIn(const fs::path& folder) {
                                   static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
     for (int attempt = 0; attempt < 100; ++attempt) {
         char name[40];
-        std::snprintf(name, sizeof name, "~change-%016llx.tmp", static_cast<unsigned long long>(random()));
+        std::snprintf(name, sizeof name, ".change-%016llx.tmp", static_cast<unsigned long long>(random()));
         const fs::path p = folder / name;
         std::error_code ec;
         if (!fs::exists(p, ec)) return p.string();

@@ -42,7 +42,7 @@ std::vector<std::string> leftovers(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(folder)) {
         const std::string n = e.path().filename().string();
-        if (n.find("-journal") != std::string::npos || n.find("~change") != std::string::npos || n.find("-mj") != std::string::npos)
+        if (n.find("-journal") != std::string::npos || n.find(".change-") != std::string::npos || n.find("-mj") != std::string::npos)
             names.push_back(n);
     }
     return names;
