@@ -41,7 +41,8 @@ QList<AccountLine> readLines(engine::Query& q, bool typed)
 
 }  // namespace
 
-TrepAccount::TrepAccount(QWidget* parent) : QWidget(parent)
+// A window of its own (never shown), so the translation finds it by name as it finds the dialogs.
+TrepAccount::TrepAccount(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("repAccount"));
     setVisible(false);

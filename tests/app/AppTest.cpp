@@ -219,6 +219,16 @@ void AppTest::windowsAreCreatedWithOptionsAndSaveThemAtExit()
     windows.frmMain->language()->setLanguageIdent(2);
     windows.frmMain->language()->TranslateAll();
     QCOMPARE(frmChooseBackup->windowTitle(), czech);
+    // Every row of the tables with a Czech text reaches its control in every window of the
+    // program, and the control shows that text.
+    QStringList notShown;
+    for (const LanguageRow& row : LanguageTables::compiled()->objects) {
+        const QString want = row.text(2);
+        if (want.isEmpty()) continue;
+        const QString shown = windows.frmMain->language()->ReadObjectValue(row.key);
+        if (shown != want && shown != want + "\r\n") notShown << row.key + " = \"" + shown + "\"";
+    }
+    QVERIFY2(notShown.isEmpty(), qPrintable(notShown.join("\n")));
     windows.frmMain->language()->setLanguageIdent(1);
 
     windows.frmMain->setColumnCount(11);
