@@ -107,9 +107,20 @@ QChar knowsFromCode(bool chosen, const QString& item)
 
 int kidValue(const QString& kidText) { return shell::DigitsToInt(kidText); }
 
-QString reservationInsertSql(const QString& db, const ReservationRow& r)
+namespace {
+// The apostrophe rule is meant for the values: the folder path goes in after it, so a path
+// with an apostrophe still names the table file.
+QString escapedWithFolder(QString sql, const QString& marker, const QString& folder)
+{
+    shell::EscapeApostrophes(sql);
+    return sql.replace(marker, folder);
+}
+}  // namespace
+
+QString reservationInsertSql(const QString& folder, const ReservationRow& r)
 {
     using shell::QuoteText;
+    const QString db(QChar(0xE000));
     QString sql = QStringLiteral("INSERT INTO \"%1POBYTY.DB\" (KID, PID, DATEFROM, DATETHRU, STATUS, PRTHRU, NUMPERS,  "
                                  "BUSINESS, PRICEEUR, PRICECZK, MAIDEUR, MAIDCZK,  BOOKEDFOR, BOOKEDKNFR, DISCOUNT, USR, "
                                  "UPMJ, UPMT) VALUES (")
@@ -123,13 +134,13 @@ QString reservationInsertSql(const QString& db, const ReservationRow& r)
         + QStringLiteral(", ") + QuoteText(r.bookedFor) + QStringLiteral(", ") + QuoteText(QString(r.knowsFrom))
         + QStringLiteral(", \" \", ") + QuoteText(r.user) + QStringLiteral(", ") + QuoteText(r.date) + QStringLiteral(", ")
         + QuoteText(r.time) + QStringLiteral(")");
-    shell::EscapeApostrophes(sql);
-    return sql;
+    return escapedWithFolder(sql, db, folder);
 }
 
-QString reservationUpdateSql(const QString& db, int bid, const ReservationRow& r)
+QString reservationUpdateSql(const QString& folder, int bid, const ReservationRow& r)
 {
     using shell::QuoteText;
+    const QString db(QChar(0xE000));
     QString sql = QStringLiteral("UPDATE \"%1POBYTY.DB\" SET  KID=").arg(db) + QString::number(r.KID)
         + QStringLiteral(", PID=") + QuoteText(r.PID) + QStringLiteral(", DATEFROM=") + QuoteText(r.dateFrom)
         + QStringLiteral(", DATETHRU=") + QuoteText(r.dateThru) + QStringLiteral(", STATUS=") + QuoteText(QString(r.status))
@@ -141,8 +152,7 @@ QString reservationUpdateSql(const QString& db, int bid, const ReservationRow& r
         + QuoteText(r.bookedFor) + QStringLiteral(", BOOKEDKNFR=") + QuoteText(QString(r.knowsFrom))
         + QStringLiteral(",   DISCOUNT=\" \", USR=") + QuoteText(r.user) + QStringLiteral(", UPMJ=") + QuoteText(r.date)
         + QStringLiteral(", UPMT=") + QuoteText(r.time) + QStringLiteral(" WHERE BID=") + QString::number(bid);
-    shell::EscapeApostrophes(sql);
-    return sql;
+    return escapedWithFolder(sql, db, folder);
 }
 
 QString reservationLoadSql(const QString& db, int bid)

@@ -172,6 +172,12 @@ TEST(ReservationStatements, InsertAndUpdateAsRun)
               "STATUS=\"R\",   PRTHRU=\"04.03.2004\", NUMPERS=2, BUSINESS=\"0\", PRICEEUR=200, PRICECZK=5020.5, "
               "MAIDEUR=20, MAIDCZK=0, BOOKEDFOR=\"\", BOOKEDKNFR=\" \",   DISCOUNT=\" \", USR=\"\", UPMJ=\"1.3.2004\", "
               "UPMT=\"9:5:7\" WHERE BID=117");
+    // An apostrophe in the folder path is left alone; one in a value is escaped.
+    row.bookedFor = "O'Brien";
+    for (const QString& sql : {reservationInsertSql("/o'hara/", row), reservationUpdateSql("/o'hara/", 117, row)}) {
+        EXPECT_TRUE(sql.contains("\"/o'hara/POBYTY.DB\"")) << sql.toStdString();
+        EXPECT_TRUE(sql.contains("\"O\"+''''+\"Brien\"")) << sql.toStdString();
+    }
     EXPECT_EQ(lastBidSql("/db/"), QStringLiteral("SELECT max(BID) AS BIDMAX FROM \"/db/POBYTY.DB\""));
 }
 
