@@ -1059,7 +1059,9 @@ class ChangeImpl final : public Change {
 public:
     ChangeImpl(std::shared_ptr<Core> core, std::vector<std::string> files)
         : m_core(std::move(core)), m_files(std::move(files)) {
-        WaitScope wait(*m_core);
+        // A failure rolls back and lets go of m_core; the wait scope keeps its own reference.
+        const std::shared_ptr<Core> keep = m_core;
+        WaitScope wait(*keep);
         for (const auto& f : m_files) m_core->attach(f);
         m_core->pin(m_files);
         m_core->onlyFiles = m_files;
@@ -1118,9 +1120,11 @@ public:
             rollback();
             throw Error("A result of the change is still open: it was rolled back (close results before committing)");
         }
-        WaitScope wait(*m_core);
+        // close() and rollback() let go of m_core; the wait scope and the error keep this one.
+        const std::shared_ptr<Core> core = m_core;
+        WaitScope wait(*core);
         char* err = nullptr;
-        const int rc = sqlite3_exec(m_core->db(), "COMMIT", nullptr, nullptr, &err);
+        const int rc = sqlite3_exec(core->db(), "COMMIT", nullptr, nullptr, &err);
         std::string msg = err ? err : sqlite3_errstr(rc);
         sqlite3_free(err);
         if (rc == SQLITE_OK) {
@@ -1136,7 +1140,7 @@ public:
             for (const auto& f : m_files) names += (names.empty() ? "" : ", ") + fs::path(f).filename().string();
             throw Error("One of the tables " + names + " is locked by another program");
         }
-        m_core->raiseMessage(rc, msg, m_files);
+        core->raiseMessage(rc, msg, m_files);
     }
 
 private:
