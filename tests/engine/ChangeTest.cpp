@@ -220,8 +220,10 @@ TEST(Change, KilledInTheMiddleLeavesEveryTableBeforeOrAfterIt) {
     std::uniform_int_distribution<int> delayUs(0, 100000);
     std::set<std::string> superJournals;
     int inCommit = 0, afterSome = 0;
-    const int trials = 40;
-    for (int trial = 0; trial < trials; ++trial) {
+    // 40 trials, and more (up to 200) until one has caught a child committing: on a loaded
+    // machine the commits are a small share of the child's time.
+    int trials = 0;
+    for (int trial = 0; trial < 40 || (inCommit == 0 && trial < 200); ++trial, ++trials) {
         SCOPED_TRACE("trial " + std::to_string(trial));
         // No connection of this process is open across fork().
         const pid_t child = fork();
