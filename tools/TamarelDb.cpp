@@ -82,11 +82,37 @@ int demo(const QString& folder, const QStringList& options)
     return 0;
 }
 
+// Whether the statement reads rows: its first word, after comments and opening
+// parentheses, is SELECT.
 bool isQuery(const QString& statement)
 {
     QString t = statement.trimmed();
-    while (t.startsWith(QLatin1Char('('))) t = t.mid(1).trimmed();
+    for (;;) {
+        if (t.startsWith(QLatin1String("--"))) {
+            const qsizetype end = t.indexOf(QLatin1Char('\n'));
+            t = end < 0 ? QString() : t.mid(end + 1).trimmed();
+        } else if (t.startsWith(QLatin1String("/*"))) {
+            const qsizetype end = t.indexOf(QLatin1String("*/"), 2);
+            t = end < 0 ? QString() : t.mid(end + 2).trimmed();
+        } else if (t.startsWith(QLatin1Char('('))) {
+            t = t.mid(1).trimmed();
+        } else {
+            break;
+        }
+    }
     return t.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive);
+}
+
+// A value as one field of a tab-separated line: backslash, tab and line breaks escaped, so
+// every row stays one line.
+QString fieldText(const std::string& value)
+{
+    QString text = QString::fromStdString(value);
+    text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    text.replace(QLatin1Char('\t'), QLatin1String("\\t"));
+    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    return text;
 }
 
 int sql(const QString& folder, const QString& statement)
@@ -103,7 +129,7 @@ int sql(const QString& folder, const QString& statement)
     const int n = int(q->fields().size());
     while (q->next()) {
         QStringList row;
-        for (int i = 0; i < n; ++i) row << QString::fromStdString(q->text(i));
+        for (int i = 0; i < n; ++i) row << fieldText(q->text(i));
         out(row.join(QLatin1Char('\t')));
     }
     return 0;

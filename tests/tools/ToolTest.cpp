@@ -61,6 +61,28 @@ TEST(TamarelDb, SqlPrintsHeaderAndTabSeparatedRows)
     EXPECT_EQ(none.out, "0 rows affected\n");
 }
 
+TEST(TamarelDb, SqlRowsStayOneLineAndALeadingCommentKeepsAQueryAQuery)
+{
+    QTemporaryDir dir;
+    ASSERT_EQ(tool({"init", dir.path()}).exitCode, 0);
+    ASSERT_EQ(tool({"sql", dir.path(),
+                    "INSERT INTO \"POZNAMKY.DB\" (TXT, TYP) VALUES (\"a\tb\nc\\d\rz\", \"N\")"}).exitCode, 0);
+    const struct {
+        const char* statement;
+        const char* out;
+    } cases[] = {
+        {"SELECT TXT FROM \"POZNAMKY.DB\"", "TXT\na\\tb\\nc\\\\d\\rz\n"},
+        {"-- the notes\nSELECT TYP FROM \"POZNAMKY.DB\"", "TYP\nN\n"},
+        {"/* the notes */ SELECT TYP FROM \"POZNAMKY.DB\"", "TYP\nN\n"},
+        {"-- a change\nUPDATE \"POZNAMKY.DB\" SET TYP=\"R\"", "1 rows affected\n"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = tool({"sql", dir.path(), QString::fromUtf8(c.statement)});
+        EXPECT_EQ(run.exitCode, 0) << c.statement << ": " << run.err.toStdString();
+        EXPECT_EQ(run.out.toStdString(), c.out) << c.statement;
+    }
+}
+
 TEST(TamarelDb, BadStatementExitsWithTheEnginesMessage)
 {
     QTemporaryDir dir;
