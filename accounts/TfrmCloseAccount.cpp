@@ -270,6 +270,13 @@ void TfrmCloseAccount::loadAccount()
     edClientName->setText(accounts::clientDisplayName(holder.TITLE, holder.SURNAME, holder.NAME));
     cmbPaymForm->setCurrentIndex(0);
     showPayee(text(t, "KID").toInt());
+    // A holder whose client card holds no card keeps the card taken at check-in: blanks from
+    // the client card would overwrite it on Ok.
+    if (dbeCardNum->text().trimmed().isEmpty()) {
+        dbeCardNum->setText(text(t, "CARDNUM"));
+        dbcCardType->setEditText(text(t, "CARDTYPE"));
+        dbeCardExp->setText(text(t, "CARDEXP"));
+    }
     // When the sums cannot be taken the totals stay as stored.
     dbeTotalEUR->setValue(number(t, "TOTALEUR"));
     dbeTotalCZK->setValue(number(t, "TOTALCZK"));

@@ -289,8 +289,11 @@ void TfrmRoomDetail::layoutControls()
     cmbBusiness->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     const int rowHeight = fontMetrics().height() + 8;
     dbAccItems->setMinimumSize(440, rowHeight * 8);
-    dbAccItems->setColumnWidth(0, 170);
-    for (int c = 1; c < 5; ++c) dbAccItems->setColumnWidth(c, 64);
+    // A date shows whole on one line, whatever the font.
+    dbAccItems->setWordWrap(false);
+    dbAccItems->setColumnWidth(0, 150);
+    dbAccItems->setColumnWidth(1, dbAccItems->fontMetrics().horizontalAdvance(QStringLiteral("28.12.2026")) + 14);
+    for (int c = 2; c < 5; ++c) dbAccItems->setColumnWidth(c, 64);
     dbAccItems->horizontalHeader()->setStretchLastSection(true);
 
     // Down each page, then Ok and Cancel.

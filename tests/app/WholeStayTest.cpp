@@ -246,13 +246,15 @@ void TestWholeStay::oneRoomFromReservationToDeletedAccount()
         auto& d = static_cast<TfrmCheckIn&>(dialog);
         QCOMPARE(d.chkRooms->count(), 1);
         QCOMPARE(d.chkRooms->item(0)->checkState(), Qt::Checked);
+        type(d.dbeCardNum, "4000 1234", d.dbcCardType);
+        d.dbcCardType->setEditText("VISA");
         QTest::mouseClick(d.btOk, Qt::LeftButton);
     };
     select("5", QDate(2004, 3, 1));
     menu("mnCheckIn");
     QCOMPARE(said(), QString("Tamarel|Ok. Client is successfully checked in."));
     QCOMPARE(stays(), QString("1|1|1|5|H|1.3.2004|5.3.2004|2|240|6000|40|1000|1.3.2004||"));
-    QCOMPARE(accounts(), QString("1|1||1.3.2004|||||||"));
+    QCOMPARE(accounts(), QString("1|1||1.3.2004||4000 1234|VISA||||"));
 
     // The room detail, opened by Enter on the occupied night: a minibar charge with the
     // type's second VAT rate, typed in EUR and converted.
@@ -282,9 +284,9 @@ void TestWholeStay::oneRoomFromReservationToDeletedAccount()
     };
     m_drive["frmCloseAccount"] = [](QDialog& dialog) {
         auto& d = static_cast<TfrmCloseAccount&>(dialog);
+        // The card taken at check-in is offered: the client card holds none.
+        QCOMPARE(d.dbeCardNum->text() + "/" + d.dbcCardType->currentText(), QString("4000 1234/VISA"));
         d.cmbPaymForm->setCurrentIndex(0);   // card
-        type(d.dbeCardNum, "4000 1234", d.dbcCardType);
-        d.dbcCardType->setEditText("VISA");
         QTest::mouseClick(d.btOk, Qt::LeftButton);
     };
     m_answers = {kYes, kYes, kOk, kYes, kOk};
