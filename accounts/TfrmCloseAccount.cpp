@@ -28,30 +28,20 @@
 #include "shell/ValueHelpers.h"
 #include "widgets/CalcEdit.h"
 #include "widgets/DateEdit.h"
+#include "widgets/Named.h"
 
 using widgets::TCalcEdit;
 using widgets::TDateEdit;
 
 namespace {
 
+using widgets::named;
+using widgets::label;
+
 const QString kCaption = QStringLiteral("Close Account");
 const QString kFindClientCard = QStringLiteral("frmFindClientCard");
 const QString kNoRate = QStringLiteral(
     "No exchange rate is stored for this day. Amounts in the other currency are left as they are.");
-
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const char* name, const char* caption, QWidget* buddy = nullptr)
-{
-    auto* l = named(new QLabel(QString::fromUtf8(caption), parent), name);
-    if (buddy) l->setBuddy(buddy);
-    return l;
-}
 
 // A grey box the receptionist reads but does not type into.
 void readOnly(QLineEdit* edit)

@@ -26,8 +26,12 @@
 #include "platform/DialogSeam.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
+#include "widgets/Named.h"
 
 namespace {
+
+using widgets::named;
+using widgets::label;
 
 const QString kFindClientCard = QStringLiteral("frmFindClientCard");
 
@@ -42,20 +46,6 @@ const Column kColumns[] = {
     {"DESCR", "Item Description", 144, false}, {"TAXRATE", "VAT", 23, true}, {"ITEMDATE", "Date", 59, false},
     {"AMNTEUR", "EUR", 40, true},          {"AMNTCZK", "CZK", 50, true},      {"RATE", "Rate", 43, true},
 };
-
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const char* name, const char* caption, QWidget* buddy = nullptr)
-{
-    auto* l = named(new QLabel(QString::fromUtf8(caption), parent), name);
-    if (buddy) l->setBuddy(buddy);
-    return l;
-}
 
 }  // namespace
 

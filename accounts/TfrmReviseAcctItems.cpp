@@ -23,27 +23,17 @@
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
 #include "widgets/CalcEdit.h"
+#include "widgets/Named.h"
 
 using widgets::TCalcEdit;
 
 namespace {
 
+using widgets::named;
+using widgets::label;
+
 const QString kCaption = QStringLiteral("Revise Account Items");
 const char* const kDirty = "typedIn";
-
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const char* name, const char* caption, QWidget* buddy = nullptr)
-{
-    auto* l = named(new QLabel(QString::fromUtf8(caption), parent), name);
-    if (buddy) l->setBuddy(buddy);
-    return l;
-}
 
 QPushButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap picture, const char* hint)
 {

@@ -30,6 +30,7 @@
 #include "shell/DataModule.h"
 #include "shell/ValueHelpers.h"
 #include "widgets/DateEdit.h"
+#include "widgets/Named.h"
 
 using clients::ClientCardValues;
 using clients::DuplicateKind;
@@ -37,22 +38,11 @@ using widgets::TDateEdit;
 
 namespace {
 
+using widgets::named;
+using widgets::label;
+
 const char* const kCardTypes[] = {"AMEX", "Diner's Club", "EC/MC", "JCB", "VISA"};
 const char* const kRatings[] = {"Not specified", "Excellent", "Very Good", "Good", "Bad", "Terrible"};
-
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const char* name, const char* caption, QWidget* buddy)
-{
-    auto* l = named(new QLabel(QLatin1String(caption), parent), name);
-    l->setBuddy(buddy);
-    return l;
-}
 
 QLineEdit* edit(QWidget* parent, const char* name) { return named(new QLineEdit(parent), name); }
 

@@ -20,19 +20,15 @@
 #include "lang/Language.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
+#include "widgets/Named.h"
 
 using namespace documents;
 
 namespace {
 
-const QString kError = QStringLiteral("Error");
+using widgets::named;
 
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
+const QString kError = QStringLiteral("Error");
 
 }  // namespace
 

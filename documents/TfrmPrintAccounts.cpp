@@ -19,14 +19,11 @@
 #include "options/Options.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
+#include "widgets/Named.h"
 
 namespace {
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
+
+using widgets::named;
 }  // namespace
 
 TfrmPrintAccounts::TfrmPrintAccounts(TrepAccount* repAccount, QWidget* parent)

@@ -13,14 +13,11 @@
 
 #include "documents/TfrmClientLabels.h"
 #include "platform/Platform.h"
+#include "widgets/Named.h"
 
 namespace {
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
+
+using widgets::named;
 }  // namespace
 
 TfrmPrintLabels::TfrmPrintLabels(TfrmClientLabels* labels, QWidget* parent)

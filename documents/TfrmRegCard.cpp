@@ -19,16 +19,13 @@
 #include "lang/Language.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
+#include "widgets/Named.h"
 
 namespace {
+
+using widgets::named;
 const QString kCaption = QStringLiteral("Registration Card");
 
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 }  // namespace
 
 TfrmRegCard::TfrmRegCard(TqrpRegistrationCard* report, QWidget* parent)

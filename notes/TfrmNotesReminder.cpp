@@ -25,15 +25,11 @@
 #include "notes/TfrmNotesRemDetail.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
+#include "widgets/Named.h"
 
 namespace {
 
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
+using widgets::named;
 
 QList<clients::GridColumn> noteColumns()
 {

@@ -21,22 +21,12 @@
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
 #include "widgets/DateEdit.h"
+#include "widgets/Named.h"
 
 namespace {
 
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const char* name, const char* caption, QWidget* buddy)
-{
-    auto* l = named(new QLabel(QString::fromUtf8(caption), parent), name);
-    l->setBuddy(buddy);
-    return l;
-}
+using widgets::named;
+using widgets::label;
 
 }  // namespace
 

@@ -15,10 +15,14 @@
 #include "options/Options.h"
 #include "platform/Platform.h"
 #include "widgets/SpinEdit.h"
+#include "widgets/Named.h"
 
 using widgets::TSpinEdit;
 
 namespace {
+
+using widgets::named;
+using widgets::label;
 
 // The option each colour button edits, in the order of the buttons.
 int TOptions::* const kColourMembers[TfrmOptions::kColourCount] = {
@@ -28,18 +32,6 @@ int TOptions::* const kColourMembers[TfrmOptions::kColourCount] = {
 
 constexpr int kColourLeft = 150;
 constexpr int kColourTops[TfrmOptions::kColourCount] = {12, 36, 60, 84, 108, 132, 156};
-
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const char* name, const char* caption)
-{
-    return named(new QLabel(QLatin1String(caption), parent), name);
-}
 
 // The box's value within its range; an empty box keeps the value the dialog opened with.
 int spinValue(const TSpinEdit* box, int opened)

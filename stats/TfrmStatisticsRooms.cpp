@@ -37,8 +37,11 @@
 #include "shell/DataModule.h"
 #include "shell/ValueHelpers.h"
 #include "stats/ChartPrinting.h"
+#include "widgets/Named.h"
 
 namespace {
+
+using widgets::named;
 
 const QString kCaption = QStringLiteral("Statistics");
 const QString kChartTitle = QStringLiteral("Rooms' usage statistics");
@@ -61,13 +64,6 @@ constexpr int kZoomStepMs = 10;
 constexpr int kMinBarPitch = 16;
 // The chart's width beside its bars: the left axis with its title, and the margins.
 constexpr int kPlotMargin = 120;
-
-template <typename W>
-W* named(W* object, const char* name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
 
 }  // namespace
 

@@ -21,26 +21,16 @@
 #include "shell/ValueHelpers.h"
 #include "stays/CheckInLogic.h"
 #include "widgets/DateEdit.h"
+#include "widgets/Named.h"
 
 using widgets::TDateEdit;
 
 namespace {
 
+using widgets::named;
+using widgets::label;
+
 const QString kCaption = QStringLiteral("Check in");
-
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const char* name, const char* caption, QWidget* buddy)
-{
-    auto* l = named(new QLabel(QString::fromUtf8(caption), parent), name);
-    l->setBuddy(buddy);
-    return l;
-}
 
 // The engine's composed change as runCheckIn uses it.
 class EngineChange {

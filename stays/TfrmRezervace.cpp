@@ -34,12 +34,16 @@
 #include "widgets/CalcEdit.h"
 #include "widgets/DateEdit.h"
 #include "widgets/SpinEdit.h"
+#include "widgets/Named.h"
 
 using widgets::TCalcEdit;
 using widgets::TDateEdit;
 using widgets::TSpinEdit;
 
 namespace {
+
+using widgets::named;
+using widgets::label;
 
 const QString kCaption = QStringLiteral("Reservation");
 const QString kFindClientCard = QStringLiteral("frmFindClientCard");
@@ -59,20 +63,6 @@ public:
         if (onStep) onStep();
     }
 };
-
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const char* name, const char* caption, QWidget* buddy = nullptr)
-{
-    auto* l = named(new QLabel(QString::fromUtf8(caption), parent), name);
-    if (buddy) l->setBuddy(buddy);
-    return l;
-}
 
 bool leftWithinWindow(QEvent* event)
 {

@@ -32,6 +32,7 @@
 #include "widgets/CalcEdit.h"
 #include "widgets/DateEdit.h"
 #include "widgets/SpinEdit.h"
+#include "widgets/Named.h"
 
 using widgets::TCalcEdit;
 using widgets::TDateEdit;
@@ -39,25 +40,14 @@ using widgets::TSpinEdit;
 
 namespace {
 
+using widgets::named;
+using widgets::label;
+
 const QString kCaption = QStringLiteral("Room detail");
 const QString kNoRate = QStringLiteral(
     "No exchange rate is stored for this day. Amounts in the other currency are left as they are.");
 const char* const kItemTitles[] = {"Item", "Date", "EUR", "CZK", "VAT"};
 const char* const kItemFields[] = {"DESCR", "ITEMDATE", "AMNTEUR", "AMNTCZK", "TAXRATE"};
-
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const char* name, const char* caption, QWidget* buddy = nullptr)
-{
-    auto* l = named(new QLabel(QString::fromUtf8(caption), parent), name);
-    if (buddy) l->setBuddy(buddy);
-    return l;
-}
 
 QLabel* currencyText(QWidget* parent, const char* name, const char* text)
 {
