@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -34,6 +33,7 @@
 #include "widgets/CalcEdit.h"
 #include "widgets/DateEdit.h"
 #include "widgets/SpinEdit.h"
+#include "widgets/LeaveRules.h"
 #include "widgets/Named.h"
 
 using widgets::TCalcEdit;
@@ -63,13 +63,6 @@ public:
         if (onStep) onStep();
     }
 };
-
-bool leftWithinWindow(QEvent* event)
-{
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason
-        || reason == Qt::ShortcutFocusReason || reason == Qt::OtherFocusReason;
-}
 
 // An empty box stays empty; a filled one must hold a real date.
 bool holdsNoBadDate(const TDateEdit* edit) { return edit->isEmpty() || edit->date().isValid(); }
@@ -196,9 +189,9 @@ void TfrmRezervace::buildControls()
     connect(edNights, &TSpinEdit::textChanged, this, [this] {
         if (!m_quiet) edNightsChange();
     });
-    for (QWidget* w : std::initializer_list<QWidget*>{edDateFrom, edDateThru, edNights, edRoomPriceEUR,
-                                                      edRoomMaidPriceEUR, edRoomPriceCZK, edRoomMaidPriceCZK})
-        w->installEventFilter(this);
+    m_leave = new widgets::TLeaveRules(this, [this](QWidget* left, bool) { leaveRule(left); });
+    m_leave->watch({edDateFrom, edDateThru, edNights, edRoomPriceEUR, edRoomMaidPriceEUR, edRoomPriceCZK,
+                    edRoomMaidPriceCZK});
 }
 
 void TfrmRezervace::layoutControls()
@@ -586,29 +579,16 @@ void TfrmRezervace::convertCzkToEur()
 
 // ---- leaving controls -------------------------------------------------------------------
 
-bool TfrmRezervace::eventFilter(QObject* watched, QEvent* event)
+// The leaving rule of each box: dates read, nights and prices proposed, prices converted.
+void TfrmRezervace::leaveRule(QWidget* w)
 {
-    if (event->type() == QEvent::FocusOut && leftWithinWindow(event) && isVisible()) {
-        m_pendingExit = qobject_cast<QWidget*>(watched);
-        QTimer::singleShot(0, this, [this] {
-            if (isVisible()) leaveFocusedControl(false);
-        });
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-// Runs the leaving rule of the control left last and not yet handled; with alsoFocused, of
-// the focused control when none is pending (Enter saves without leaving its box).
-void TfrmRezervace::leaveFocusedControl(bool alsoFocused)
-{
-    QWidget* w = m_pendingExit ? m_pendingExit.data() : (alsoFocused ? focusWidget() : nullptr);
-    m_pendingExit = nullptr;
-    if (!w) return;
     if (w == edDateFrom || w == edDateThru) edDateFromOrThruExit();
     else if (w == edNights) edNightsExit();
     else if (w == edRoomPriceEUR || w == edRoomMaidPriceEUR) convertEurToCzk();
     else if (w == edRoomPriceCZK || w == edRoomMaidPriceCZK) convertCzkToEur();
 }
+
+void TfrmRezervace::leaveFocusedControl(bool alsoFocused) { m_leave->runPending(alsoFocused); }
 
 // ---- saving and closing ---------------------------------------------------------------
 

@@ -11,7 +11,6 @@
 // exchange rate nothing is converted and the receptionist is told once per opening.
 
 #include <QDialog>
-#include <QPointer>
 #include <QString>
 
 #include "stays/ReservationLogic.h"
@@ -27,6 +26,7 @@ namespace widgets {
 class TCalcEdit;
 class TDateEdit;
 class TSpinEdit;
+class TLeaveRules;
 }
 
 class TfrmRezervace : public QDialog {
@@ -120,9 +120,6 @@ public:
     QPushButton* btPrintConfirmation;
     QPushButton* btPrintRegCard;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void buildControls();
     void layoutControls();
@@ -132,6 +129,7 @@ private:
     void proposePrice();
     void setDateFromDay(widgets::TDateEdit* edit, int day);
     void selectRoomByPid(const QString& pid);
+    void leaveRule(QWidget* left);
     void leaveFocusedControl(bool alsoFocused);
     double rateForStay() const;
     bool warnNoRate(double rate);
@@ -141,6 +139,6 @@ private:
     bool m_clientLocked = false;
     bool m_okClose = false;
     bool m_rateWarned = false;
-    int m_quiet = 0;
-    QPointer<QWidget> m_pendingExit;   // the control left last whose leaving rule has not run   // while above 0, programmatic changes do not count as user changes
+    int m_quiet = 0;   // while above 0, programmatic changes do not count as user changes
+    widgets::TLeaveRules* m_leave = nullptr;
 };

@@ -32,6 +32,7 @@
 #include "widgets/CalcEdit.h"
 #include "widgets/DateEdit.h"
 #include "widgets/SpinEdit.h"
+#include "widgets/LeaveRules.h"
 #include "widgets/Named.h"
 
 using widgets::TCalcEdit;
@@ -65,13 +66,6 @@ QLineEdit* readOnly(QLineEdit* edit)
     // Read-only boxes are skipped by Tab; a click still lets the text be copied.
     edit->setFocusPolicy(Qt::ClickFocus);
     return edit;
-}
-
-bool leftWithinWindow(QEvent* event)
-{
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason
-        || reason == Qt::ShortcutFocusReason || reason == Qt::OtherFocusReason;
 }
 
 std::optional<int> dayOf(const TDateEdit* edit)
@@ -202,9 +196,9 @@ void TfrmRoomDetail::buildControls()
         connect(e, &QLineEdit::textChanged, this, [this] {
             if (!m_quiet) UpdateControls();
         });
-    for (QWidget* w : std::initializer_list<QWidget*>{dbeDateThru, dbePriceEUR, dbePriceMaidEUR, dbePriceCZK,
-                                                      dbePriceMaidCZK, edPriceEURNew, edPriceCZKNew})
-        w->installEventFilter(this);
+    m_leave = new widgets::TLeaveRules(this, [this](QWidget* left, bool onEnter) { leaveRule(left, onEnter); });
+    m_leave->watch({dbeDateThru, dbePriceEUR, dbePriceMaidEUR, dbePriceCZK, dbePriceMaidCZK, edPriceEURNew,
+                    edPriceCZKNew});
 }
 
 void TfrmRoomDetail::layoutControls()
@@ -334,7 +328,7 @@ void TfrmRoomDetail::resetControls()
     m_rateWarned = false;
     m_uid = 0;
     m_pid.clear();
-    m_pendingExit = nullptr;
+    m_leave->clear();
     for (QLineEdit* e : {edClientName, edRoomName, dbeCheckinTime, edRoomNew}) e->clear();
     dbeDateFrom->clear();
     dbeDateThru->clear();
@@ -559,32 +553,19 @@ void TfrmRoomDetail::convertNewCzkToEur()
     setHundredths(edPriceEURNew, *stays::eurFromCzk(hundredths(edPriceCZKNew), rate));
 }
 
-bool TfrmRoomDetail::eventFilter(QObject* watched, QEvent* event)
+// The leaving rule of each box: the departure checked, prices converted. On Ok the closing
+// checks tell about the dates themselves; one message is enough.
+void TfrmRoomDetail::leaveRule(QWidget* w, bool onEnter)
 {
-    if (event->type() == QEvent::FocusOut && leftWithinWindow(event) && isVisible()) {
-        m_pendingExit = qobject_cast<QWidget*>(watched);
-        QTimer::singleShot(0, this, [this] {
-            if (isVisible()) leaveFocusedControl(false);
-        });
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-// Runs the leaving rule of the control left last and not yet handled; with alsoFocused, of
-// the focused control when none is pending (Enter stores without leaving its box).
-void TfrmRoomDetail::leaveFocusedControl(bool alsoFocused)
-{
-    QWidget* w = m_pendingExit ? m_pendingExit.data() : (alsoFocused ? focusWidget() : nullptr);
-    m_pendingExit = nullptr;
-    if (!w) return;
-    // On Ok the closing checks tell about the dates themselves; one message is enough.
     if (w == dbeDateThru) {
-        if (!alsoFocused) dbeDateThruExit();
+        if (!onEnter) dbeDateThruExit();
     } else if (w == dbePriceEUR || w == dbePriceMaidEUR) convertStayEurToCzk();
     else if (w == dbePriceCZK || w == dbePriceMaidCZK) convertStayCzkToEur();
     else if (w == edPriceEURNew) convertNewEurToCzk();
     else if (w == edPriceCZKNew) convertNewCzkToEur();
 }
+
+void TfrmRoomDetail::leaveFocusedControl(bool alsoFocused) { m_leave->runPending(alsoFocused); }
 
 // ---- posting a new item ----------------------------------------------------------------
 

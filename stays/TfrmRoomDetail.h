@@ -12,7 +12,6 @@
 
 #include <QDialog>
 #include <QList>
-#include <QPointer>
 #include <QString>
 
 #include "stays/RoomDetailLogic.h"
@@ -29,6 +28,7 @@ namespace widgets {
 class TCalcEdit;
 class TDateEdit;
 class TSpinEdit;
+class TLeaveRules;
 }
 
 class TfrmRoomDetail : public QDialog {
@@ -108,9 +108,6 @@ public:
     QPushButton* btOk;
     QPushButton* btCancel;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void buildControls();
     void layoutControls();
@@ -119,6 +116,7 @@ private:
     void loadStay();
     bool loadAccountItems();
     void clearNewItem();
+    void leaveRule(QWidget* left, bool onEnter);
     void leaveFocusedControl(bool alsoFocused);
     bool warnNoRate(double rate);
     double rateForStay();
@@ -133,5 +131,5 @@ private:
     int m_uid = 0;
     QString m_pid;
     QList<stays::TTableUcPoDef> m_types;
-    QPointer<QWidget> m_pendingExit;
+    widgets::TLeaveRules* m_leave = nullptr;
 };
