@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 
 #include "clients/ClientStatements.h"
-#include "clients/QueryTableModel.h"
+#include "widgets/QueryTableModel.h"
 #include "clients/TfrmClientDetail.h"
 #include "lang/Language.h"
 #include "platform/Platform.h"
@@ -27,7 +27,7 @@ namespace {
 
 using widgets::named;
 
-QList<clients::GridColumn> clientColumns()
+QList<widgets::GridColumn> clientColumns()
 {
     const char* const columns[][2] = {
         {"KID", "Id"},           {"SURNAME", "Surname"},   {"NAME", "Name"},
@@ -36,7 +36,7 @@ QList<clients::GridColumn> clientColumns()
         {"PASSPORT", "Passport"}, {"CARDNUM", "Card Number"}, {"CARDEXP", "Exp."},
         {"CARDTYPE", "Card Type"}, {"COMMENT", "Comment"},
     };
-    QList<clients::GridColumn> list;
+    QList<widgets::GridColumn> list;
     for (const auto& c : columns) list.append({QLatin1String(c[0]), QLatin1String(c[1])});
     return list;
 }
@@ -64,7 +64,7 @@ TClientCardList::TClientCardList(const char* formName, const char* caption, Tfrm
     btSearch = named(new QPushButton(QStringLiteral("Search"), pnlFilter), "btSearch");
     btClearFilter = named(new QPushButton(QStringLiteral("Clear Filter"), pnlFilter), "btClearFilter");
 
-    m_list = new clients::QueryTableModel(clientColumns(), this);
+    m_list = new widgets::QueryTableModel(clientColumns(), this);
     dbgClients = named(new QTableView(this), "dbgClients");
     dbgClients->setModel(m_list);
     dbgClients->setEditTriggers(QAbstractItemView::NoEditTriggers);

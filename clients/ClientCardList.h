@@ -21,7 +21,7 @@ class QTableView;
 class QHBoxLayout;
 class TfrmClientDetail;
 
-namespace clients { class QueryTableModel; }
+namespace widgets { class QueryTableModel; }
 
 class TClientCardList : public QDialog {
     Q_OBJECT
@@ -41,7 +41,7 @@ public:
     void updateButtons();
 
     const QString& filter() const { return m_filter; }
-    clients::QueryTableModel* list() const { return m_list; }
+    widgets::QueryTableModel* list() const { return m_list; }
     // The row under the cursor, -1 when none.
     int currentRow() const;
     void setCurrentRow(int row);
@@ -80,6 +80,6 @@ private:
     void fitColumns();
     QString listStatement() const;
 
-    clients::QueryTableModel* m_list;
+    widgets::QueryTableModel* m_list;
     QHBoxLayout* m_buttons;
 };

@@ -9,7 +9,7 @@
 #include <QPushButton>
 
 #include "clients/ClientStatements.h"
-#include "clients/QueryTableModel.h"
+#include "widgets/QueryTableModel.h"
 #include "clients/TfrmClientDetail.h"
 #include "lang/Language.h"
 #include "platform/Platform.h"

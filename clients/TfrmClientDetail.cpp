@@ -24,7 +24,7 @@
 #include <QVBoxLayout>
 
 #include "clients/ClientStatements.h"
-#include "clients/QueryTableModel.h"
+#include "widgets/QueryTableModel.h"
 #include "lang/Language.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
@@ -131,7 +131,7 @@ void TfrmClientDetail::buildControls()
     memComment->setTabChangesFocus(true);
     lbComment = label(gbExtra, "lbComment", "Comment:", memComment);
 
-    m_history = new clients::QueryTableModel(
+    m_history = new widgets::QueryTableModel(
         {{QStringLiteral("UFROM"), QStringLiteral("From")},
          {QStringLiteral("UTHRU"), QStringLiteral("Thru")},
          {QStringLiteral("TOTALEUR"), QStringLiteral("Eur")},

@@ -20,10 +20,9 @@ class QPushButton;
 class QTabWidget;
 class QTableView;
 class QWidget;
-namespace widgets { class TDateEdit; }
+namespace widgets { class TDateEdit; class QueryTableModel; }
 
 namespace clients {
-class QueryTableModel;
 struct ClientCardValues;
 enum class DuplicateKind;
 }
@@ -120,7 +119,7 @@ private:
     void applyColumnWidths();
     bool saveCard();
 
-    clients::QueryTableModel* m_history;
+    widgets::QueryTableModel* m_history;
     QGridLayout* m_basicGrid = nullptr;
     QGridLayout* m_cardGrid = nullptr;
     bool m_saveRequested = false;

@@ -6,7 +6,7 @@
 
 #include <QPushButton>
 
-#include "clients/QueryTableModel.h"
+#include "widgets/QueryTableModel.h"
 #include "platform/Platform.h"
 
 TfrmFindClientCard::TfrmFindClientCard(TfrmClientDetail* detail, QWidget* parent)

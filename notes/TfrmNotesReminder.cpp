@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "clients/QueryTableModel.h"
+#include "widgets/QueryTableModel.h"
 #include "lang/Language.h"
 #include "notes/NotesLogic.h"
 #include "notes/TfrmNotesRemDetail.h"
@@ -31,7 +31,7 @@ namespace {
 
 using widgets::named;
 
-QList<clients::GridColumn> noteColumns()
+QList<widgets::GridColumn> noteColumns()
 {
     return {{QStringLiteral("TXT"), QStringLiteral("Text")},
             {QStringLiteral("DAT"), QStringLiteral("Date")},
@@ -47,7 +47,7 @@ TfrmNotesReminder::TfrmNotesReminder(QWidget* parent)
     setObjectName(QStringLiteral("frmNotesReminder"));
     setWindowTitle(QStringLiteral("Notes / Reminder"));
 
-    m_list = new clients::QueryTableModel(noteColumns(), this);
+    m_list = new widgets::QueryTableModel(noteColumns(), this);
     dbgPoznamky = named(new QTableView(this), "dbgPoznamky");
     dbgPoznamky->setModel(m_list);
     dbgPoznamky->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -16,7 +16,7 @@ class QLabel;
 class QPushButton;
 class QTableView;
 class TfrmNotesRemDetail;
-namespace clients {
+namespace widgets {
 class QueryTableModel;
 }
 
@@ -43,7 +43,7 @@ public:
     int currentRow() const;
     int currentRMID() const;
     void setCurrentRow(int row);
-    clients::QueryTableModel* list() const { return m_list; }
+    widgets::QueryTableModel* list() const { return m_list; }
 
     QTableView* dbgPoznamky;
     QLabel* lbFilter;
@@ -59,6 +59,6 @@ private:
     void fitColumns();
 
     QPointer<TfrmNotesRemDetail> m_detail;
-    clients::QueryTableModel* m_list;
+    widgets::QueryTableModel* m_list;
     int m_filter = 2;   // 0 notes, 1 reminders, 2 all
 };

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "ClientsFixture.h"
-#include "clients/QueryTableModel.h"
+#include "widgets/QueryTableModel.h"
 #include "clients/RegisterClients.h"
 #include "clients/TfrmBrowseClientCard.h"
 #include "clients/TfrmClientDetail.h"

@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "board/TfrmMain.h"
-#include "clients/QueryTableModel.h"
+#include "widgets/QueryTableModel.h"
 #include "data/TableFiles.h"
 #include "lang/Language.h"
 #include "notes/RegisterNotes.h"

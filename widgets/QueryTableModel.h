@@ -1,5 +1,6 @@
 #pragma once
-// A read-only grid model over one query: the client lists and the card's account history.
+// A read-only grid model over one query: the client lists, the card's account history and
+// the notes list.
 // The columns are fixed (field name and English title); the rows are read when the list is
 // opened and the query is dropped again within that call, so no result stays open while
 // the user looks at the grid.
@@ -14,7 +15,7 @@
 #include <QStringList>
 #include <QVector>
 
-namespace clients {
+namespace widgets {
 
 struct GridColumn {
     QString field;   // the result field shown, e.g. "SURNAME"
@@ -66,4 +67,4 @@ private:
     QVector<int> m_shownField;         // result field index of each shown column (-1: none)
 };
 
-}  // namespace clients
+}  // namespace widgets

@@ -3,13 +3,13 @@
 // Invariants: see QueryTableModel.h; a failure while reading rows closes the list rather
 // than showing part of a result as if it were all of it.
 
-#include "clients/QueryTableModel.h"
+#include "widgets/QueryTableModel.h"
 
 #include <exception>
 
 #include "shell/DataModule.h"
 
-namespace clients {
+namespace widgets {
 
 QueryTableModel::QueryTableModel(QList<GridColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), m_columns(std::move(columns))
@@ -118,4 +118,4 @@ bool QueryTableModel::setHeaderData(int section, Qt::Orientation orientation, co
     return true;
 }
 
-}  // namespace clients
+}  // namespace widgets
