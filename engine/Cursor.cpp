@@ -331,7 +331,7 @@ private:
             for (const auto& t : tokens)
                 if (t.isLiteral()) literals.push_back(&t);
             for (const auto& p : params)
-                m_filterValues.push_back(convertLiteral(*literals[static_cast<size_t>(p.literalIndex)], p.conv, p.column));
+                m_filterValues.push_back(convertParam(*literals[static_cast<size_t>(p.literalIndex)], p));
         }
     }
 

@@ -159,6 +159,13 @@ Value convertLiteral(const sql::Token& tok, Conv conv, const std::string& column
     return s;
 }
 
+Value convertParam(const sql::Token& tok, const ParamSlot& slot) {
+    if (!slot.negative) return convertLiteral(tok, slot.conv, slot.column);
+    sql::Token signedTok = tok;
+    signedTok.text.insert(0, 1, '-');
+    return convertLiteral(signedTok, slot.conv, slot.column);
+}
+
 Value storedValue(const Value& v, const Column& c) {
     if (const auto* s = std::get_if<std::string>(&v)) {
         switch (c.type) {
@@ -650,7 +657,7 @@ bool Core::prepare(std::string_view sqlText, Prepared& out, sql::Statement& ddl)
     std::vector<Value> bound;
     bound.reserve(entry->tr.params.size());
     for (const auto& p : entry->tr.params)
-        bound.push_back(convertLiteral(*literals[static_cast<size_t>(p.literalIndex)], p.conv, p.column));
+        bound.push_back(convertParam(*literals[static_cast<size_t>(p.literalIndex)], p));
     sqlite3_stmt* st;
     if (!entry->idle.empty()) {
         st = entry->idle.back();
