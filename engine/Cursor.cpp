@@ -312,6 +312,7 @@ private:
 
     // Attaches the file if the core let go of it; rebuilds statements for a new schema name.
     void ensure() {
+        m_core->followRestores();
         Attached& a = m_core->attach(m_path);
         if (a.schema == m_schema) return;
         dropStatements();
