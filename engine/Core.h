@@ -14,9 +14,14 @@
 //  - waiting for another program's lock: inside a wait scope (a write, a change) all waits
 //    together last at most lockTimeoutMs; elsewhere each wait lasts at most lockTimeoutMs;
 //  - every SQLite failure leaves here as an engine::Error with a message naming the table,
-//    column, key or lock concerned.
+//    column, key or lock concerned;
+//  - table files are never read through an attachment older than the last restore of their
+//    folder that this core has seen: before each statement the folder's generation file is
+//    compared (one stat per folder with attached files), and when it changed the folder's
+//    files are detached, to be attached anew by the statement.
 
 #include "Internal.h"
+#include "TableSwap.h"
 
 #include <sqlite3.h>
 
@@ -46,6 +51,13 @@ struct CacheEntry {
     std::vector<sqlite3_stmt*> idleCount;  // SELECT count(*) FROM (...) of a query
     bool valid = true;
     std::uint64_t lastUse = 0;
+};
+
+// A write refused because the table file was replaced (renamed over) since it was attached.
+// Nothing was written.
+class TableReplaced : public Error {
+public:
+    using Error::Error;
 };
 
 class Core {
@@ -81,6 +93,11 @@ public:
     void unpin(const std::vector<std::string>& files);
     void detach(const std::string& path);
     void releaseAll();
+    // Before a statement: lets go of the files of every folder a restore has replaced since
+    // they were attached (files in use by an open result stay until it closes).
+    void followRestores();
+    // After TableReplaced: lets go of every file not in use. True when it let go of any.
+    bool letGoOfUnusedFiles();
     void invalidate(const std::string& path);
     void clearCache();
 
@@ -112,6 +129,12 @@ private:
     bool m_waitArmed = false;
     std::chrono::steady_clock::time_point m_deadline;
     std::map<std::string, std::unique_ptr<Attached>> m_attached;
+    struct Folder {
+        std::string generationFile;    // folder + kGenerationFile
+        FolderGeneration generation;   // as it was before the first of its files was attached
+        int attached = 0;
+    };
+    std::map<std::string, Folder> m_folders;
     std::unordered_map<std::string, std::vector<std::shared_ptr<CacheEntry>>> m_cache;
     size_t m_cacheSize = 0;
     std::uint64_t m_clock = 0;

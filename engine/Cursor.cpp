@@ -312,6 +312,7 @@ private:
 
     // Attaches the file if the core let go of it; rebuilds statements for a new schema name.
     void ensure() {
+        m_core->followRestores();
         Attached& a = m_core->attach(m_path);
         if (a.schema == m_schema) return;
         dropStatements();
@@ -331,7 +332,7 @@ private:
             for (const auto& t : tokens)
                 if (t.isLiteral()) literals.push_back(&t);
             for (const auto& p : params)
-                m_filterValues.push_back(convertLiteral(*literals[static_cast<size_t>(p.literalIndex)], p.conv, p.column));
+                m_filterValues.push_back(convertParam(*literals[static_cast<size_t>(p.literalIndex)], p));
         }
     }
 

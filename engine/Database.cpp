@@ -78,6 +78,12 @@ std::optional<double> readNumberText(std::string_view s, bool& isInt, std::int64
     return d;
 }
 
+// A table file a crash left empty: it holds no table and counts as absent.
+bool isEmptyFile(const std::string& path) {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec) && fs::file_size(path, ec) == 0 && !ec;
+}
+
 std::string forColumn(const std::string& column) { return column.empty() ? "" : " (column " + column + ")"; }
 
 std::string shortText(std::string_view s) {
@@ -157,6 +163,13 @@ Value convertLiteral(const sql::Token& tok, Conv conv, const std::string& column
         throw Error(msg + forColumn(column));
     }
     return s;
+}
+
+Value convertParam(const sql::Token& tok, const ParamSlot& slot) {
+    if (!slot.negative) return convertLiteral(tok, slot.conv, slot.column);
+    sql::Token signedTok = tok;
+    signedTok.text.insert(0, 1, '-');
+    return convertLiteral(signedTok, slot.conv, slot.column);
 }
 
 Value storedValue(const Value& v, const Column& c) {
@@ -341,18 +354,22 @@ std::string Core::resolvePath(std::string_view name, bool mustExist) const {
     if (!p.has_extension()) p += ".DB";
     p = p.lexically_normal();
     std::error_code ec;
-    if (fs::is_regular_file(p, ec)) return p.string();
+    std::string found;
+    if (fs::is_regular_file(p, ec)) found = p.string();
     // File names are matched without regard to case, as the statements spell them in capitals.
     const fs::path dir = p.parent_path();
     const std::string want = p.filename().string();
-    if (fs::is_directory(dir, ec)) {
+    if (found.empty() && fs::is_directory(dir, ec)) {
         for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-            if (sql::equalsNoCase(it->path().filename().string(), want) && it->is_regular_file(ec))
-                return it->path().string();
+            if (sql::equalsNoCase(it->path().filename().string(), want) && it->is_regular_file(ec)) {
+                found = it->path().string();
+                break;
+            }
         }
     }
-    if (mustExist) throw Error("Table file not found: " + p.string());
-    return p.string();
+    // An empty file is what a crash in the middle of creating a table left: no table.
+    if (mustExist && (found.empty() || isEmptyFile(found))) throw Error("Table file not found: " + p.string());
+    return found.empty() ? p.string() : found;
 }
 
 void Core::readSchema(Attached& a) {
@@ -412,6 +429,15 @@ Attached& Core::attach(const std::string& path) {
     if (!onlyFiles.empty() && std::find(onlyFiles.begin(), onlyFiles.end(), path) == onlyFiles.end())
         throw Error("Table " + fileNameOf(path) + " is not one of the tables of this change");
     while (m_attached.size() >= kMaxAttached) evictOne();
+    // The folder's generation is read before the file is opened: a restore in between is
+    // then seen by the next statement.
+    const std::string folderName = fs::path(path).parent_path().string();
+    if (m_folders.find(folderName) == m_folders.end()) {
+        Folder f;
+        f.generationFile = (fs::path(folderName) / kGenerationFile).string();
+        f.generation = folderGeneration(f.generationFile);
+        m_folders.emplace(folderName, std::move(f));
+    }
     auto a = std::make_unique<Attached>();
     a->path = path;
     a->schema = "tb" + std::to_string(++m_schemaCounter);
@@ -425,8 +451,17 @@ Attached& Core::attach(const std::string& path) {
     }
     std::string err = sqlite3_errmsg(m_db);
     sqlite3_finalize(st);
-    if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED) raiseMessage(rc, err, {path});
-    if (rc != SQLITE_OK) throw Error("Cannot open table file " + path + ": " + err);
+    auto forgetFolder = [&] {
+        if (auto f = m_folders.find(folderName); f != m_folders.end() && f->second.attached == 0) m_folders.erase(f);
+    };
+    if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED) {
+        forgetFolder();
+        raiseMessage(rc, err, {path});
+    }
+    if (rc != SQLITE_OK) {
+        forgetFolder();
+        throw Error("Cannot open table file " + path + ": " + err);
+    }
     // A larger page cache per table file: the board re-reads the same pages every reload,
     // and SQLite keeps them while no other program changed the file.
     const std::string cacheSql = "PRAGMA " + quoteIdent(a->schema) + ".cache_size=-16384";
@@ -440,12 +475,14 @@ Attached& Core::attach(const std::string& path) {
     } catch (const Error& e) {
         const std::string detachSql = "DETACH DATABASE " + quoteIdent(a->schema);
         sqlite3_exec(m_db, detachSql.c_str(), nullptr, nullptr, nullptr);
+        forgetFolder();
         std::string msg = e.what();
         if (msg.find("not a database") != std::string::npos || msg.find("malformed") != std::string::npos)
             throw Error("Not a table file: " + path);
         throw;
     }
     a->lastUse = ++m_clock;
+    ++m_folders[folderName].attached;
     Attached& ref = *a;
     m_attached.emplace(path, std::move(a));
     return ref;
@@ -480,7 +517,50 @@ void Core::detach(const std::string& path) {
     std::string msg = err ? err : "";
     sqlite3_free(err);
     if (rc != SQLITE_OK) throw Error("Cannot let go of table " + path + ": " + msg);
+    const auto f = m_folders.find(fs::path(path).parent_path().string());   // path may be the entry's own
+    if (f != m_folders.end() && --f->second.attached <= 0) m_folders.erase(f);
     m_attached.erase(it);
+}
+
+void Core::followRestores() {
+    for (auto f = m_folders.begin(); f != m_folders.end();) {
+        const FolderGeneration now = folderGeneration(f->second.generationFile);
+        if (now == f->second.generation) {
+            ++f;
+            continue;
+        }
+        const std::string folder = f->first;
+        std::vector<std::string> files;
+        bool inUse = false;
+        for (const auto& [p, a] : m_attached) {
+            if (fs::path(p).parent_path().string() != folder) continue;
+            if (a->pins > 0) inUse = true;
+            else files.push_back(p);
+        }
+        for (const auto& p : files) {   // may erase the folder's entry
+            try {
+                detach(p);
+            } catch (const Error&) {
+                inUse = true;   // SQLite keeps it (a transaction is open): let go later
+            }
+        }
+        f = m_folders.find(folder);
+        if (f == m_folders.end()) {
+            f = m_folders.upper_bound(folder);
+            continue;
+        }
+        // Files still read by an open result are let go of at a later statement.
+        if (!inUse) f->second.generation = now;
+        ++f;
+    }
+}
+
+bool Core::letGoOfUnusedFiles() {
+    std::vector<std::string> files;
+    for (const auto& [p, a] : m_attached)
+        if (a->pins == 0) files.push_back(p);
+    for (const auto& p : files) detach(p);
+    return !files.empty();
 }
 
 void Core::releaseAll() {
@@ -610,6 +690,8 @@ struct PinningResolver : TableResolver {
 }  // namespace
 
 bool Core::prepare(std::string_view sqlText, Prepared& out, sql::Statement& ddl) {
+    // A change's core holds its files' write locks from before its first statement.
+    if (onlyFiles.empty()) followRestores();
     const std::vector<sql::Token> tokens = sql::tokenize(sqlText);
     if (tokens.front().kind == sql::TokenKind::End) throw Error("The statement is empty");
     if (isDdl(tokens.front())) {
@@ -650,7 +732,7 @@ bool Core::prepare(std::string_view sqlText, Prepared& out, sql::Statement& ddl)
     std::vector<Value> bound;
     bound.reserve(entry->tr.params.size());
     for (const auto& p : entry->tr.params)
-        bound.push_back(convertLiteral(*literals[static_cast<size_t>(p.literalIndex)], p.conv, p.column));
+        bound.push_back(convertParam(*literals[static_cast<size_t>(p.literalIndex)], p));
     sqlite3_stmt* st;
     if (!entry->idle.empty()) {
         st = entry->idle.back();
@@ -723,6 +805,8 @@ void Core::raiseMessage(int rc, std::string msg, const std::vector<std::string>&
         std::string col = msg.substr(msg.rfind('.') == std::string::npos ? 0 : msg.rfind('.') + 1);
         throw Error("Field " + col + " of " + file + " must have a value");
     }
+    if (rc == SQLITE_READONLY_DBMOVED)
+        throw TableReplaced("Table " + file + " was replaced by another program (a restore) while this statement waited");
     if (primary == SQLITE_READONLY) throw Error("Table " + file + " cannot be written (read-only file)");
     if (primary == SQLITE_FULL) throw Error("The disk is full: table " + file + " cannot grow");
     if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT) throw Error("Table file " + file + " is damaged or not a table file");
@@ -755,6 +839,46 @@ std::string sqliteType(const sql::ColumnDef& c, bool& autoinc) {
     throw Error("Unknown type " + t + " for column " + c.name + " (position " + std::to_string(c.pos) + ")");
 }
 
+// Creates the table file at path holding the one table of createSql. The file is written
+// under a hidden name beside it and moved into place only once it holds its table, so a
+// crash never leaves a table file without its table; an empty file at path counts as none.
+void createTableFile(const std::string& path, const std::string& createSql, int lockTimeoutMs) {
+    const std::string folder = fs::path(path).parent_path().string();
+    const std::string scratch = creationScratchPath(folder);
+    // A connection of its own creates the file, so the attached set is not disturbed.
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(scratch.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    std::string err;
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, lockTimeoutMs);
+        char* e = nullptr;
+        rc = sqlite3_exec(db, ("PRAGMA journal_mode=DELETE; " + createSql).c_str(), nullptr, nullptr, &e);
+        if (e) err = e;
+        sqlite3_free(e);
+    } else {
+        err = db ? sqlite3_errmsg(db) : "cannot create the file";
+    }
+    sqlite3_close_v2(db);
+    std::error_code ec;
+    if (rc == SQLITE_OK) {
+        // A link fails when another program created the table meanwhile; an empty file is
+        // replaced (a crash of a version that wrote table files in place left it).
+        fs::create_hard_link(scratch, path, ec);
+        if (ec && (isEmptyFile(path) || !fs::exists(path))) {
+            ec.clear();
+            fs::rename(scratch, path, ec);
+        } else if (ec && fs::exists(path)) {
+            err = "the table file exists already";
+        }
+        if (ec && err.empty()) err = ec.message();
+    }
+    std::error_code ignored;
+    fs::remove(scratch, ignored);
+    fs::remove(scratch + "-journal", ignored);
+    if (rc != SQLITE_OK || ec) throw Error("Cannot create table " + path + ": " + err);
+    syncFolder(folder);
+}
+
 }  // namespace
 
 std::int64_t Core::executeDdl(const sql::Statement& st) {
@@ -763,7 +887,7 @@ std::int64_t Core::executeDdl(const sql::Statement& st) {
     case StatementKind::CreateTable: {
         const std::string path = resolvePath(st.table.path, false);
         std::error_code ec;
-        if (fs::exists(path, ec)) throw Error("Table file already exists: " + path);
+        if (fs::exists(path, ec) && !isEmptyFile(path)) throw Error("Table file already exists: " + path);
         if (!fs::is_directory(fs::path(path).parent_path(), ec))
             throw Error("Folder not found: " + fs::path(path).parent_path().string());
         std::string stem = fs::path(path).filename().string();
@@ -807,31 +931,19 @@ std::int64_t Core::executeDdl(const sql::Statement& st) {
             }
         }
         const std::string create = "CREATE TABLE " + quoteIdent(sql::upperAscii(stem)) + " (" + body + ")";
-        // A connection of its own creates the file, so the attached set is not disturbed.
-        sqlite3* db = nullptr;
-        int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-        std::string err;
-        if (rc == SQLITE_OK) {
-            sqlite3_busy_timeout(db, lockTimeoutMs);
-            char* e = nullptr;
-            rc = sqlite3_exec(db, ("PRAGMA journal_mode=DELETE; " + create).c_str(), nullptr, nullptr, &e);
-            if (e) err = e;
-            sqlite3_free(e);
-        } else {
-            err = db ? sqlite3_errmsg(db) : "cannot create the file";
-        }
-        sqlite3_close_v2(db);
-        if (rc != SQLITE_OK) {
-            fs::remove(path, ec);
-            throw Error("Cannot create table " + path + ": " + err);
-        }
+        createTableFile(path, create, lockTimeoutMs);
         return 0;
     }
     case StatementKind::DropTable: {
+        std::error_code ec;
+        if (const std::string empty = resolvePath(st.table.path, false); isEmptyFile(empty)) {
+            detach(empty);
+            if (!fs::remove(empty, ec) || ec) throw Error("Cannot delete table file " + empty + ": " + ec.message());
+            return 0;
+        }
         const std::string path = resolvePath(st.table.path, true);
         attach(path);  // proves it is a table file before it is deleted
         detach(path);
-        std::error_code ec;
         if (!fs::remove(path, ec) || ec) throw Error("Cannot delete table file " + path + ": " + ec.message());
         fs::remove(path + "-journal", ec);
         return 0;
@@ -1191,10 +1303,18 @@ std::unique_ptr<Query> Database::open(std::string_view sql) { return detail::ope
 std::int64_t Database::execute(std::string_view sql) {
     auto& core = m_impl->core;
     detail::WaitScope wait(*core);
-    detail::Core::Prepared p;
-    sql::Statement ddl;
-    if (!core->prepare(sql, p, ddl)) return core->executeDdl(ddl);
-    return detail::runPrepared(*core, p, nullptr);
+    for (int attempt = 0;; ++attempt) {
+        try {
+            detail::Core::Prepared p;
+            sql::Statement ddl;
+            if (!core->prepare(sql, p, ddl)) return core->executeDdl(ddl);
+            return detail::runPrepared(*core, p, nullptr);
+        } catch (const detail::TableReplaced&) {
+            // The file was replaced while the statement waited for its lock; nothing was
+            // written. Once more on the new file.
+            if (attempt > 0 || !core->letGoOfUnusedFiles()) throw;
+        }
+    }
 }
 
 std::unique_ptr<Change> Database::beginChange(const std::vector<std::string>& tableFiles) {
@@ -1232,6 +1352,7 @@ void Database::releaseTables() { m_impl->core->releaseAll(); }
 void Database::withReadLock(std::string_view tableFilePath, const std::function<void()>& fn) {
     auto& core = *m_impl->core;
     const std::string path = core.resolvePath(tableFilePath, true);
+    core.followRestores();
     detail::Attached& a = core.attach(path);
     core.pin({path});
     struct Unpin {

@@ -10,6 +10,8 @@
 //  - every failure is an engine::Error whose message names what is wrong (and where);
 //  - a failed statement changes nothing;
 //  - results are fetched row by row as the reader asks for them;
+//  - a program that had table files open when a restore replaced them reads and writes the
+//    new files from its next statement on (open results keep the files they read);
 //  - dates are whole day numbers (30.12.1899 is day 0), times seconds after midnight;
 //    field texts read as the windows show them (5.3.2004, 9:05:07, 150.5, null empty).
 //

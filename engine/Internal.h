@@ -72,6 +72,7 @@ struct ParamSlot {
     int literalIndex = 0;   // among the statement's literal tokens
     Conv conv = Conv::Text;
     std::string column;     // the column the literal meets, for messages
+    bool negative = false;  // a unary minus stands before the number
 };
 
 struct Translation {
@@ -99,6 +100,8 @@ std::string translateCondition(const sql::Expr& e, const TableSchema& table, std
 
 // Converts a literal token for binding. Throws Error naming the text when it does not read.
 Value convertLiteral(const sql::Token& tok, Conv conv, const std::string& column);
+// Converts the literal of a parameter slot (with its sign) for binding.
+Value convertParam(const sql::Token& tok, const ParamSlot& slot);
 
 // Converts a value handed to a table cursor or locate() into the stored form of a column.
 Value storedValue(const Value& v, const Column& c);

@@ -18,6 +18,7 @@
 //  - a swap that fails inside the program (a rename refused) puts the old files back and
 //    throws std::runtime_error; the marker is then removed.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -25,14 +26,38 @@
 namespace engine {
 
 inline constexpr const char* kSwapMarker = ".restore-swap";
+// Rewritten (under a new name, so its identity changes) each time a swap has placed new
+// files: a program that has table files of the folder open compares it before each
+// statement and lets go of the old files when it changed.
+inline constexpr const char* kGenerationFile = ".tables-generation";
+// How long a swap waits, in total, for the locks of the files it replaces (as a write waits).
+inline constexpr int kSwapLockTimeoutMs = 3000;
 
 // Moves names from stagingFolder into folder, setting the old files (and their journals)
-// aside into oldFolder. beforeStep (tests) runs before each rename and may throw.
+// aside into oldFolder. Holds every old table file's exclusive lock while it moves files, so
+// no program reads or writes them meanwhile: it waits for them as a write waits (lockTimeoutMs
+// in total), then throws std::runtime_error "Table X is locked by another program" with
+// nothing moved. A file that is no table file (damaged) is moved without a lock. Afterwards
+// the folder's generation advances. beforeStep (tests) runs before each rename and may throw.
 void swapInFiles(const std::string& stagingFolder, const std::string& oldFolder, const std::string& folder,
-                 const std::vector<std::string>& names, const std::function<void(int step)>& beforeStep = {});
+                 const std::vector<std::string>& names, const std::function<void(int step)>& beforeStep = {},
+                 int lockTimeoutMs = kSwapLockTimeoutMs);
 
-// Finishes a swap whose owner is gone and removes leftover staging folders. Returns true when
-// it changed anything. Never throws; a folder that cannot be repaired is left as it is.
+// The identity of a folder's generation file (absent: all zero), read with one stat.
+struct FolderGeneration {
+    std::uint64_t device = 0, inode = 0, changedNs = 0, size = 0;
+    bool operator==(const FolderGeneration&) const = default;
+};
+FolderGeneration folderGeneration(const std::string& generationFilePath);
+
+// Finishes a swap whose owner is gone and removes leftover staging folders and table files
+// left half-created (creationScratchPath) by owners that are gone. Returns true when it
+// changed anything. Never throws; a folder that cannot be repaired is left as it is.
 bool recoverInterruptedSwap(const std::string& folder);
+
+// A hidden path in folder for a table file being created (".create-PID-N.tmp"), free now.
+std::string creationScratchPath(const std::string& folder);
+// Makes the renames and new files in folder durable.
+void syncFolder(const std::string& folder);
 
 }  // namespace engine

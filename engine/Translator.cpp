@@ -88,6 +88,7 @@ struct Typed {
     FieldType type = FieldType::Unknown;
     int width = 0;
     const Expr* literal = nullptr;  // pending literal (Text or Number)
+    bool negative = false;          // the pending number literal has a unary minus in front
     bool isNull = false;
     std::string column;             // the column it is, for messages
     bool textual() const { return type == FieldType::Text || (literal && literal->kind == ExprKind::Text); }
@@ -149,23 +150,32 @@ private:
 
     [[noreturn]] static void fail(const std::string& msg) { throw Error(msg); }
 
-    std::string param(const Expr& lit, Conv conv, const std::string& column) {
-        m_tr.params.push_back({lit.literalIndex, conv, column});
+    std::string param(const Expr& lit, Conv conv, const std::string& column, bool negative = false) {
+        m_tr.params.push_back({lit.literalIndex, conv, column, negative});
         return "?" + std::to_string(m_tr.params.size());
+    }
+
+    // Takes t's pending literal (and its sign) out of t.
+    static const Expr* takeLiteral(Typed& t, bool& negative) {
+        const Expr* lit = t.literal;
+        negative = t.negative;
+        t.literal = nullptr;
+        t.negative = false;
+        return lit;
     }
 
     // Gives a pending literal its SQL: as the text or number it is written.
     std::string finalize(Typed& t) {
         if (t.literal) {
-            const Expr* lit = t.literal;
-            t.literal = nullptr;
+            bool negative = false;
+            const Expr* lit = takeLiteral(t, negative);
             if (lit->kind == ExprKind::Text) {
                 t.type = FieldType::Text;
                 t.sql = param(*lit, Conv::Text, {});
             } else {
                 const bool isFloat = lit->text.find_first_of(".eE") != std::string::npos;
                 t.type = isFloat ? FieldType::Float : FieldType::Integer;
-                t.sql = param(*lit, Conv::Number, {});
+                t.sql = param(*lit, Conv::Number, {}, negative);
             }
         }
         return t.sql;
@@ -174,12 +184,12 @@ private:
     // Makes t fit a value of type target (a date column, a number column ...).
     void coerce(Typed& t, FieldType target, int width, const std::string& column) {
         if (t.literal) {
-            const Expr* lit = t.literal;
-            t.literal = nullptr;
+            bool negative = false;
+            const Expr* lit = takeLiteral(t, negative);
             Conv conv = convFor(target);
             if (lit->kind == ExprKind::Number && conv == Conv::Text) conv = Conv::Number;
             if (lit->kind == ExprKind::Number && (conv == Conv::Date || conv == Conv::Time)) conv = Conv::Number;
-            t.sql = param(*lit, conv, column);
+            t.sql = param(*lit, conv, column, negative);
             t.type = target == FieldType::Unknown ? (lit->kind == ExprKind::Text ? FieldType::Text : FieldType::Float)
                                                   : target;
             (void)width;
@@ -218,8 +228,9 @@ private:
             case FieldType::Time: conv = number ? Conv::Seconds : Conv::Time; break;
             default: coerce(t, c.type, c.width, c.name); return;
             }
-            t.sql = param(*t.literal, conv, c.name);
-            t.literal = nullptr;
+            bool negative = false;
+            const Expr* lit = takeLiteral(t, negative);
+            t.sql = param(*lit, conv, c.name, negative);
             t.type = c.type;
             return;
         }
@@ -246,9 +257,9 @@ private:
     // The SQL of t read as text (dates as 5.3.2004, numbers in shortest form).
     std::string asText(Typed& t) {
         if (t.literal) {
-            const Expr* lit = t.literal;
-            t.literal = nullptr;
-            t.sql = param(*lit, Conv::Text, {});
+            bool negative = false;
+            const Expr* lit = takeLiteral(t, negative);
+            t.sql = param(*lit, Conv::Text, {}, negative);
             t.type = FieldType::Text;
             return t.sql;
         }
@@ -453,6 +464,12 @@ private:
             t.sql = "(NOT " + finalize(a) + ")";
             t.type = FieldType::Boolean;
             return t;
+        }
+        if ((e.op == "-" || e.op == "+") && a.literal && a.literal->kind == ExprKind::Number) {
+            // A signed number stays a pending literal: the column it meets reads it, sign
+            // and all, and is named when the value does not fit.
+            if (e.op == "-") a.negative = !a.negative;
+            return a;
         }
         if (a.literal) coerce(a, FieldType::Float, 0, {});
         if (a.textual()) fail("Type mismatch: '" + e.op + "' needs a number (position " + std::to_string(e.pos) + ")");

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the kill -9 trials of restore (and of composed changes where built) many times:
+# Runs the kill -9 trials of restore and of CREATE TABLE (and of composed changes where
+# built) many times:
 #   scripts/kill-trials.sh [COUNT]     (default 500; the test suite runs a modest count)
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"

@@ -142,6 +142,12 @@ TEST(StoredValues, WhatAColumnCannotHoldIsRefusedNamingIt) {
         {"PRICEEUR=PRICECZK/(NUMPERS-2)", "Division by zero (column PRICEEUR)"},
         {"PRICEEUR=1e308*10", "infinite value is not a number (column PRICEEUR)"},
         {R"(PRICEEUR="1,000")", R"("1,000" is not a number (column PRICEEUR))"},
+        {"PRICEEUR=1e999", R"("1e999" is not a number (column PRICEEUR))"},
+        {"PRICEEUR=-1e999", R"("-1e999" is not a number (column PRICEEUR))"},
+        {"PRICEEUR=+1e999", R"("1e999" is not a number (column PRICEEUR))"},
+        {"PRICEEUR=PRICECZK*-1e999", R"("-1e999" is not a number (column PRICECZK))"},
+        {"NUMPERS=-2.7", R"("-2.7" is not a whole number (column NUMPERS))"},
+        {"TIMEOU=-(5)", "-5 is no time of day (0 to 86399 seconds) (column TIMEOU)"},
         {R"(PRICEEUR="12,500")", "(column PRICEEUR)"},
         {R"(PRICEEUR="1,000.5")", "(column PRICEEUR)"},
         {R"(PRICEEUR="1,2,3")", "(column PRICEEUR)"},
@@ -187,6 +193,9 @@ TEST(StoredValues, WhatAColumnCannotHoldIsRefusedNamingIt) {
         {"DATEOUT=38052", "DATEOUT", "6.3.2004"},
         {"DATEOUT=DATEFROM+3", "DATEOUT", "8.3.2004"},
         {"TIMEOU=86399", "TIMEOU", "23:59:59"},
+        {"PRICEEUR=-12.5", "PRICEEUR", "-12.5"},
+        {"NUMPERS=-(-3)", "NUMPERS", "3"},
+        {"PRICEEUR=PRICECZK*-0+7", "PRICEEUR", "7"},
     };
     for (const auto& s : stored) {
         SCOPED_TRACE(s.set);

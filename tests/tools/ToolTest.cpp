@@ -94,6 +94,10 @@ TEST(TamarelDb, BadStatementExitsWithTheEnginesMessage)
     const ToolRun missing = tool({"sql", dir.path(), R"(DELETE FROM "NOWHERE.DB")"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_FALSE(missing.err.isEmpty());
+    // A signed number out of range is named with its sign and its column.
+    const ToolRun huge = tool({"sql", dir.path(), R"(INSERT INTO "POBYTY.DB" (PID, PRICEEUR) VALUES ("1", -1e999))"});
+    EXPECT_EQ(huge.exitCode, 1);
+    EXPECT_TRUE(huge.err.contains(R"("-1e999" is not a number (column PRICEEUR))")) << huge.err.toStdString();
 }
 
 TEST(TamarelDb, DemoFillsEmptyTablesOnlyAndRefusesData)
