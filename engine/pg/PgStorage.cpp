@@ -329,7 +329,7 @@ struct Storage::Impl {
                        "SELECT c.oid, c.relname FROM pg_class c WHERE c.relkind IN ('r', 'p') AND upper(c.relname) = $1 "
                        "AND pg_table_is_visible(c.oid) ORDER BY c.relname = $1 DESC LIMIT 1",
                        {name}, {name});
-        if (PQntuples(t.get()) == 0) throw Error("Table not found: " + name);
+        if (PQntuples(t.get()) == 0) throw Error("Table not found: " + fileNameOf(name));
         const std::string oid = PQgetvalue(t.get(), 0, 0);
         auto schema = std::make_shared<TableSchema>();
         schema->tableName = PQgetvalue(t.get(), 0, 1);
