@@ -111,7 +111,9 @@ private:
 };
 
 // Translates a failed result into the file storage's words; tables[0] is the statement's target.
-[[noreturn]] void raise(const PGresult* r, PGconn* conn, const std::vector<std::string>& tables) {
+// stored: the columns the statement stores computed values into.
+[[noreturn]] void raise(const PGresult* r, PGconn* conn, const std::vector<std::string>& tables,
+                        const std::vector<std::string>& stored = {}) {
     const auto field = [r](int code) -> std::string {
         const char* v = r ? PQresultErrorField(r, code) : nullptr;
         return v ? v : "";
@@ -144,7 +146,12 @@ private:
         throw Error("Value refused by " + file + ": " + message);
     }
     if (state == "P0001") throw Error(message);  // the support functions' own messages
-    if (state == "22003") throw Error("Value out of range for " + file + ": " + message);
+    if (state == "22003") {
+        // A computed float beyond the largest: on files it becomes infinite and is refused so.
+        if (message.find("overflow") != std::string::npos && stored.size() == 1)
+            throw Error("Type mismatch: an infinite value is not a number (column " + stored.front() + ")");
+        throw Error("Value out of range for " + file + ": " + message);
+    }
     if (state == "53100") throw Error("The disk is full: table " + file + " cannot grow");
     if (state == "42501") throw Error("Table " + file + " cannot be written (no permission on the server)");
     if (state.rfind("08", 0) == 0 || state.empty() || PQstatus(conn) != CONNECTION_OK)
@@ -154,13 +161,13 @@ private:
 
 // Runs a statement with text parameters; throws the translated failure.
 Result run(PGconn* conn, const std::string& sql, const std::vector<std::optional<std::string>>& params,
-           const std::vector<std::string>& tables) {
+           const std::vector<std::string>& tables, const std::vector<std::string>& stored = {}) {
     std::vector<const char*> values;
     values.reserve(params.size());
     for (const auto& p : params) values.push_back(p ? p->c_str() : nullptr);
     Result r(PQexecParams(conn, sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(), nullptr, nullptr, 0));
     const auto st = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
-    if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) raise(r.get(), conn, tables);
+    if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) raise(r.get(), conn, tables, stored);
     return r;
 }
 
@@ -417,7 +424,7 @@ Ran runStatement(Storage::Impl& storage, PGconn* conn, std::string_view text, co
     resolver.only = only;
     Ran ran;
     ran.tr = pg::translate(st, resolver, text);
-    ran.result = run(conn, ran.tr.sql, ran.tr.params, ran.tr.tables);
+    ran.result = run(conn, ran.tr.sql, ran.tr.params, ran.tr.tables, ran.tr.storedColumns);
     if (ran.tr.kind == sql::StatementKind::Insert && ran.tr.setsKey && !ran.tr.returningKey.empty() &&
         PQntuples(ran.result.get()) > 0) {
         // Keys the statement chose itself: the identity continues after the largest, as on

@@ -53,6 +53,7 @@ struct Typed {
     const Expr* literal = nullptr;  // pending literal (Text or Number)
     bool isNull = false;
     std::string column;             // the column it is, for messages
+    std::string number;             // a date or time moved by a number: as day number or seconds
     bool textual() const { return type == FieldType::Text || (literal && literal->kind == ExprKind::Text); }
 };
 
@@ -232,7 +233,10 @@ private:
             t.type = c.type;
             return;
         }
-        const FieldType from = t.type;
+        if (std::find(m_tr.storedColumns.begin(), m_tr.storedColumns.end(), c.name) == m_tr.storedColumns.end())
+            m_tr.storedColumns.push_back(c.name);
+        const FieldType from = t.number.empty() || t.type != c.type ? t.type : FieldType::Float;
+        if (from != t.type) t.sql = t.number;  // checked as the number it is on files
         coerce(t, c.type, c.width, c.name);
         if (t.isNull) return;
         const std::string col = sqlText(c.name);
@@ -540,8 +544,10 @@ private:
                 t.sql = "(extract(epoch from ((" + a.sql + ")::timestamp-(" + b.sql + ")::timestamp))::float8/86400)";
         } else if ((op == "+" || op == "-") && temporal(a.type) && !temporal(b.type)) {
             t.sql = shift(a, a.type, b.sql, op);
+            t.number = asNumber(a, b.sql, op);
         } else if (op == "+" && temporal(b.type) && !temporal(a.type)) {
             t.sql = shift(b, b.type, a.sql, op);
+            t.number = asNumber(b, a.sql, op);
         }
         if (op == "-" && temporal(a.type) && temporal(b.type)) {
             t.type = a.type == FieldType::Timestamp || b.type == FieldType::Timestamp ? FieldType::Float : FieldType::Integer;
@@ -557,6 +563,14 @@ private:
             t.type = FieldType::Integer;
         }
         return t;
+    }
+
+    // A date or time moved by n as the number the file storage computes (a day number, or
+    // seconds that may leave the day): what a column storing it checks.
+    static std::string asNumber(const Typed& x, const std::string& n, const std::string& sign) {
+        if (x.type == FieldType::Date) return "((" + x.sql + "-date '1899-12-30')::float8" + sign + "(" + n + ")::float8)";
+        if (x.type == FieldType::Time) return "(extract(epoch from " + x.sql + ")::float8" + sign + "(" + n + ")::float8)";
+        return {};
     }
 
     Typed function(const Expr& e, const Scope& s) {

@@ -24,6 +24,7 @@ struct PgTranslation {
     std::vector<std::string> tables;                 // server tables used (target first)
     std::string returningKey;  // INSERT into a table with an identity key: that column
     bool setsKey = false;      // the INSERT stores the identity column's values itself
+    std::vector<std::string> storedColumns;  // columns the statement stores computed values into
 };
 
 PgTranslation translate(const sql::Statement& st, detail::TableResolver& resolver, std::string_view source);

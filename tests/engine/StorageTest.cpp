@@ -10,7 +10,11 @@
 
 using enginetest::dump;
 using enginetest::emptyFolder;
+using enginetest::filledDb;
 using enginetest::filledFolder;
+using enginetest::Storage;
+using enginetest::storageName;
+using enginetest::TestDb;
 using enginetest::withDb;
 
 namespace {
@@ -122,10 +126,17 @@ namespace {
 
 // What a number, date or time column cannot hold is refused with the column's name, whether
 // it is written as a literal, computed by the statement or handed to a table cursor; what
-// it can hold is stored as the user meant it.
-TEST(StoredValues, WhatAColumnCannotHoldIsRefusedNamingIt) {
-    const std::string folder = filledFolder();
-    engine::Database db(folder);
+// it can hold is stored as the user meant it. On files and on the test server (which has no
+// table cursors yet).
+class StoredValues : public ::testing::TestWithParam<Storage> {};
+
+INSTANTIATE_TEST_SUITE_P(Storages, StoredValues, ::testing::Values(Storage::Files, Storage::Server),
+                         [](const auto& info) { return storageName(info.param); });
+
+TEST_P(StoredValues, WhatAColumnCannotHoldIsRefusedNamingIt) {
+    const TestDb t = filledDb(GetParam());
+    const std::string& folder = t.prefix;
+    engine::Database db(t.location);
     const std::string stay = withDb(R"(SELECT NUMPERS, PRICEEUR, DATEOUT, TIMEOU FROM "{db}POBYTY.DB" WHERE BID=1)", folder);
     const std::string before = dump(db, stay);
     struct Refused {
@@ -194,6 +205,7 @@ TEST(StoredValues, WhatAColumnCannotHoldIsRefusedNamingIt) {
         EXPECT_EQ(dump(db, withDb(R"(SELECT )" + std::string(s.column) + R"( FROM "{db}POBYTY.DB" WHERE BID=1)", folder)), s.shown);
     }
 
+    if (GetParam() == Storage::Server) return;
     auto cursor = db.openTable(folder + "POBYTY.DB");
     ASSERT_TRUE(cursor->locate({{"BID", engine::Value(std::int64_t{1})}}));
     EXPECT_FALSE(cursor->locate({{"NUMPERS", engine::Value(2.5)}})) << "no row holds a fraction of a person";
