@@ -89,6 +89,20 @@ public:
         return std::move(m_tr);
     }
 
+    // Single-table condition for table cursors, its parameters numbered from $1.
+    std::string condition(const Expr& e, const TableSchema& table, std::vector<std::optional<std::string>>& params) {
+        Scope s;
+        FromEntry fe;
+        fe.table = &table;
+        fe.alias = table.tableName;
+        s.entries.push_back(fe);
+        m_unqualified = true;
+        Typed t = expr(e, s);
+        std::string sql = finalize(t);
+        params = std::move(m_tr.params);
+        return sql;
+    }
+
 private:
     TableResolver& m_resolver;
     PgTranslation m_tr;
@@ -1075,6 +1089,16 @@ PgTranslation translate(const Statement& st, TableResolver& resolver, std::strin
     Translator t(resolver);
     t.m_source = &source;
     return t.run(st);
+}
+
+std::string translateCondition(const Expr& e, const TableSchema& table, std::vector<std::optional<std::string>>& params) {
+    struct NoTables : TableResolver {
+        std::pair<std::string, const TableSchema*> resolve(const TableRef&) override {
+            throw Error("A filter cannot name other tables");
+        }
+    } none;
+    Translator t(none);
+    return t.condition(e, table, params);
 }
 
 std::string isoDate(std::int64_t dayNo) {

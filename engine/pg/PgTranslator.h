@@ -29,6 +29,11 @@ struct PgTranslation {
 
 PgTranslation translate(const sql::Statement& st, detail::TableResolver& resolver, std::string_view source);
 
+// A lone condition over one table (a table cursor's filter), columns unqualified; its
+// parameters are numbered from $1.
+std::string translateCondition(const sql::Expr& e, const detail::TableSchema& table,
+                               std::vector<std::optional<std::string>>& params);
+
 // The server's text forms of the dialect's values.
 std::string isoDate(std::int64_t dayNo);      // 2004-03-05
 std::string isoTime(std::int64_t seconds);    // 09:05:07
