@@ -226,7 +226,11 @@ public:
         if (PQntuples(r.get()) == 0) throw Error("The row was deleted by another program (" + m_table.fileName + ")");
         m_rowKey.clear();
         for (int i = 0; i < PQnfields(r.get()); ++i) m_rowKey.push_back(std::string(PQgetvalue(r.get(), 0, i)));
-        if (m_table.rowidKey) m_lastKey = toInt(PQgetvalue(r.get(), 0, 0));
+        if (m_table.rowidKey) {
+            m_lastKey = toInt(PQgetvalue(r.get(), 0, 0));
+            if (m_state == State::Insert && m_modified[static_cast<size_t>(m_order.front())])
+                advanceIdentity(conn(), m_table.tableName, m_table.columns[static_cast<size_t>(m_order.front())].name);
+        }
         m_state = State::Browse;
         m_hasRow = true;
         reread();

@@ -321,6 +321,16 @@ struct Storage::Impl {
     std::int64_t executeDdl(const sql::Statement& st);
 };
 
+// After rows were stored with identity keys of the statement's own choosing: the identity
+// continues after the largest key (and after every key it gave), so no key is given twice.
+inline void advanceIdentity(PGconn* conn, const std::string& table, const std::string& keyColumn) {
+    const std::string t = quoteIdent(table), key = quoteIdent(keyColumn);
+    run(conn,
+        "SELECT setval(pg_get_serial_sequence($1, $2), greatest((SELECT max(" + key + ") FROM " + t +
+            "), pg_sequence_last_value(pg_get_serial_sequence($1, $2)::regclass), 1))",
+        {t, keyColumn}, {table});
+}
+
 // A table cursor on the server (PgCursor.cpp).
 std::unique_ptr<TableCursor> openServerCursor(std::shared_ptr<Storage::Impl> storage, const std::string& table,
                                               const std::string& filter);

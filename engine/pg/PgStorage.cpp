@@ -118,13 +118,7 @@ Ran runStatement(Storage::Impl& storage, PGconn* conn, std::string_view text, co
     ran.result = run(conn, ran.tr.sql, ran.tr.params, ran.tr.tables, ran.tr.storedColumns);
     if (ran.tr.kind == sql::StatementKind::Insert && ran.tr.setsKey && !ran.tr.returningKey.empty() &&
         PQntuples(ran.result.get()) > 0) {
-        // Keys the statement chose itself: the identity continues after the largest, as on
-        // files an autoincrement key never gives a value again.
-        const std::string table = quoteIdent(ran.tr.tables.front()), key = quoteIdent(ran.tr.returningKey);
-        run(conn,
-            "SELECT setval(pg_get_serial_sequence($1, $2), greatest((SELECT max(" + key + ") FROM " + table +
-                "), pg_sequence_last_value(pg_get_serial_sequence($1, $2)::regclass), 1))",
-            {table, ran.tr.returningKey}, ran.tr.tables);
+        advanceIdentity(conn, ran.tr.tables.front(), ran.tr.returningKey);
     }
     return ran;
 }

@@ -127,6 +127,18 @@ TEST_P(Dialect, AutoincrementKeysAreNeverReused) {
     run(R"(DELETE FROM "{db}POBYTY.DB" WHERE BID=5)");
     run(R"(INSERT INTO "{db}POBYTY.DB" (KID, PID, STATUS) VALUES (0, "1", "P"))");
     EXPECT_EQ(rows(R"(SELECT max(BID) AS BIDMAX FROM "{db}POBYTY.DB")"), "6");
+    // A key the statement (or a cursor) stores itself: the table's next keys come after it.
+    run(R"(INSERT INTO "{db}POBYTY.DB" (BID, KID, PID, STATUS) VALUES (20, 0, "1", "P"))");
+    run(R"(INSERT INTO "{db}POBYTY.DB" (KID, PID, STATUS) VALUES (0, "2", "P"))");
+    auto c = db.openTable(folder + "POBYTY.DB");
+    c->append();
+    c->setValue(c->fieldIndex("BID"), std::int64_t{30});
+    c->post();
+    c->append();
+    c->setText(c->fieldIndex("PID"), "3");
+    c->post();
+    EXPECT_EQ(c->lastKey(), 31);
+    EXPECT_EQ(rows(R"(SELECT BID, PID FROM "{db}POBYTY.DB" WHERE BID>5 ORDER BY BID)"), "6,1;20,1;21,2;30,;31,3");
 }
 
 TEST_P(Dialect, GroupsComeBackInDictionaryOrderOfTheGroupingColumns) {
