@@ -279,7 +279,7 @@ private:
     std::vector<bool> m_modified;
     std::int64_t m_lastKey = 0;
 
-    PGconn* conn() const { return m_storage->main->get(); }
+    PGconn* conn() const { return m_storage->mainConn(); }
     Result query(const std::string& sql, const Params& params) { return run(conn(), sql, params, {m_table.tableName}); }
 
     void checkField(int field) const {

@@ -227,6 +227,13 @@ struct Storage::Impl {
     std::vector<std::unique_ptr<Connection>> idle;  // for changes
     std::map<std::string, std::shared_ptr<TableSchema>> schemas;
 
+    // The connection of plain statements, connected again when the server dropped it (a
+    // restart): the failed statement reported the loss, the next one runs.
+    PGconn* mainConn() {
+        if (main->broken()) main = std::make_unique<Connection>(uri, lockTimeoutMs, syncWrites);
+        return main->get();
+    }
+
     std::unique_ptr<Connection> take() {
         while (!idle.empty()) {
             auto c = std::move(idle.back());

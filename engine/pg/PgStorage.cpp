@@ -158,7 +158,7 @@ std::string serverType(const sql::ColumnDef& c, bool& autoinc) {
 
 std::int64_t Storage::Impl::executeDdl(const sql::Statement& st) {
     using sql::StatementKind;
-    PGconn* c = main->get();
+    PGconn* c = mainConn();
     switch (st.kind) {
     case StatementKind::CreateTable: {
         const std::string name = tableNameOf(st.table.path);
@@ -307,8 +307,13 @@ public:
             m_storage->giveBack(std::move(m_conn));
             return;
         }
-        rollback();
-        raise(r.get(), nullptr, m_tables);
+        PGconn* c = m_conn->get();
+        try {
+            raise(r.get(), c, m_tables);
+        } catch (...) {
+            rollback();
+            throw;
+        }
     }
 
 private:
@@ -345,7 +350,7 @@ std::unique_ptr<Query> Storage::open(std::string_view sql) {
     const auto tokens = sql::tokenize(sql);
     if (tokens.front().kind != sql::TokenKind::End && isDdl(tokens.front()))
         throw Error("Not a query: use execute() for CREATE and DROP statements");
-    Ran ran = runStatement(*m_impl, m_impl->main->get(), sql, nullptr);
+    Ran ran = runStatement(*m_impl, m_impl->mainConn(), sql, nullptr);
     if (ran.tr.kind != sql::StatementKind::Select) throw Error("Not a query: use execute() for INSERT, UPDATE and DELETE");
     return std::make_unique<PgQuery>(std::move(ran.result), std::move(ran.tr.fields));
 }
@@ -354,7 +359,7 @@ std::int64_t Storage::execute(std::string_view sql) {
     const auto tokens = sql::tokenize(sql);
     if (tokens.front().kind == sql::TokenKind::End) throw Error("The statement is empty");
     if (isDdl(tokens.front())) return m_impl->executeDdl(sql::parse(tokens, sql));
-    return affected(runStatement(*m_impl, m_impl->main->get(), sql, nullptr));
+    return affected(runStatement(*m_impl, m_impl->mainConn(), sql, nullptr));
 }
 
 std::unique_ptr<TableCursor> Storage::openTable(std::string_view table, std::string_view filter) {
@@ -363,7 +368,7 @@ std::unique_ptr<TableCursor> Storage::openTable(std::string_view table, std::str
 
 std::unique_ptr<Change> Storage::beginChange(const std::vector<std::string>& tables) {
     std::vector<std::string> names;
-    for (const auto& t : tables) names.push_back(m_impl->describe(m_impl->main->get(), tableNameOf(t))->tableName);
+    for (const auto& t : tables) names.push_back(m_impl->describe(m_impl->mainConn(), tableNameOf(t))->tableName);
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
     if (names.empty()) throw Error("A change needs at least one table file");
@@ -385,17 +390,17 @@ void Storage::setSyncWrites(bool on) {
 void Storage::releaseTables() { m_impl->schemas.clear(); }
 
 void Storage::withReadLock(std::string_view table, const std::function<void()>& fn) {
-    const std::string name = m_impl->describe(m_impl->main->get(), tableNameOf(table))->tableName;
-    Connection& c = *m_impl->main;
-    c.exec("BEGIN");
+    const std::string name = m_impl->describe(m_impl->mainConn(), tableNameOf(table))->tableName;
+    // fn may run statements of its own on the same connection (inside the lock).
+    m_impl->main->exec("BEGIN");
     try {
-        run(c.get(), "LOCK TABLE " + quoteIdent(name) + " IN SHARE MODE", {}, {name});
+        run(m_impl->main->get(), "LOCK TABLE " + quoteIdent(name) + " IN SHARE MODE", {}, {name});
         fn();
     } catch (...) {
-        Result r(PQexec(c.get(), "ROLLBACK"));
+        Result r(PQexec(m_impl->main->get(), "ROLLBACK"));
         throw;
     }
-    c.exec("COMMIT");
+    m_impl->main->exec("COMMIT");
 }
 
 }  // namespace engine::pg

@@ -6,6 +6,7 @@
 #include <libpq-fe.h>
 
 #include <chrono>
+#include <unistd.h>
 
 using enginetest::dump;
 using enginetest::filledDb;
@@ -74,6 +75,25 @@ TEST(Server, OneThatCannotBeReachedIsAClearErrorAtOnce) {
         EXPECT_EQ(msg.find("secret"), std::string::npos) << "the password is not shown: " << msg;
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+// The server ends the program's session (a restart, an administrator): the statement then
+// running fails naming the lost connection, and the next one connects again.
+TEST(Server, ALostConnectionIsReportedAndTheNextStatementConnectsAgain) {
+    const TestDb t = filledDb(Storage::Server);
+    const std::string name = "tm_lost_" + std::to_string(::getpid());
+    engine::Database db(t.location + "&application_name=" + name);
+    EXPECT_EQ(dump(db, R"(SELECT count(*) FROM "POKOJE.DB")"), "3");
+    EXPECT_EQ(serverRows(t.location, "SELECT pg_terminate_backend(pid, 5000) FROM pg_stat_activity WHERE application_name = '" + name + "'"),
+              "t");
+    try {
+        dump(db, R"(SELECT count(*) FROM "POKOJE.DB")");
+        ADD_FAILURE() << "read through a closed connection";
+    } catch (const engine::Error& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Lost the connection to the database server", 0), 0u) << e.what();
+    }
+    EXPECT_EQ(db.execute(R"(DELETE FROM "POKOJE.DB" WHERE PID="3")"), 1);
+    EXPECT_EQ(dump(db, R"(SELECT count(*) FROM "POKOJE.DB")"), "2");
 }
 
 }  // namespace

@@ -41,9 +41,15 @@ TEST(Locks, AWriteBlockedByAnotherProgramFailsWithinTheTimeout) {
     EXPECT_EQ(db.execute(withDb(R"(UPDATE "{db}POBYTY.DB" SET NUMPERS=9 WHERE BID=1)", folder)), 1);
 }
 
-TEST(Locks, AReadLockOfOneDatabaseHoldsOffTheWritesOfAnother) {
-    const std::string folder = filledFolder();
-    engine::Database reader(folder), writer(folder);
+class ReadLock : public ::testing::TestWithParam<Storage> {};
+
+INSTANTIATE_TEST_SUITE_P(Storages, ReadLock, ::testing::Values(Storage::Files, Storage::Server),
+                         [](const auto& info) { return storageName(info.param); });
+
+TEST_P(ReadLock, OfOneDatabaseHoldsOffTheWritesOfAnother) {
+    const TestDb t = filledDb(GetParam());
+    const std::string& folder = t.prefix;
+    engine::Database reader(t.location), writer(t.location);
     writer.setLockTimeoutMs(200);
     bool ran = false;
     reader.withReadLock(folder + "KARTY.DB", [&] {
