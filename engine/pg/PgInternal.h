@@ -263,7 +263,7 @@ struct Storage::Impl {
             if (!current) main->exec(supportSql());
             main->exec("COMMIT");
         } catch (...) {
-            PQexec(c, "ROLLBACK");
+            Result rollback(PQexec(c, "ROLLBACK"));
             throw;
         }
     }
