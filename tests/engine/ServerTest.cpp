@@ -36,6 +36,10 @@ TEST(Server, ATableFileNameNamesTheTableOfItsStem) {
         EXPECT_EQ(dump(db, std::string("SELECT PID FROM ") + table + " ORDER BY PID"), "1;2;3");
     }
     EXPECT_EQ(db.openTable("/srv/hotel/POKOJE.DB")->rowCount(), 3);
+    engine::Database later;
+    later.setWorkingFolder(t.location);
+    EXPECT_EQ(later.workingFolder(), t.location);
+    EXPECT_EQ(dump(later, "SELECT PNAME FROM POKOJE WHERE PID=\"3\""), "Apartmá");
     try {
         db.open(R"(SELECT * FROM "/srv/hotel/NOSUCH.DB")");
         ADD_FAILURE() << "a missing table was read";
