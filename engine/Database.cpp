@@ -1014,7 +1014,9 @@ Database::~Database() = default;
 
 void Database::setWorkingFolder(std::string folder) {
     if (folder == m_impl->core->workingFolder) return;
-    m_impl->server = pg::isServerUri(folder) ? std::make_shared<pg::Storage>(folder) : nullptr;
+    m_impl->server = pg::isServerUri(folder) ? std::make_shared<pg::Storage>(folder, m_impl->core->lockTimeoutMs,
+                                                                             m_impl->core->syncWrites)
+                                             : nullptr;
     if (!m_impl->server) recoverInterruptedSwap(folder);
     m_impl->core->workingFolder = std::move(folder);
     m_impl->core->clearCache();  // bare names may now mean other files

@@ -338,8 +338,10 @@ private:
 
 }  // namespace
 
-Storage::Storage(std::string uri) : m_impl(std::make_shared<Impl>()) {
+Storage::Storage(std::string uri, int lockTimeoutMs, bool syncWrites) : m_impl(std::make_shared<Impl>()) {
     m_impl->uri = std::move(uri);
+    m_impl->lockTimeoutMs = lockTimeoutMs;
+    m_impl->syncWrites = syncWrites;
     m_impl->main = std::make_unique<Connection>(m_impl->uri, m_impl->lockTimeoutMs, m_impl->syncWrites);
     m_impl->installSupport();
 }

@@ -34,7 +34,8 @@ public:
     // Connects (failing with a clear Error when the server cannot be reached) and installs
     // the dialect's collation and helper functions in the first schema of the search path
     // when they are missing.
-    explicit Storage(std::string uri);
+    // The lock timeout and the waiting for the disk as the Database had them.
+    explicit Storage(std::string uri, int lockTimeoutMs = 3000, bool syncWrites = true);
     ~Storage();
     Storage(const Storage&) = delete;
     Storage& operator=(const Storage&) = delete;

@@ -37,9 +37,14 @@ TEST(Server, ATableFileNameNamesTheTableOfItsStem) {
     }
     EXPECT_EQ(db.openTable("/srv/hotel/POKOJE.DB")->rowCount(), 3);
     engine::Database later;
+    later.setLockTimeoutMs(200);
     later.setWorkingFolder(t.location);
     EXPECT_EQ(later.workingFolder(), t.location);
     EXPECT_EQ(dump(later, "SELECT PNAME FROM POKOJE WHERE PID=\"3\""), "Apartmá");
+    auto change = db.beginChange({"POKOJE"});
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(later.execute(R"(UPDATE POKOJE SET PCOLOR=0)"), engine::Error);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "the timeout set before the server was named";
     try {
         db.open(R"(SELECT * FROM "/srv/hotel/NOSUCH.DB")");
         ADD_FAILURE() << "a missing table was read";
