@@ -79,6 +79,15 @@ public:
         case StatementKind::Select: {
             Scope root;
             m_tr.sql = select(*st.select, root, &m_tr.fields, nullptr);
+            // Rows of one table with an autoincrement key come in key order when nothing else
+            // is asked, as a table file delivers them (the server's order changes with writes).
+            const Select& sel = *st.select;
+            if (sel.orderBy.empty() && sel.from.size() == 1 && !sel.distinct && sel.groupBy.empty() && !sel.having &&
+                !sel.unionNext && std::none_of(sel.items.begin(), sel.items.end(), [](const SelectItem& i) { return aggregate(*i.expr); })) {
+                const TableSchema* table = m_resolver.resolve(sel.from[0].table).second;
+                if (table->rowidKey)
+                    m_tr.sql += " ORDER BY \"t0\"." + quoteIdent(table->columns[static_cast<size_t>(table->keyColumns.front())].name);
+            }
             break;
         }
         case StatementKind::Insert: insert(st); break;
@@ -87,6 +96,15 @@ public:
         default: throw Error("Internal error: statement cannot be translated");
         }
         return std::move(m_tr);
+    }
+
+    // Whether an expression holds an aggregate of its own select (not one of a sub-select).
+    static bool aggregate(const Expr& e) {
+        if (e.kind == ExprKind::Function && (e.op == "COUNT" || e.op == "SUM" || e.op == "AVG" || e.op == "MIN" || e.op == "MAX"))
+            return true;
+        if (e.caseOperand && aggregate(*e.caseOperand)) return true;
+        if (e.elseExpr && aggregate(*e.elseExpr)) return true;
+        return std::any_of(e.args.begin(), e.args.end(), [](const ExprPtr& a) { return a && aggregate(*a); });
     }
 
     // Single-table condition for table cursors, its parameters numbered from $1.
@@ -682,6 +700,11 @@ private:
         } else if (a.literal) {
             coerce(a, target, 0, {});
             t.sql = a.sql;
+        } else if (a.isNull || a.type == FieldType::Unknown) {
+            const char* server = target == FieldType::Integer ? "bigint" : target == FieldType::Float ? "float8"
+                               : target == FieldType::Boolean ? "boolean" : target == FieldType::Date ? "date"
+                               : target == FieldType::Time ? "time" : "timestamp";
+            t.sql = "(" + a.sql + ")::" + server;
         } else if (target == FieldType::Integer) {
             // Towards zero, as on files.
             t.sql = a.type == FieldType::Float ? "trunc(" + a.sql + ")::bigint" : "(" + a.sql + ")::bigint";

@@ -141,6 +141,16 @@ TEST_P(Dialect, AutoincrementKeysAreNeverReused) {
     EXPECT_EQ(rows(R"(SELECT BID, PID FROM "{db}POBYTY.DB" WHERE BID>5 ORDER BY BID)"), "6,1;20,1;21,2;30,;31,3");
 }
 
+// Windows list a table's rows as they come: all rows of a table with an autoincrement key
+// come in key order, also after a row was written.
+TEST_P(Dialect, RowsOfOneTableComeInKeyOrderWhenNoOrderIsAsked) {
+    run(R"(UPDATE "{db}POBYTY.DB" SET NUMPERS=4 WHERE BID=1)");
+    run(R"(UPDATE "{db}UCTYPOL.DB" SET DESCR="Mini bar" WHERE POLID=1)");
+    EXPECT_EQ(rows(R"(SELECT * FROM "{db}POBYTY.DB")", {"BID"}), "1;2;3;4;5");
+    EXPECT_EQ(rows(R"(SELECT * FROM "{db}UCTYPOL.DB")", {"POLID", "DESCR"}),
+              "1,Mini bar;2,Phone;3,Accomodation - Room one;4,Maid service - Room one");
+}
+
 TEST_P(Dialect, GroupsComeBackInDictionaryOrderOfTheGroupingColumns) {
     EXPECT_EQ(rows(R"(SELECT SURNAME, COUNT(*) AS N FROM "{db}KARTY.DB" GROUP BY SURNAME)"), "Černý,1;Novak,1;novák,1;O'Brien,1");
     EXPECT_EQ(rows(R"(SELECT CITY, COUNT(*) AS N FROM "{db}KARTY.DB" GROUP BY CITY ORDER BY N DESC, CITY)"), "Brno,2;Dublin,1;Praha,1");
