@@ -161,8 +161,13 @@ double numberOf(const Value& v, FieldType type);
 
 }  // namespace engine::detail
 
+namespace engine::pg {
+class Storage;
+}
+
 namespace engine {
 struct Database::Impl {
     std::shared_ptr<detail::Core> core = std::make_shared<detail::Core>();
+    std::shared_ptr<pg::Storage> server;  // set when the database is a PostgreSQL server
 };
 }  // namespace engine

@@ -8,6 +8,7 @@
 //  - the cursor re-resolves its file on every call, so the core may detach it meanwhile.
 
 #include "Core.h"
+#include "pg/PgStorage.h"
 #include "Parser.h"
 
 #include <algorithm>
@@ -474,6 +475,7 @@ private:
 }  // namespace detail
 
 std::unique_ptr<TableCursor> Database::openTable(std::string_view tableFile, std::string_view filter) {
+    if (m_impl->server) return m_impl->server->openTable(tableFile, filter);
     auto& core = m_impl->core;
     const std::string path = core->resolvePath(tableFile, true);
     return std::make_unique<detail::CursorImpl>(core, path, std::string(filter));

@@ -4,6 +4,7 @@
 #include "Core.h"
 #include "TableSwap.h"
 #include "Parser.h"
+#include "pg/PgStorage.h"
 
 #include <algorithm>
 #include <charconv>
@@ -1116,7 +1117,8 @@ private:
 
 
 Database::Database(std::string workingFolder) : m_impl(std::make_unique<Impl>()) {
-    recoverInterruptedSwap(workingFolder);
+    if (pg::isServerUri(workingFolder)) m_impl->server = std::make_shared<pg::Storage>(workingFolder);
+    else recoverInterruptedSwap(workingFolder);
     m_impl->core->workingFolder = std::move(workingFolder);
 }
 
@@ -1124,7 +1126,10 @@ Database::~Database() = default;
 
 void Database::setWorkingFolder(std::string folder) {
     if (folder == m_impl->core->workingFolder) return;
-    recoverInterruptedSwap(folder);
+    m_impl->server = pg::isServerUri(folder) ? std::make_shared<pg::Storage>(folder, m_impl->core->lockTimeoutMs,
+                                                                             m_impl->core->syncWrites)
+                                             : nullptr;
+    if (!m_impl->server) recoverInterruptedSwap(folder);
     m_impl->core->workingFolder = std::move(folder);
     m_impl->core->clearCache();  // bare names may now mean other files
 }
@@ -1298,9 +1303,13 @@ std::string changeFileIn(const fs::path& folder) {
 }  // namespace
 }  // namespace detail
 
-std::unique_ptr<Query> Database::open(std::string_view sql) { return detail::openQuery(m_impl->core, sql); }
+std::unique_ptr<Query> Database::open(std::string_view sql) {
+    if (m_impl->server) return m_impl->server->open(sql);
+    return detail::openQuery(m_impl->core, sql);
+}
 
 std::int64_t Database::execute(std::string_view sql) {
+    if (m_impl->server) return m_impl->server->execute(sql);
     auto& core = m_impl->core;
     detail::WaitScope wait(*core);
     for (int attempt = 0;; ++attempt) {
@@ -1318,6 +1327,7 @@ std::int64_t Database::execute(std::string_view sql) {
 }
 
 std::unique_ptr<Change> Database::beginChange(const std::vector<std::string>& tableFiles) {
+    if (m_impl->server) return m_impl->server->beginChange(tableFiles);
     auto& core = *m_impl->core;
     std::vector<std::string> files;
     for (const auto& f : tableFiles) files.push_back(core.resolvePath(f, true));
@@ -1338,18 +1348,24 @@ std::unique_ptr<Change> Database::beginChange(const std::vector<std::string>& ta
 }
 
 void Database::setLockTimeoutMs(int ms) {
+    if (m_impl->server) m_impl->server->setLockTimeoutMs(ms);
     m_impl->core->lockTimeoutMs = ms;
 }
 
 void Database::setSyncWrites(bool on) {
+    if (m_impl->server) m_impl->server->setSyncWrites(on);
     if (m_impl->core->syncWrites == on) return;
     m_impl->core->syncWrites = on;
     m_impl->core->releaseAll();  // attached again on next use, with the new setting
 }
 
-void Database::releaseTables() { m_impl->core->releaseAll(); }
+void Database::releaseTables() {
+    if (m_impl->server) m_impl->server->releaseTables();
+    m_impl->core->releaseAll();
+}
 
 void Database::withReadLock(std::string_view tableFilePath, const std::function<void()>& fn) {
+    if (m_impl->server) return m_impl->server->withReadLock(tableFilePath, fn);
     auto& core = *m_impl->core;
     const std::string path = core.resolvePath(tableFilePath, true);
     core.followRestores();

@@ -1,11 +1,14 @@
-// The statement texts the front office runs, executed unchanged against a filled folder,
-// checking the rows they return or the rows they change.
+// The statement texts the front office runs, executed unchanged against a filled folder and
+// a filled database on the test server, checking the rows they return or the rows they change.
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
 
 using enginetest::dump;
-using enginetest::filledFolder;
+using enginetest::filledDb;
+using enginetest::Storage;
+using enginetest::storageName;
+using enginetest::TestDb;
 using enginetest::withDb;
 
 namespace {
@@ -103,22 +106,33 @@ const std::vector<QueryCase> kQueries = {
 
 void PrintTo(const QueryCase& c, std::ostream* os) { *os << c.name; }
 
-class Corpus : public ::testing::TestWithParam<QueryCase> {
+const auto kStorages = ::testing::Values(Storage::Files, Storage::Server);
+
+template <class Case>
+std::string caseName(const ::testing::TestParamInfo<std::tuple<Storage, Case>>& info) {
+    return storageName(std::get<0>(info.param)) + "_" + std::get<1>(info.param).name;
+}
+
+class Corpus : public ::testing::TestWithParam<std::tuple<Storage, QueryCase>> {
 protected:
-    static std::string& folder() {
-        static std::string f = filledFolder();
-        return f;
+    // One filled database per storage serves every query.
+    static const TestDb& filled(Storage s) {
+        static const TestDb files = filledDb(Storage::Files);
+        if (s == Storage::Files) return files;
+        static const TestDb server = filledDb(Storage::Server);
+        return server;
     }
 };
 
 TEST_P(Corpus, ReturnsTheExpectedRows) {
-    const QueryCase& c = GetParam();
-    engine::Database db;
-    EXPECT_EQ(dump(db, withDb(c.sql, folder()), c.columns, c.sorted), c.expected) << c.sql;
+    const auto& [storage, c] = GetParam();
+    const TestDb& t = filled(storage);
+    engine::Database db(t.location);
+    EXPECT_EQ(dump(db, withDb(c.sql, t.prefix), c.columns, c.sorted), c.expected) << c.sql;
 }
 
-INSTANTIATE_TEST_SUITE_P(Statements, Corpus, ::testing::ValuesIn(kQueries),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Statements, Corpus, ::testing::Combine(kStorages, ::testing::ValuesIn(kQueries)),
+                         caseName<QueryCase>);
 
 struct ChangeCase {
     const char* name;
@@ -173,17 +187,17 @@ const std::vector<ChangeCase> kChanges = {
 
 void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
 
-class CorpusChanges : public ::testing::TestWithParam<ChangeCase> {};
+class CorpusChanges : public ::testing::TestWithParam<std::tuple<Storage, ChangeCase>> {};
 
 TEST_P(CorpusChanges, ChangeTheExpectedRows) {
-    const ChangeCase& c = GetParam();
-    const std::string folder = filledFolder();
-    engine::Database db;
-    EXPECT_EQ(db.execute(withDb(c.sql, folder)), c.changes) << c.sql;
-    EXPECT_EQ(dump(db, withDb(c.verify, folder), c.columns), c.expected) << c.verify;
+    const auto& [storage, c] = GetParam();
+    const TestDb t = filledDb(storage);
+    engine::Database db(t.location);
+    EXPECT_EQ(db.execute(withDb(c.sql, t.prefix)), c.changes) << c.sql;
+    EXPECT_EQ(dump(db, withDb(c.verify, t.prefix), c.columns), c.expected) << c.verify;
 }
 
-INSTANTIATE_TEST_SUITE_P(Statements, CorpusChanges, ::testing::ValuesIn(kChanges),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Statements, CorpusChanges, ::testing::Combine(kStorages, ::testing::ValuesIn(kChanges)),
+                         caseName<ChangeCase>);
 
 }  // namespace

@@ -1,20 +1,25 @@
-// Table cursors: key-order navigation, locate, editing, refusals and filters.
+// Table cursors: key-order navigation, locate, editing, refusals and filters, on a folder of
+// table files and on the test server.
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
 
 using enginetest::dump;
-using enginetest::filledFolder;
+using enginetest::filledDb;
+using enginetest::Storage;
+using enginetest::storageName;
+using enginetest::TestDb;
 using enginetest::withDb;
 using engine::TableCursor;
 using engine::Value;
 
 namespace {
 
-class Cursor : public ::testing::Test {
+class Cursor : public ::testing::TestWithParam<Storage> {
 protected:
-    std::string folder = filledFolder();
-    engine::Database db{folder};
+    const TestDb t = filledDb(GetParam());
+    std::string folder = t.prefix;  // what {db} stands for
+    engine::Database db{t.location};
     static std::string walk(TableCursor& c, const char* field) {
         std::string out;
         const int f = c.fieldIndex(field);
@@ -25,7 +30,10 @@ protected:
     }
 };
 
-TEST_F(Cursor, WalksInKeyOrderBothWays) {
+INSTANTIATE_TEST_SUITE_P(Storages, Cursor, ::testing::Values(Storage::Files, Storage::Server),
+                         [](const auto& info) { return storageName(info.param); });
+
+TEST_P(Cursor, WalksInKeyOrderBothWays) {
     auto c = db.openTable(folder + "POKCENY.DB");
     EXPECT_EQ(walk(*c, "DATEFROM"), "1.3.2004;15.3.2004;1.1.2004") << "key is (PID, DATEFROM)";
     EXPECT_TRUE(c->eof());
@@ -45,7 +53,7 @@ TEST_F(Cursor, WalksInKeyOrderBothWays) {
     EXPECT_FALSE(c->moveTo(3));
 }
 
-TEST_F(Cursor, FilterLimitsTheRows) {
+TEST_P(Cursor, FilterLimitsTheRows) {
     auto c = db.openTable("POKCENY.DB", " PID='1'");
     EXPECT_EQ(c->rowCount(), 2);
     EXPECT_EQ(walk(*c, "PPRICE"), "60;80");
@@ -58,7 +66,7 @@ TEST_F(Cursor, FilterLimitsTheRows) {
     EXPECT_THROW(db.openTable(folder + "MISSING.DB"), engine::Error);
 }
 
-TEST_F(Cursor, LocatesByFieldValues) {
+TEST_P(Cursor, LocatesByFieldValues) {
     auto c = db.openTable(folder + "POKCENY.DB");
     EXPECT_TRUE(c->locate({{"PID", std::string("1")}, {"DATEFROM", std::string("15.03.2004")}}));
     EXPECT_EQ(c->text(c->fieldIndex("PPRICE")), "80");
@@ -72,7 +80,7 @@ TEST_F(Cursor, LocatesByFieldValues) {
     EXPECT_EQ(k->value(0), Value(std::int64_t{3}));
 }
 
-TEST_F(Cursor, EditsAndPosts) {
+TEST_P(Cursor, EditsAndPosts) {
     auto c = db.openTable(folder + "POKOJE.DB");
     ASSERT_TRUE(c->locate({{"PID", std::string("2")}}));
     c->edit();
@@ -89,7 +97,7 @@ TEST_F(Cursor, EditsAndPosts) {
     EXPECT_THROW(c->setText(c->fieldIndex("PCOLOR"), "12x"), engine::Error);
 }
 
-TEST_F(Cursor, RefusedPostKeepsTheRowInEdit) {
+TEST_P(Cursor, RefusedPostKeepsTheRowInEdit) {
     auto c = db.openTable(folder + "POKOJE.DB");
     c->insert();
     c->setText(c->fieldIndex("PID"), "1");
@@ -111,7 +119,7 @@ TEST_F(Cursor, RefusedPostKeepsTheRowInEdit) {
     EXPECT_EQ(c->rowNumber(), 3);
 }
 
-TEST_F(Cursor, AppendGivesTheAutoincrementKey) {
+TEST_P(Cursor, AppendGivesTheAutoincrementKey) {
     auto c = db.openTable(folder + "UCTY.DB");
     c->append();
     c->setValue(c->fieldIndex("KID"), std::int64_t{2});
@@ -123,7 +131,7 @@ TEST_F(Cursor, AppendGivesTheAutoincrementKey) {
     EXPECT_EQ(c->fields()[0].type, engine::FieldType::Key);
 }
 
-TEST_F(Cursor, RemoveMovesToTheNextOrLastRow) {
+TEST_P(Cursor, RemoveMovesToTheNextOrLastRow) {
     auto c = db.openTable(folder + "UCTYPOL.DB", "UID=1");
     ASSERT_TRUE(c->first());
     c->remove();
@@ -137,14 +145,14 @@ TEST_F(Cursor, RemoveMovesToTheNextOrLastRow) {
     EXPECT_EQ(d->text(d->fieldIndex("POLID")), "3");
 }
 
-TEST_F(Cursor, MovingPostsPendingChangesAndRefreshSeesOthers) {
+TEST_P(Cursor, MovingPostsPendingChangesAndRefreshSeesOthers) {
     auto c = db.openTable(folder + "UCTYPOL.DB", "UID=1");
     ASSERT_TRUE(c->first());
     c->edit();
     c->setValue(c->fieldIndex("AMNTEUR"), 11.5);
     ASSERT_TRUE(c->next());
     EXPECT_EQ(dump(db, withDb(R"(SELECT AMNTEUR FROM "{db}UCTYPOL.DB" WHERE POLID=1)", folder)), "11.5");
-    engine::Database other(folder);
+    engine::Database other(t.location);
     other.execute(withDb(R"(UPDATE "{db}UCTYPOL.DB" SET DESCR="Changed" WHERE POLID=2)", folder));
     EXPECT_EQ(c->text(c->fieldIndex("DESCR")), "Phone");
     c->refresh();

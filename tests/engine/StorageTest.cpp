@@ -10,7 +10,11 @@
 
 using enginetest::dump;
 using enginetest::emptyFolder;
+using enginetest::filledDb;
 using enginetest::filledFolder;
+using enginetest::Storage;
+using enginetest::storageName;
+using enginetest::TestDb;
 using enginetest::withDb;
 
 namespace {
@@ -37,9 +41,15 @@ TEST(Locks, AWriteBlockedByAnotherProgramFailsWithinTheTimeout) {
     EXPECT_EQ(db.execute(withDb(R"(UPDATE "{db}POBYTY.DB" SET NUMPERS=9 WHERE BID=1)", folder)), 1);
 }
 
-TEST(Locks, AReadLockOfOneDatabaseHoldsOffTheWritesOfAnother) {
-    const std::string folder = filledFolder();
-    engine::Database reader(folder), writer(folder);
+class ReadLock : public ::testing::TestWithParam<Storage> {};
+
+INSTANTIATE_TEST_SUITE_P(Storages, ReadLock, ::testing::Values(Storage::Files, Storage::Server),
+                         [](const auto& info) { return storageName(info.param); });
+
+TEST_P(ReadLock, OfOneDatabaseHoldsOffTheWritesOfAnother) {
+    const TestDb t = filledDb(GetParam());
+    const std::string& folder = t.prefix;
+    engine::Database reader(t.location), writer(t.location);
     writer.setLockTimeoutMs(200);
     bool ran = false;
     reader.withReadLock(folder + "KARTY.DB", [&] {
@@ -122,10 +132,16 @@ namespace {
 
 // What a number, date or time column cannot hold is refused with the column's name, whether
 // it is written as a literal, computed by the statement or handed to a table cursor; what
-// it can hold is stored as the user meant it.
-TEST(StoredValues, WhatAColumnCannotHoldIsRefusedNamingIt) {
-    const std::string folder = filledFolder();
-    engine::Database db(folder);
+// it can hold is stored as the user meant it. On files and on the test server.
+class StoredValues : public ::testing::TestWithParam<Storage> {};
+
+INSTANTIATE_TEST_SUITE_P(Storages, StoredValues, ::testing::Values(Storage::Files, Storage::Server),
+                         [](const auto& info) { return storageName(info.param); });
+
+TEST_P(StoredValues, WhatAColumnCannotHoldIsRefusedNamingIt) {
+    const TestDb t = filledDb(GetParam());
+    const std::string& folder = t.prefix;
+    engine::Database db(t.location);
     const std::string stay = withDb(R"(SELECT NUMPERS, PRICEEUR, DATEOUT, TIMEOU FROM "{db}POBYTY.DB" WHERE BID=1)", folder);
     const std::string before = dump(db, stay);
     struct Refused {

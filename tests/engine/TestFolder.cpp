@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
+#include <libpq-fe.h>
 #include <sstream>
 #include <stdexcept>
 #include <unistd.h>
@@ -126,6 +128,56 @@ std::string filledFolder() {
 }
 
 std::string emptyFolder() { return newFolder(); }
+
+std::string storageName(Storage s) { return s == Storage::Files ? "Files" : "Server"; }
+
+std::string serverUri() {
+    if (const char* uri = std::getenv("TAMAREL_TEST_PG"); uri && *uri) return uri;
+    std::ifstream in(TAMAREL_PG_STATE);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("URI=", 0) == 0) return line.substr(4);
+    throw std::runtime_error(std::string("No PostgreSQL test server: set TAMAREL_TEST_PG or run the tests through ctest, "
+                                         "whose fixture starts scripts/pg-test-server.sh (state file ") +
+                             TAMAREL_PG_STATE + ")");
+}
+
+namespace {
+
+// A new schema on the test server; the URI that makes it the connection's search path.
+std::string newServerSchema() {
+    static std::atomic<int> n{0};
+    const std::string base = serverUri();
+    const std::string schema = "t" + std::to_string(::getpid()) + "_" + std::to_string(++n);
+    PGconn* c = PQconnectdb(base.c_str());
+    if (PQstatus(c) != CONNECTION_OK) {
+        const std::string msg = PQerrorMessage(c);
+        PQfinish(c);
+        throw std::runtime_error("The PostgreSQL test server cannot be reached at " + base + ": " + msg);
+    }
+    PGresult* r = PQexec(c, ("CREATE SCHEMA " + schema).c_str());
+    const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+    const std::string msg = PQresultErrorMessage(r);
+    PQclear(r);
+    PQfinish(c);
+    if (!ok) throw std::runtime_error("Cannot create schema " + schema + " on the test server: " + msg);
+    return base + (base.find('?') == std::string::npos ? "?" : "&") + "options=-csearch_path%3D" + schema;
+}
+
+}  // namespace
+
+TestDb filledDb(Storage s) {
+    if (s == Storage::Files) {
+        const std::string f = filledFolder();
+        return {f, f};
+    }
+    TestDb t{newServerSchema(), ""};
+    engine::Database db(t.location);
+    db.setSyncWrites(false);
+    createTables(db, t.prefix);
+    for (const char* seed : kSeed) db.execute(withDb(seed, t.prefix));
+    return t;
+}
 
 std::string dump(engine::Database& db, const std::string& sql, const std::vector<std::string>& columns, bool sorted) {
     auto q = db.open(sql);

@@ -7,6 +7,7 @@
 #include "Engine.h"
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,25 @@ void createTables(engine::Database& db, const std::string& folder);
 std::string filledFolder();
 // A fresh empty folder.
 std::string emptyFolder();
+
+// The storages the engine's tests run on: a folder of table files, and a PostgreSQL server
+// (the private test server of scripts/pg-test-server.sh, started by the ctest fixture).
+enum class Storage { Files, Server };
+std::string storageName(Storage s);
+inline void PrintTo(Storage s, std::ostream* os) { *os << storageName(s); }
+
+// A database as a test opens it: location is what engine::Database is given (a folder or a
+// connection URI), prefix what replaces {db} in statement texts.
+struct TestDb {
+    std::string location;
+    std::string prefix;
+};
+// A fresh database filled with the small hotel: a folder copy, or a new schema on the server.
+TestDb filledDb(Storage s);
+
+// The test server's URI ($TAMAREL_TEST_PG, else the one the ctest fixture wrote). Throws
+// when there is none: the server tests fail, they are never skipped.
+std::string serverUri();
 
 // Replaces every {db} by the folder.
 std::string withDb(std::string sql, const std::string& folder);
