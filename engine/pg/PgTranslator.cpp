@@ -51,6 +51,7 @@ struct Typed {
     FieldType type = FieldType::Unknown;
     int width = 0;
     const Expr* literal = nullptr;  // pending literal (Text or Number)
+    bool negative = false;          // the pending number literal has a unary minus in front
     bool isNull = false;
     std::string column;             // the column it is, for messages
     std::string number;             // a date or time moved by a number: as day number or seconds
@@ -138,10 +139,11 @@ private:
 
     // Converts a literal as the file storage converts it before binding, and binds it in the
     // server's form of the type it meets (target).
-    std::string param(const Expr& lit, Conv conv, const std::string& column, FieldType target = FieldType::Unknown) {
+    std::string param(const Expr& lit, Conv conv, const std::string& column, FieldType target = FieldType::Unknown,
+                      bool negative = false) {
         Token tok;
         tok.kind = lit.kind == ExprKind::Number ? TokenKind::Number : TokenKind::DoubleQuoted;
-        tok.text = lit.text;
+        tok.text = negative ? "-" + lit.text : lit.text;
         const Value v = detail::convertLiteral(tok, conv, column);
         const bool null = std::holds_alternative<std::monostate>(v);
         const auto whole = [&]() -> std::int64_t {
@@ -186,18 +188,27 @@ private:
         return bind(detail::formatFloat(std::get<double>(v)), "float8");
     }
 
+    // Takes t's pending literal (and its sign) out of t.
+    static const Expr* takeLiteral(Typed& t, bool& negative) {
+        const Expr* lit = t.literal;
+        negative = t.negative;
+        t.literal = nullptr;
+        t.negative = false;
+        return lit;
+    }
+
     // Gives a pending literal its SQL: as the text or number it is written.
     std::string finalize(Typed& t) {
         if (t.literal) {
-            const Expr* lit = t.literal;
-            t.literal = nullptr;
+            bool negative = false;
+            const Expr* lit = takeLiteral(t, negative);
             if (lit->kind == ExprKind::Text) {
                 t.type = FieldType::Text;
                 t.sql = param(*lit, Conv::Text, {});
             } else {
                 const bool isFloat = lit->text.find_first_of(".eE") != std::string::npos;
                 t.type = isFloat ? FieldType::Float : FieldType::Integer;
-                t.sql = param(*lit, Conv::Number, {});
+                t.sql = param(*lit, Conv::Number, {}, FieldType::Unknown, negative);
             }
         }
         return t.sql;
@@ -216,12 +227,12 @@ private:
     // Makes t fit a value of type target (a date column, a number column ...).
     void coerce(Typed& t, FieldType target, int width, const std::string& column) {
         if (t.literal) {
-            const Expr* lit = t.literal;
-            t.literal = nullptr;
+            bool negative = false;
+            const Expr* lit = takeLiteral(t, negative);
             Conv conv = convFor(target);
             if (lit->kind == ExprKind::Number && conv == Conv::Text) conv = Conv::Number;
             if (lit->kind == ExprKind::Number && (conv == Conv::Date || conv == Conv::Time)) conv = Conv::Number;
-            t.sql = param(*lit, conv, column, target);
+            t.sql = param(*lit, conv, column, target, negative);
             t.type = target == FieldType::Unknown ? (lit->kind == ExprKind::Text ? FieldType::Text : FieldType::Float)
                                                   : target;
             (void)width;
@@ -260,8 +271,9 @@ private:
             case FieldType::Time: conv = number ? Conv::Seconds : Conv::Time; break;
             default: coerce(t, c.type, c.width, c.name); return;
             }
-            t.sql = param(*t.literal, conv, c.name, c.type);
-            t.literal = nullptr;
+            bool negative = false;
+            const Expr* lit = takeLiteral(t, negative);
+            t.sql = param(*lit, conv, c.name, c.type, negative);
             t.type = c.type;
             return;
         }
@@ -301,9 +313,9 @@ private:
     // The SQL of t read as text (dates as 5.3.2004, numbers in shortest form).
     std::string asText(Typed& t) {
         if (t.literal) {
-            const Expr* lit = t.literal;
-            t.literal = nullptr;
-            t.sql = param(*lit, Conv::Text, {});
+            bool negative = false;
+            const Expr* lit = takeLiteral(t, negative);
+            t.sql = param(*lit, Conv::Text, {}, FieldType::Unknown, negative);
             t.type = FieldType::Text;
             return t.sql;
         }
@@ -511,6 +523,12 @@ private:
             t.sql = "(NOT " + finalize(a) + ")";
             t.type = FieldType::Boolean;
             return t;
+        }
+        if ((e.op == "-" || e.op == "+") && a.literal && a.literal->kind == ExprKind::Number) {
+            // A signed number stays a pending literal: the column it meets reads it, sign
+            // and all, and is named when the value does not fit.
+            if (e.op == "-") a.negative = !a.negative;
+            return a;
         }
         if (a.literal) coerce(a, FieldType::Float, 0, {});
         if (a.textual()) fail("Type mismatch: '" + e.op + "' needs a number (position " + std::to_string(e.pos) + ")");
