@@ -202,4 +202,9 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
+// Whether a table named `name` in the file of `table` belongs to the interval index the
+// engine keeps beside some tables (an SQLite R*Tree and its shadow tables): a file holding
+// them still holds just the one table of its name.
+bool isIntervalIndexTable(std::string_view table, std::string_view name);
+
 }  // namespace engine
