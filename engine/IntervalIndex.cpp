@@ -138,6 +138,7 @@ bool createIndex(const TableSchema& table, const Objects& o, int lockTimeoutMs) 
 struct Box {
     std::string upper, lower;
     unsigned columns = 0;
+    bool alternatives = false;  // an OR of ranges gives both bounds
 };
 
 class Bounds {
@@ -155,10 +156,12 @@ public:
                 // Both hold: the tighter bound of each side.
                 r.upper = combine("min", a.upper, b.upper, false);
                 r.lower = combine("max", a.lower, b.lower, false);
+                r.alternatives = a.alternatives || b.alternatives;
             } else {
                 // Either holds: a bound only where both sides have one.
                 r.upper = combine("max", a.upper, b.upper, true);
                 r.lower = combine("min", a.lower, b.lower, true);
+                r.alternatives = !r.upper.empty() && !r.lower.empty();
             }
             return r;
         }
@@ -262,7 +265,7 @@ std::string intervalRestrictions(const Expr& where, const std::vector<IntervalEn
         const IntervalEntry& e = entries[i];
         if (!e.table || e.table->intervalIndex.empty() || e.table->keyColumns.size() != 1) continue;
         const Box box = Bounds(static_cast<int>(i), *e.table, columnOf, paramOf).of(where);
-        if (box.upper.empty() || box.lower.empty() || box.columns != 3) continue;
+        if (box.upper.empty() || box.lower.empty() || box.columns != 3 || !box.alternatives) continue;
         const std::string key = quoteIdent(e.table->columns[static_cast<size_t>(e.table->keyColumns[0])].name);
         sql += " AND " + quoteIdent(e.sqlAlias) + "." + key + " IN (SELECT id FROM " + quoteIdent(e.schema) + "." +
                quoteIdent(e.table->intervalIndex) + " WHERE lo<=" + box.upper + " AND hi>=" + box.lower + ")";

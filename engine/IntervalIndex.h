@@ -18,10 +18,14 @@
 // How a query uses it: the translator works out, from a WHERE clause's comparisons of the two
 // columns with literals (combined by AND and OR, in any order and nesting, BETWEEN included),
 // a box every row the condition can accept lies in: lo <= U and hi >= L, with U and L made of
-// the literals. When the condition bounds both sides and names both columns, the translation
-// adds "rowid IN (SELECT id FROM <index> WHERE lo <= U AND hi >= L)" and keeps the condition
-// as it is, so the rows are exactly those of the plain condition; stale entries (a row deleted
-// by a REPLACE, which fires no delete trigger) can only add candidates the condition refuses.
+// the literals. When the condition bounds both sides through alternatives (an OR of ranges, as
+// the board's window is written) and names both columns, the translation adds
+// "rowid IN (SELECT id FROM <index> WHERE lo <= U AND hi >= L)" and keeps the condition as it
+// is, so the rows are exactly those of the plain condition; stale entries (a row deleted by a
+// REPLACE, which fires no delete trigger) can only add candidates the condition refuses. One
+// range over each column without an OR (DATETHRU > A AND DATEFROM <= B) keeps its B-tree plan:
+// SQLite walks one index for it, and where the range reaches today, as the room usage period
+// does, that walk reads about the rows wanted and costs less than the index's detour.
 //
 // Invariants: a table's interval index is used only after its triggers and virtual table were
 // found exactly as this file makes them; literal parameters bound for date columns are day
