@@ -20,8 +20,9 @@
 // a box every row the condition can accept lies in: lo <= U and hi >= L, with U and L made of
 // the literals. When the condition bounds both sides through alternatives (an OR of ranges, as
 // the board's window is written) and names both columns, the translation adds
-// "rowid IN (SELECT id FROM <index> WHERE lo <= U AND hi >= L)" and keeps the condition as it
-// is, so the rows are exactly those of the plain condition; stale entries (a row deleted by a
+// the index's rows with lo <= U AND hi >= L as the way to the table's rows (see
+// intervalRestrictions) and keeps the condition as it is, so the rows are exactly those of the
+// plain condition; stale entries (a row deleted by a
 // REPLACE, which fires no delete trigger) can only add candidates the condition refuses. One
 // range over each column without an OR (DATETHRU > A AND DATEFROM <= B) keeps its B-tree plan:
 // SQLite walks one index for it, and where the range reaches today, as the room usage period
@@ -62,14 +63,18 @@ struct IntervalEntry {
     const TableSchema* table = nullptr;
     std::string schema;    // "tb3"
     std::string sqlAlias;  // "t0"
+    bool leftJoined = false;  // the right side of a LEFT JOIN
 };
 
-// For a WHERE clause: " AND <alias>.rowid IN (SELECT id FROM ...)" for each table of the list
-// whose interval index bounds the condition, else empty. columnOf resolves a column reference
-// to (entry index, column index) or (-1, -1); paramOf gives the parameter number of a literal
-// or 0 when it has none.
+// For a WHERE clause of selectSql (translated up to its FROM list): for each table of the list
+// whose interval index bounds the condition, puts the index before the table in the FROM list
+// ("<index> AS t0iv CROSS JOIN <table> AS t0") and returns the terms to add to the condition
+// (" AND t0iv.lo<=U AND t0iv.hi>=L AND t0.key=t0iv.id"); for the right side of a LEFT JOIN the
+// term " AND t0.key IN (SELECT id FROM <index> WHERE ...)" instead. Empty when none does.
+// columnOf resolves a column reference to (entry index, column index) or (-1, -1); paramOf
+// gives the parameter number of a literal or 0 when it has none.
 std::string intervalRestrictions(const sql::Expr& where, const std::vector<IntervalEntry>& entries,
                                  const std::function<std::pair<int, int>(const sql::Expr&)>& columnOf,
-                                 const std::function<int(const sql::Expr&)>& paramOf);
+                                 const std::function<int(const sql::Expr&)>& paramOf, std::string& selectSql);
 
 }  // namespace engine::detail
