@@ -19,12 +19,12 @@
 // columns with literals (combined by AND and OR, in any order and nesting, BETWEEN included),
 // a box every row the condition can accept lies in: lo <= U and hi >= L, with U and L made of
 // the literals. When the condition bounds both sides through alternatives (an OR of ranges, as
-// the board's window is written) and names both columns, the translation adds
-// the index's rows with lo <= U AND hi >= L as the way to the table's rows (see
-// intervalRestrictions) and keeps the condition as it is, so the rows are exactly those of the
-// plain condition; stale entries (a row deleted by a
-// REPLACE, which fires no delete trigger) can only add candidates the condition refuses. One
-// range over each column without an OR (DATETHRU > A AND DATEFROM <= B) keeps its B-tree plan:
+// the board's window is written) and names both columns, the translation reads the table's
+// rows through the index's entries with lo <= U and hi >= L (see intervalRestrictions) and
+// keeps the condition as it is, so the rows are exactly those of the plain condition; stale
+// entries (a row deleted by a REPLACE, which fires no delete trigger) can only add candidates
+// the condition refuses. One range over each column without an OR (DATETHRU > A AND
+// DATEFROM <= B) keeps its B-tree plan:
 // SQLite walks one index for it, and where the range reaches today, as the room usage period
 // does, that walk reads about the rows wanted and costs less than the index's detour.
 //
