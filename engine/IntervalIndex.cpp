@@ -259,28 +259,16 @@ void attachIntervalIndex(sqlite3* db, const std::string& schema, TableSchema& ta
 
 std::string intervalRestrictions(const Expr& where, const std::vector<IntervalEntry>& entries,
                                  const std::function<std::pair<int, int>(const Expr&)>& columnOf,
-                                 const std::function<int(const Expr&)>& paramOf, std::string& selectSql) {
+                                 const std::function<int(const Expr&)>& paramOf) {
     std::string sql;
     for (size_t i = 0; i < entries.size(); ++i) {
         const IntervalEntry& e = entries[i];
         if (!e.table || e.table->intervalIndex.empty() || e.table->keyColumns.size() != 1) continue;
         const Box box = Bounds(static_cast<int>(i), *e.table, columnOf, paramOf).of(where);
         if (box.upper.empty() || box.lower.empty() || box.columns != 3 || !box.alternatives) continue;
-        const std::string key = quoteIdent(e.sqlAlias) + "." +
-                                quoteIdent(e.table->columns[static_cast<size_t>(e.table->keyColumns[0])].name);
-        const std::string index = quoteIdent(e.schema) + "." + quoteIdent(e.table->intervalIndex);
-        const std::string table = quoteIdent(e.schema) + "." + quoteIdent(e.table->tableName) + " AS " + quoteIdent(e.sqlAlias);
-        const size_t at = e.leftJoined ? std::string::npos : selectSql.find(table, selectSql.find(" FROM "));
-        if (at == std::string::npos) {
-            // The right side of a LEFT JOIN: the index filters its rows.
-            sql += " AND " + key + " IN (SELECT id FROM " + index + " WHERE lo<=" + box.upper + " AND hi>=" + box.lower + ")";
-            continue;
-        }
-        // The index leads: the rows of the ranges it holds are read by key, one each (its ids
-        // are unique), in the order the index gives them.
-        const std::string alias = quoteIdent(e.sqlAlias + "iv");
-        selectSql.insert(at, index + " AS " + alias + " CROSS JOIN ");
-        sql += " AND " + alias + ".lo<=" + box.upper + " AND " + alias + ".hi>=" + box.lower + " AND " + key + "=" + alias + ".id";
+        const std::string key = quoteIdent(e.table->columns[static_cast<size_t>(e.table->keyColumns[0])].name);
+        sql += " AND " + quoteIdent(e.sqlAlias) + "." + key + " IN (SELECT id FROM " + quoteIdent(e.schema) + "." +
+               quoteIdent(e.table->intervalIndex) + " WHERE lo<=" + box.upper + " AND hi>=" + box.lower + ")";
     }
     return sql;
 }

@@ -20,8 +20,8 @@
 // a box every row the condition can accept lies in: lo <= U and hi >= L, with U and L made of
 // the literals. When the condition bounds both sides through alternatives (an OR of ranges, as
 // the board's window is written) and names both columns, the translation reads the table's
-// rows through the index's entries with lo <= U and hi >= L (see intervalRestrictions) and
-// keeps the condition as it is, so the rows are exactly those of the plain condition; stale
+// rows by the keys of the index's entries with lo <= U and hi >= L (see intervalRestrictions)
+// and keeps the condition as it is, so the rows are exactly those of the plain condition; stale
 // entries (a row deleted by a REPLACE, which fires no delete trigger) can only add candidates
 // the condition refuses. One range over each column without an OR (DATETHRU > A AND
 // DATEFROM <= B) keeps its B-tree plan:
@@ -63,18 +63,16 @@ struct IntervalEntry {
     const TableSchema* table = nullptr;
     std::string schema;    // "tb3"
     std::string sqlAlias;  // "t0"
-    bool leftJoined = false;  // the right side of a LEFT JOIN
 };
 
-// For a WHERE clause of selectSql (translated up to its FROM list): for each table of the list
-// whose interval index bounds the condition, puts the index before the table in the FROM list
-// ("<index> AS t0iv CROSS JOIN <table> AS t0") and returns the terms to add to the condition
-// (" AND t0iv.lo<=U AND t0iv.hi>=L AND t0.key=t0iv.id"); for the right side of a LEFT JOIN the
-// term " AND t0.key IN (SELECT id FROM <index> WHERE ...)" instead. Empty when none does.
+// For a WHERE clause: " AND <alias>.<key> IN (SELECT id FROM <index> WHERE lo<=U AND hi>=L)"
+// for each table of the list whose interval index bounds the condition, else empty. SQLite
+// reads the table's rows by key in ascending key order from the list of ids it makes, so the
+// rows come in the order they were booked (the index's own order changes as the tree grows).
 // columnOf resolves a column reference to (entry index, column index) or (-1, -1); paramOf
 // gives the parameter number of a literal or 0 when it has none.
 std::string intervalRestrictions(const sql::Expr& where, const std::vector<IntervalEntry>& entries,
                                  const std::function<std::pair<int, int>(const sql::Expr&)>& columnOf,
-                                 const std::function<int(const sql::Expr&)>& paramOf, std::string& selectSql);
+                                 const std::function<int(const sql::Expr&)>& paramOf);
 
 }  // namespace engine::detail

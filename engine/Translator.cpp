@@ -835,7 +835,7 @@ private:
         if (sel.where) {
             Typed w = expr(*sel.where, scope);
             const std::string condition = finalize(w);
-            const std::string interval = intervalRestriction(*sel.where, sel, scope, sql);
+            const std::string interval = intervalRestriction(*sel.where, scope);
             sql += interval.empty() ? " WHERE " + condition : " WHERE (" + condition + ")" + interval;
         }
         std::string groupSql;
@@ -880,13 +880,9 @@ private:
 
     // The interval indexes that bound the condition (IntervalIndex.h): the tables of this
     // select only.
-    std::string intervalRestriction(const Expr& where, const Select& sel, const Scope& scope, std::string& sql) {
+    std::string intervalRestriction(const Expr& where, const Scope& scope) {
         std::vector<IntervalEntry> entries;
-        for (size_t i = 0; i < scope.entries.size(); ++i) {
-            const FromEntry& fe = scope.entries[i];
-            const bool left = i < sel.from.size() && sel.from[i].join == JoinKind::Left;
-            entries.push_back({fe.table, fe.schema, fe.sqlAlias, left});
-        }
+        for (const auto& fe : scope.entries) entries.push_back({fe.table, fe.schema, fe.sqlAlias});
         const auto columnOf = [&](const Expr& c) -> std::pair<int, int> {
             const FromEntry* entry = nullptr;
             if (!c.qualifier.empty()) {
@@ -904,7 +900,7 @@ private:
             const auto it = m_paramOf.find(&lit);
             return it == m_paramOf.end() ? 0 : it->second;
         };
-        return intervalRestrictions(where, entries, columnOf, paramOf, sql);
+        return intervalRestrictions(where, entries, columnOf, paramOf);
     }
 
     std::string sourceText(const Expr& e) const { return m_source ? std::string(m_source->substr(
