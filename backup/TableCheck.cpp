@@ -3,6 +3,8 @@
 
 #include <sqlite3.h>
 
+#include "engine/Engine.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -90,7 +92,8 @@ std::string tableFileProblem(const std::string& path, const std::string& fileNam
         if (sqlite3_prepare_v2(c.db, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'",
                                -1, &s.st, nullptr) != SQLITE_OK)
             return fileName + " has no readable schema (" + sqlite3_errmsg(c.db) + ")";
-        while (sqlite3_step(s.st) == SQLITE_ROW) tables.push_back(text(s.st, 0));
+        while (sqlite3_step(s.st) == SQLITE_ROW)
+            if (!engine::isIntervalIndexTable(table, text(s.st, 0))) tables.push_back(text(s.st, 0));
     }
     if (tables.size() != 1 || upper(tables[0]) != table)
         return fileName + " does not hold the one table " + table;

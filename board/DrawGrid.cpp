@@ -147,11 +147,19 @@ bool TDrawGrid::cellAt(const QPoint& pos, int& col, int& row) const
 
 void TDrawGrid::paintCell(QPainter& painter, int col, int row, const QRect& rect) const
 {
-    // Grid lines to the right and below.
-    painter.fillRect(QRect(rect.right() + 1, rect.top(), kLine, rect.height() + kLine), Qt::black);
-    painter.fillRect(QRect(rect.left(), rect.bottom() + 1, rect.width() + kLine, kLine), Qt::black);
     // The painter keeps to the cell itself (clipping every cell costs more than the cell).
     if (m_painter) m_painter(painter, col, row, rect, col == m_col && row == m_row);
+}
+
+// The grid lines right of each column and below each row of cells drawn from (0, 0) to
+// (right, bottom), the far edge of the last column and row: one line per column and row
+// covers the same pixels as one beside and below every cell.
+void TDrawGrid::paintLines(QPainter& painter, const QVector<int>& lineXs, const QVector<int>& lineYs) const
+{
+    if (lineXs.isEmpty() || lineYs.isEmpty()) return;
+    const int right = lineXs.back() + kLine, bottom = lineYs.back() + kLine;
+    for (int x : lineXs) painter.fillRect(QRect(x, 0, kLine, bottom), Qt::black);
+    for (int y : lineYs) painter.fillRect(QRect(0, y, right, kLine), Qt::black);
 }
 
 void TDrawGrid::paintEvent(QPaintEvent*)
@@ -160,33 +168,43 @@ void TDrawGrid::paintEvent(QPaintEvent*)
     QPainter painter(viewport());
     const int width = viewport()->width(), height = viewport()->height();
     painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));
+    m_lineXs.clear();
+    m_lineYs.clear();
     for (int r = 0; r < rowCount(); ++r) {
         if (r == 1) r = m_topRow;
         if (r >= rowCount()) break;
         const int y = rowTop(r);
         if (y >= height) break;
+        m_lineYs.append(y + m_rowHeights[r]);
         for (int c = 0; c < colCount(); ++c) {
             if (c == 1) c = m_leftCol;
             if (c >= colCount()) break;
             const int x = colLeft(c);
             if (x >= width) break;
+            if (m_lineYs.size() == 1) m_lineXs.append(x + m_colWidths[c]);
             paintCell(painter, c, r, QRect(x, y, m_colWidths[c], m_rowHeights[r]));
         }
     }
+    paintLines(painter, m_lineXs, m_lineYs);
 }
 
 void TDrawGrid::renderAll(QPainter& painter) const
 {
     if (m_beforePaint) m_beforePaint();
+    m_lineXs.clear();
+    m_lineYs.clear();
     int y = 0;
     for (int r = 0; r < rowCount(); ++r) {
         int x = 0;
         for (int c = 0; c < colCount(); ++c) {
             paintCell(painter, c, r, QRect(x, y, m_colWidths[c], m_rowHeights[r]));
             x += m_colWidths[c] + kLine;
+            if (r == 0) m_lineXs.append(x - kLine);
         }
         y += m_rowHeights[r] + kLine;
+        m_lineYs.append(y - kLine);
     }
+    paintLines(painter, m_lineXs, m_lineYs);
 }
 
 QSize TDrawGrid::sizeHint() const

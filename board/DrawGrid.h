@@ -77,6 +77,7 @@ protected:
 
 private:
     void paintCell(QPainter& painter, int col, int row, const QRect& rect) const;
+    void paintLines(QPainter& painter, const QVector<int>& lineXs, const QVector<int>& lineYs) const;
     int colLeft(int col) const;   // viewport x of a column's left edge (scroll applied)
     int rowTop(int row) const;
     void updateScrollBars();
@@ -93,4 +94,6 @@ private:
     int m_leftCol = 1, m_topRow = 1;
     int m_resizingCol = -1;
     int m_resizeStartX = 0, m_resizeStartWidth = 0;
+    // Where the grid lines of the cells being painted go (kept to spare an allocation per paint).
+    mutable QVector<int> m_lineXs, m_lineYs;
 };

@@ -361,6 +361,7 @@ void TfrmMain::preparePaint()
     m_today = shell::TodayNumber();
     if (m_cachedFont != m_grDraw->font()) {
         m_cachedFont = m_grDraw->font();
+        m_cachedMetrics = QFontMetrics(m_cachedFont);
         m_cellImages.clear();
     }
 }
@@ -368,8 +369,7 @@ void TfrmMain::preparePaint()
 QString TfrmMain::shortened(const QString& name, int width) const
 {
     if (name.size() <= 20) return name;  // never shortened
-    const QFontMetrics metrics(m_cachedFont);
-    return board::ShortenName(name, width, [&](const QString& t) { return metrics.horizontalAdvance(t); });
+    return board::ShortenName(name, width, [&](const QString& t) { return m_cachedMetrics.horizontalAdvance(t); });
 }
 
 // A cell is drawn once into an image and then copied: the same guest and price fill every
@@ -377,11 +377,8 @@ QString TfrmMain::shortened(const QString& name, int width) const
 void TfrmMain::paintLook(QPainter& p, const QRect& rect, const TCellLook& look)
 {
     const qreal ratio = p.device() ? p.device()->devicePixelRatioF() : 1.0;
-    const QChar sep(0x1f);
-    const QString key = QString::number(look.background, 16) + sep + QString::number(look.text, 16) + sep +
-                        QChar(look.bold ? 'b' : 'n') + QChar(look.twoLines ? '2' : '1') + sep +
-                        QString::number(rect.width()) + sep + QString::number(rect.height()) + sep +
-                        QString::number(ratio) + sep + look.upper + sep + look.lower;
+    const TCellKey key{look.background, look.text, look.bold, look.twoLines, rect.width(), rect.height(), ratio,
+                       look.upper, look.lower};
     auto it = m_cellImages.constFind(key);
     if (it == m_cellImages.constEnd()) {
         if (m_cellImages.size() >= kMaxCachedCells) m_cellImages.clear();

@@ -13,6 +13,7 @@
 //    "frmMain.mnCheckIn.Caption".
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QHash>
 #include <QMainWindow>
 #include <QImage>
@@ -151,10 +152,24 @@ private:
     bool m_reportingLoad = false;  // a load's failure message is open
     qint64 m_ignoreActivationUntil = 0;
 
+    // A drawn cell's look at its size and pixel ratio: what makes two cells look the same.
+    struct TCellKey {
+        QRgb background = 0, text = 0;
+        bool bold = false, twoLines = false;
+        int width = 0, height = 0;
+        qreal ratio = 1;
+        QString upper, lower;
+        bool operator==(const TCellKey&) const = default;
+        friend size_t qHash(const TCellKey& k, size_t seed = 0)
+        {
+            return qHashMulti(seed, k.background, k.text, k.bold, k.twoLines, k.width, k.height, k.ratio, k.upper, k.lower);
+        }
+    };
     // Cells drawn so far, by look; cleared when the font changes or it grows too large.
     static constexpr int kMaxCachedCells = 3000;
-    QHash<QString, QImage> m_cellImages;
+    QHash<TCellKey, QImage> m_cellImages;
     QFont m_cachedFont;
+    QFontMetrics m_cachedMetrics{m_cachedFont};  // of m_cachedFont
     // Read once per painting.
     board::TBoardColors m_colors;
     int m_today = 0;

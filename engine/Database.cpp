@@ -2,6 +2,7 @@
 // See Core.h for the invariants kept here.
 
 #include "Core.h"
+#include "IntervalIndex.h"
 #include "TableSwap.h"
 #include "Parser.h"
 #include "pg/PgStorage.h"
@@ -482,6 +483,7 @@ Attached& Core::attach(const std::string& path) {
             throw Error("Not a table file: " + path);
         throw;
     }
+    attachIntervalIndex(m_db, a->schema, a->table, lockTimeoutMs);
     a->lastUse = ++m_clock;
     ++m_folders[folderName].attached;
     Attached& ref = *a;

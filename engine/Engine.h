@@ -2,7 +2,8 @@
 // Local SQL over table files: the one database layer both programs use.
 //
 // A table is one file in a folder ("POBYTY.DB"), holding one SQLite database with one
-// table of the same name. Statements are written in the front office's dialect (double-quoted
+// table of the same name (the stays' file also holds their interval index, IntervalIndex.h,
+// which other programs never need to know of). Statements are written in the front office's dialect (double-quoted
 // table file paths with AS aliases, double-quoted text literals, day.month.year dates,
 // `+` joining texts) and run unchanged; the engine translates them for SQLite.
 //
@@ -203,5 +204,10 @@ public:
 private:
     std::unique_ptr<Impl> m_impl;
 };
+
+// Whether a table named `name` in the file of `table` belongs to the interval index the
+// engine keeps beside some tables (an SQLite R*Tree and its shadow tables): a file holding
+// them still holds just the one table of its name.
+bool isIntervalIndexTable(std::string_view table, std::string_view name);
 
 }  // namespace engine

@@ -50,6 +50,8 @@ struct TableSchema {
     std::vector<Column> columns;
     std::vector<int> keyColumns;  // primary key columns in key order; empty: row order
     bool rowidKey = false;        // the key is the rowid itself (AUTOINC / INTEGER PRIMARY KEY)
+    std::string intervalIndex;    // the interval index kept beside the table, empty when none
+    int intervalFrom = -1, intervalThru = -1;  // the columns of its ranges (IntervalIndex.h)
     int findColumn(std::string_view name) const;
 };
 

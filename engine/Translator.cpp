@@ -10,9 +10,11 @@
 //  - GROUP BY without ORDER BY delivers groups ordered by the grouping columns.
 
 #include "Internal.h"
+#include "IntervalIndex.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <unordered_map>
 
 namespace engine::detail {
 
@@ -147,11 +149,13 @@ private:
     int m_aliasCounter = 0;
     bool m_unqualified = false;
     std::string m_storing;  // the column whose value is being translated, if any
+    std::unordered_map<const Expr*, int> m_paramOf;  // literal -> its parameter number
 
     [[noreturn]] static void fail(const std::string& msg) { throw Error(msg); }
 
     std::string param(const Expr& lit, Conv conv, const std::string& column, bool negative = false) {
         m_tr.params.push_back({lit.literalIndex, conv, column, negative});
+        m_paramOf[&lit] = static_cast<int>(m_tr.params.size());
         return "?" + std::to_string(m_tr.params.size());
     }
 
@@ -847,7 +851,9 @@ private:
         if (!from.empty()) sql += " FROM " + from;
         if (sel.where) {
             Typed w = expr(*sel.where, scope);
-            sql += " WHERE " + finalize(w);
+            const std::string condition = finalize(w);
+            const std::string interval = intervalRestriction(*sel.where, scope);
+            sql += interval.empty() ? " WHERE " + condition : " WHERE (" + condition + ")" + interval;
         }
         std::string groupSql;
         if (!sel.groupBy.empty()) {
@@ -887,6 +893,31 @@ private:
         // Groups come back in the order of the grouping columns when nothing else is asked.
         if (!groupSql.empty() && sel.orderBy.empty() && !sel.unionNext) sql += " ORDER BY " + groupSql;
         return sql;
+    }
+
+    // The interval indexes that bound the condition (IntervalIndex.h): the tables of this
+    // select only.
+    std::string intervalRestriction(const Expr& where, const Scope& scope) {
+        std::vector<IntervalEntry> entries;
+        for (const auto& fe : scope.entries) entries.push_back({fe.table, fe.schema, fe.sqlAlias});
+        const auto columnOf = [&](const Expr& c) -> std::pair<int, int> {
+            const FromEntry* entry = nullptr;
+            if (!c.qualifier.empty()) {
+                entry = findEntry(scope, c.qualifier);
+                const int col = entry ? entry->table->findColumn(c.name) : -1;
+                for (size_t i = 0; i < scope.entries.size() && col >= 0; ++i)
+                    if (&scope.entries[i] == entry) return {static_cast<int>(i), col};
+                return {-1, -1};
+            }
+            for (size_t i = 0; i < scope.entries.size(); ++i)
+                if (const int col = scope.entries[i].table->findColumn(c.name); col >= 0) return {static_cast<int>(i), col};
+            return {-1, -1};
+        };
+        const auto paramOf = [&](const Expr& lit) {
+            const auto it = m_paramOf.find(&lit);
+            return it == m_paramOf.end() ? 0 : it->second;
+        };
+        return intervalRestrictions(where, entries, columnOf, paramOf);
     }
 
     std::string sourceText(const Expr& e) const { return m_source ? std::string(m_source->substr(

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTest>
 #include <QTimer>
 
@@ -118,6 +119,7 @@ class BoardWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void paintsStatusColoursHeadsAndTexts();
+    void gridLinesFrameEveryCellScrolledOrPrinted();
     void navigationCellMovesDays();
     void doubleClickAndEnterDispatchByStatus();
     void removeExpiredReservations();
@@ -210,6 +212,52 @@ void BoardWindowTest::paintsStatusColoursHeadsAndTexts()
     QCOMPARE(b.fill(0, 0), QColor(Qt::white));
     QVERIFY(b.pixelsLike(0, 0, [](const QColor& c) { return c.blue() > 200 && c.red() < 60; }) > 10);
     QCOMPARE(b.fill(0, r101), win(0xC0C0C0));
+}
+
+// The 1-pixel lines right of and below every cell, on the screen (also scrolled) and in a
+// rendering of the whole grid; the cells keep their fills up to their edges.
+void BoardWindowTest::gridLinesFrameEveryCellScrolledOrPrinted()
+{
+    BoardFixture f(kNow);
+    for (int i = 1; i <= 4; ++i) f.addRoom(QStringLiteral("10%1").arg(i), QStringLiteral("Room %1").arg(i));
+    const int novak = f.addClient("Mr", "Novak", "Jan");
+    f.addStay(novak, "101", "8.3.2004", "11.3.2004", "H");
+    f.addStay(novak, "103", "9.3.2004", "14.3.2004", "R");
+    Board b(f);
+    b.load();
+    const auto check = [&](const QImage& img, const std::function<QRect(int, int)>& rectOf, const char* where) {
+        for (int row = 0; row < b.grid()->rowCount(); ++row) {
+            for (int col = 0; col < b.grid()->colCount(); ++col) {
+                const QRect r = rectOf(col, row);
+                if (r.isEmpty() || r.right() + 1 >= img.width() || r.bottom() + 1 >= img.height()) continue;
+                for (int y = r.top(); y <= r.bottom() + 1; ++y)
+                    QVERIFY2(isBlack(img.pixelColor(r.right() + 1, y)), qPrintable(QStringLiteral("%1: line right of %2,%3").arg(where).arg(col).arg(row)));
+                for (int x = r.left(); x <= r.right() + 1; ++x)
+                    QVERIFY2(isBlack(img.pixelColor(x, r.bottom() + 1)), qPrintable(QStringLiteral("%1: line below %2,%3").arg(where).arg(col).arg(row)));
+                if (row > 0 && col > 0)
+                    for (const QPoint corner : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()})
+                        QCOMPARE(img.pixelColor(corner), img.pixelColor(r.topLeft() + QPoint(3, 3)));
+            }
+        }
+    };
+    check(b.image(), [&](int c, int r) { return b.grid()->cellRect(c, r); }, "screen");
+    b.grid()->setLeftCol(3);
+    QCOMPARE(b.grid()->leftCol(), 3);
+    check(b.image(), [&](int c, int r) { return b.grid()->cellRect(c, r); }, "scrolled");
+    QImage all(b.grid()->totalWidth(), b.grid()->totalHeight(), QImage::Format_RGB32);
+    all.fill(Qt::white);
+    {
+        QPainter p(&all);
+        b.grid()->renderAll(p);
+    }
+    const auto unscrolled = [&](int c, int r) {
+        int x = 0, y = 0;
+        for (int i = 0; i < c; ++i) x += b.grid()->colWidth(i) + 1;
+        for (int i = 0; i < r; ++i) y += b.grid()->rowHeight(i) + 1;
+        return QRect(x, y, b.grid()->colWidth(c), b.grid()->rowHeight(r));
+    };
+    check(all, unscrolled, "whole grid");
+    QCOMPARE(all.pixelColor(unscrolled(b.colOf(day(9)), b.rowOf("101")).topLeft() + QPoint(3, 3)), win(kCheckedIn));
 }
 
 void BoardWindowTest::navigationCellMovesDays()
