@@ -1,9 +1,9 @@
 -- The ten table files of a Tamarel database folder, in the engine's own dialect.
 -- One statement per line group, separated by ';' at a line end. {db} is the folder path.
 -- POBYTY has no index on KID: "KID=0" matches a third of the stays and an index on it
--- misleads the planner into scanning them. POBYTY_DATETHRU also holds DATEFROM, so the
--- board's "stay spans the whole window" test is answered from the index without reading
--- the rows of every later stay.
+-- misleads the planner into scanning them. The board's window (a date range over both
+-- dates) is answered from the interval index the engine keeps beside the stays; the two
+-- date indexes serve single ranges such as the room usage period.
 -- Keys: autoincrement keys (AUTOINC) never reuse a value; composite keys are PRIMARY KEY.
 CREATE TABLE "{db}POKOJE.DB" (
   PID CHAR(3) NOT NULL, PNAME VARCHAR(30), PDESCR VARCHAR(100), PMETR FLOAT, PCOLOR INTEGER,
