@@ -16,6 +16,7 @@
 #include <set>
 #include <thread>
 
+using enginetest::ChildSteps;
 using enginetest::dump;
 using enginetest::filledDb;
 using enginetest::filledFolder;
@@ -252,7 +253,7 @@ TEST_P(ChangeOn, TwoProgramsWritingTheSameTablesLoseNothing) {
 // The child's plain writes do not wait for the disk (as the demo loader runs): its changes
 // must stay whole all the same. Change n: stay n leaves, two items of round n are charged, the account total becomes n,
 // and the client's comment counts n.
-void runChangesUntilKilled(const std::string& folder) {
+void runChangesUntilKilled(const std::string& folder, ChildSteps& steps) {
     try {
         engine::Database db(folder);
         db.setSyncWrites(false);
@@ -265,6 +266,7 @@ void runChangesUntilKilled(const std::string& folder) {
             change->execute(withDb("UPDATE \"{db}UCTY.DB\" SET TOTALEUR=" + round + " WHERE UID=1", folder));
             change->execute(withDb("UPDATE \"{db}KARTY.DB\" SET COMMENT=\"" + round + "\" WHERE KID=1", folder));
             change->commit();
+            steps.done();
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "child: %s\n", e.what());
@@ -282,9 +284,12 @@ TEST(Change, KilledInTheMiddleLeavesEveryTableBeforeOrAfterIt) {
     for (int trial = 0; trial < trials; ++trial) {
         SCOPED_TRACE("trial " + std::to_string(trial));
         // No connection of this process is open across fork().
+        // Some trials let the child finish a change or two before the random moment.
+        ChildSteps steps;
         const pid_t child = fork();
         ASSERT_GE(child, 0);
-        if (child == 0) runChangesUntilKilled(folder);
+        if (child == 0) runChangesUntilKilled(folder, steps);
+        steps.waitFor(trial % 3);
         std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
         kill(child, SIGKILL);
         int status = 0;
@@ -312,9 +317,9 @@ TEST(Change, KilledInTheMiddleLeavesEveryTableBeforeOrAfterIt) {
         reset->execute(withDb(R"(UPDATE "{db}KARTY.DB" SET COMMENT=NULL WHERE KID=1)", folder));
         reset->commit();
     }
-    // The random moments must have caught children after whole changes. How many land inside
-    // a commit depends on the machine's load (none at times under the sanitizers), so that
-    // count is reported, not required; scripts/kill-trials.sh runs many more trials.
+    // The trials that waited for whole changes caught children after them. How many kills land
+    // inside a commit depends on the machine's load (none at times under the sanitizers), so
+    // that count is reported, not required; scripts/kill-trials.sh runs many more trials.
     EXPECT_GT(afterSome, 0);
     std::fprintf(stderr, "killed %d times: %d while committing, %d after at least one change\n", trials, inCommit, afterSome);
 }

@@ -25,6 +25,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using enginetest::ChildSteps;
 using enginetest::emptyFolder;
 
 void makeEmptyFile(const std::string& path) { std::ofstream(path, std::ios::binary | std::ios::trunc); }
@@ -86,11 +87,13 @@ TEST(CreateTable, AnEmptyTableFileCountsAsNoTable) {
 // does, and is killed at a random moment. Every table file it left must hold its table,
 // drop, and be created again; the hidden file of the creation it was in goes at the next
 // opening of the folder.
-[[noreturn]] void createTablesUntilKilled(const std::string& folder) {
+[[noreturn]] void createTablesUntilKilled(const std::string& folder, ChildSteps& steps) {
     try {
         engine::Database db(folder);
-        for (int n = 1;; ++n)
+        for (int n = 1;; ++n) {
             db.execute("CREATE TABLE \"T" + std::to_string(n) + ".DB\" (A INTEGER, B CHAR(20), C DATE, PRIMARY KEY (A))");
+            steps.done();
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "child: %s\n", e.what());
     }
@@ -105,9 +108,12 @@ TEST(CreateTable, KilledInTheMiddleLeavesNoBrokenTableFile) {
     int broken = 0, created = 0;
     for (int trial = 0; trial < trials; ++trial) {
         SCOPED_TRACE("trial " + std::to_string(trial));
+        // Some trials let the child finish a creation or two before the random moment.
+        ChildSteps steps;
         const pid_t child = fork();
         ASSERT_GE(child, 0);
-        if (child == 0) createTablesUntilKilled(folder);
+        if (child == 0) createTablesUntilKilled(folder, steps);
+        steps.waitFor(trial % 3);
         std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
         kill(child, SIGKILL);
         int status = 0;

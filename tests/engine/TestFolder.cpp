@@ -129,6 +129,32 @@ std::string filledFolder() {
 
 std::string emptyFolder() { return newFolder(); }
 
+ChildSteps::ChildSteps() {
+    if (pipe(m_fd) != 0) throw std::runtime_error("no pipe for the child's steps");
+}
+
+ChildSteps::~ChildSteps() {
+    for (int fd : m_fd)
+        if (fd >= 0) close(fd);
+}
+
+void ChildSteps::done() {
+    const char step = 's';
+    if (write(m_fd[1], &step, 1) != 1) _exit(4);
+}
+
+bool ChildSteps::waitFor(int steps) {
+    // Only the child writes: a child that ends then ends the reading too.
+    if (m_fd[1] >= 0) {
+        close(m_fd[1]);
+        m_fd[1] = -1;
+    }
+    char step;
+    for (int i = 0; i < steps; ++i)
+        if (read(m_fd[0], &step, 1) != 1) return false;
+    return true;
+}
+
 std::string storageName(Storage s) { return s == Storage::Files ? "Files" : "Server"; }
 
 std::string serverUri() {

@@ -40,6 +40,21 @@ TestDb filledDb(Storage s);
 // when there is none: the server tests fail, they are never skipped.
 std::string serverUri();
 
+// The steps a forked child has finished, told to its parent through a pipe, so a kill test
+// can let the child get some whole steps done before it kills the child at a random moment
+// (on a slow build no random delay alone reaches past the child's start).
+class ChildSteps {
+public:
+    ChildSteps();
+    ~ChildSteps();
+    ChildSteps(const ChildSteps&) = delete;
+    ChildSteps& operator=(const ChildSteps&) = delete;
+    void done();              // in the child, after each whole step
+    bool waitFor(int steps);  // in the parent; false when the child ended before
+private:
+    int m_fd[2];
+};
+
 // Replaces every {db} by the folder.
 std::string withDb(std::string sql, const std::string& folder);
 
