@@ -16,6 +16,7 @@
 #include "board/TfrmMain.h"
 #include "platform/DialogSeam.h"
 #include "board/TfrmNewDateTamarel.h"
+#include "lang/Language.h"
 #include "clients/RegisterClients.h"
 #include "documents/RegisterConfirmation.h"
 #include "documents/RegisterLabels.h"
@@ -193,6 +194,13 @@ TWindows CreateWindows()
     accounts::registerAccountItemsDialog(w.frmMain);
     w.dmDataModule = new TdmDataModule(platform::databaseFolder());
     setDataModule(w.dmDataModule);
+    // A server that cannot be reached is said at once, with the server's reason; the board
+    // then stays empty instead of each window failing on its own.
+    if (w.dmDataModule->onServer() && !w.dmDataModule->OpenAndCount(QStringLiteral("SELECT PID FROM \"POKOJE.DB\"")))
+        platform::messageBox(w.frmMain,
+                             TranslateMessage(QStringLiteral("Can't connect to the database server:")) + QStringLiteral("\r\n") +
+                                 w.dmDataModule->lastError(),
+                             QStringLiteral("Tamarel"), platform::Icon::Warning, platform::Buttons::Ok);
     registerStaysDialogs(w.frmMain);      // reservation
     registerClientDialogs(w.frmMain);     // referral sources, client search, browse, card
     registerStayDetailDialogs(w.frmMain); // check-in, out-of-order periods, room detail

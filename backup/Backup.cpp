@@ -86,8 +86,21 @@ backup::ReadOptions backupReadOptions(QWidget* owner, bool showMessages)
     return options;
 }
 
+namespace {
+// The archive holds table files: a database on a server has none to copy or replace, and a
+// restore must never move files in whatever folder the program runs in.
+bool refusedOnServer(QWidget* owner, const engine::Database& db)
+{
+    if (!engine::isServerLocation(db.workingFolder())) return false;
+    LangMessageBox(owner, QStringLiteral("Backup and restore are not available for a database on a server yet."),
+                   QStringLiteral("Tamarel"), platform::Icon::Warning, platform::Buttons::Ok);
+    return true;
+}
+}  // namespace
+
 bool BackupDatabase(QWidget* owner, engine::Database& db, const QString& databaseFolder)
 {
+    if (refusedOnServer(owner, db)) return false;
     const QDateTime started = platform::now();
     const QString folder = withSlash(databaseFolder);
     QDir().mkpath(folder + QStringLiteral("Backup"));  // usually there already
@@ -132,6 +145,7 @@ bool BackupDatabase(QWidget* owner, engine::Database& db, const QString& databas
 
 bool RestoreDatabase(QWidget* owner, engine::Database& db, const QString& databaseFolder)
 {
+    if (refusedOnServer(owner, db)) return false;
     const int answer = LangMessageBox(
         owner,
         QStringLiteral("This will DELETE ALL CURRENT DATA!\r\n\r\nAre you absolutely sure to restore the database?"),

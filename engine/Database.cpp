@@ -1117,6 +1117,8 @@ private:
 
 // ---------------------------------------------------------------- Database
 
+bool isServerLocation(std::string_view location) { return pg::isServerUri(location); }
+
 
 Database::Database(std::string workingFolder) : m_impl(std::make_unique<Impl>()) {
     if (pg::isServerUri(workingFolder)) m_impl->server = std::make_shared<pg::Storage>(workingFolder);

@@ -60,6 +60,10 @@ std::optional<std::int64_t> parseDateText(std::string_view text);
 // Reads "9:5:0" or "09:05:00" (seconds optional). Throws Error on anything else.
 std::int64_t parseTimeText(std::string_view text);
 
+// Whether a location names a PostgreSQL server ("postgresql://…", "postgres://…") rather than a
+// folder of table files.
+bool isServerLocation(std::string_view location);
+
 // Puts a text value between double quotes, doubling any double quote inside it.
 std::string quoteText(std::string_view text);
 

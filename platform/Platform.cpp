@@ -215,7 +215,15 @@ QString programFolder()
     return f;
 }
 
-QString databaseFolder() { return programFolder() + "DB/"; }
+QString databaseFolder()
+{
+    // Desks sharing one database server name it in the program's settings file, e.g.
+    // [DEFAULT] Database=postgresql://desk1@server/hotel (the password comes from the
+    // server's password file or PGPASSWORD, never from this file).
+    const QString named =
+        QSettings(programPath() + QStringLiteral(".ini"), QSettings::IniFormat).value(QStringLiteral("DEFAULT/Database")).toString().trimmed();
+    return named.isEmpty() ? programFolder() + "DB/" : named;
+}
 
 namespace {
 QString engineStorePath(const QString& engineFolder) { return engineFolder + "/engine.ini"; }

@@ -134,6 +134,12 @@ TdmDataModule::~TdmDataModule()
 
 void TdmDataModule::setDatabaseFolder(const QString& folder)
 {
+    // On a server the statements name bare tables ("POBYTY.DB"): the prefix is empty.
+    if (engine::isServerLocation(folder.trimmed().toStdString())) {
+        m_prefix.clear();
+        m_db->setWorkingFolder(folder.trimmed().toStdString());
+        return;
+    }
     // Absolute, because the engine resolves a relative table path in its working folder,
     // which is this folder already.
     m_prefix = folder.isEmpty() ? QString() : QDir::cleanPath(QDir(folder).absolutePath());

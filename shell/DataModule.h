@@ -55,7 +55,10 @@ public:
     engine::Database& db() { return *m_db; }
     // The database folder with its trailing '/', the {db} of every statement text.
     const QString& DbPrefix() const { return m_prefix; }
+    // A folder of table files, or a PostgreSQL connection URI ("postgresql://desk@host/hotel").
     void setDatabaseFolder(const QString& folder);
+    // Whether the tables are on a database server rather than in a folder.
+    bool onServer() const { return m_prefix.isEmpty() && engine::isServerLocation(m_db->workingFolder()); }
 
     bool ExecStatement(const QString& sql);
     bool OpenAndCount(const QString& sql);

@@ -227,12 +227,20 @@ struct Storage::Impl {
     std::vector<std::unique_ptr<Connection>> idle;  // for changes
     std::map<std::string, std::shared_ptr<TableSchema>> schemas;
 
-    // The connection of plain statements, connected again when the server dropped it (a
-    // restart): the failed statement reported the loss, the next one runs.
+    // The connection of plain statements, made at the first statement (so a program on a
+    // server it cannot reach still starts and says why) and again when the server dropped it
+    // (a restart): the failed statement reported the loss, the next one runs.
     PGconn* mainConn() {
-        if (main->broken()) main = std::make_unique<Connection>(uri, lockTimeoutMs, syncWrites);
+        if (!main || main->broken()) {
+            main = std::make_unique<Connection>(uri, lockTimeoutMs, syncWrites);
+            if (!supportInstalled) {
+                installSupport();
+                supportInstalled = true;
+            }
+        }
         return main->get();
     }
+    bool supportInstalled = false;
 
     std::unique_ptr<Connection> take() {
         while (!idle.empty()) {

@@ -342,8 +342,6 @@ Storage::Storage(std::string uri, int lockTimeoutMs, bool syncWrites) : m_impl(s
     m_impl->uri = std::move(uri);
     m_impl->lockTimeoutMs = lockTimeoutMs;
     m_impl->syncWrites = syncWrites;
-    m_impl->main = std::make_unique<Connection>(m_impl->uri, m_impl->lockTimeoutMs, m_impl->syncWrites);
-    m_impl->installSupport();
 }
 
 Storage::~Storage() = default;
@@ -379,13 +377,13 @@ std::unique_ptr<Change> Storage::beginChange(const std::vector<std::string>& tab
 
 void Storage::setLockTimeoutMs(int ms) {
     m_impl->lockTimeoutMs = ms;
-    m_impl->main->setLockTimeout(ms);
+    if (m_impl->main) m_impl->main->setLockTimeout(ms);
     for (auto& c : m_impl->idle) c->setLockTimeout(ms);
 }
 
 void Storage::setSyncWrites(bool on) {
     m_impl->syncWrites = on;
-    m_impl->main->setSync(on);
+    if (m_impl->main) m_impl->main->setSync(on);
     for (auto& c : m_impl->idle) c->setSync(on);
 }
 

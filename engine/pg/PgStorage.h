@@ -31,9 +31,9 @@ bool isServerUri(std::string_view location);
 
 class Storage {
 public:
-    // Connects (failing with a clear Error when the server cannot be reached) and installs
-    // the dialect's collation and helper functions in the first schema of the search path
-    // when they are missing.
+    // Connects at the first statement (failing there with a clear Error when the server cannot
+    // be reached) and then installs the dialect's collation and helper functions in the first
+    // schema of the search path when they are missing.
     // The lock timeout and the waiting for the disk as the Database had them.
     explicit Storage(std::string uri, int lockTimeoutMs = 3000, bool syncWrites = true);
     ~Storage();
