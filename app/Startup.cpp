@@ -198,7 +198,7 @@ TWindows CreateWindows()
     // then stays empty instead of each window failing on its own.
     if (w.dmDataModule->onServer() && !w.dmDataModule->OpenAndCount(QStringLiteral("SELECT PID FROM \"POKOJE.DB\"")))
         platform::messageBox(w.frmMain,
-                             TranslateMessage(QStringLiteral("Can't connect to the database server:")) + QStringLiteral("\r\n") +
+                             TranslateMessage(QStringLiteral("Can't open the database on the server:")) + QStringLiteral("\r\n") +
                                  w.dmDataModule->lastError(),
                              QStringLiteral("Tamarel"), platform::Icon::Warning, platform::Buttons::Ok);
     registerStaysDialogs(w.frmMain);      // reservation

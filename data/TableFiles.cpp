@@ -52,8 +52,27 @@ QList<TableDefinition> tableDefinitions()
     return tables;
 }
 
+namespace {
+bool onServer(const QString& location) { return engine::isServerLocation(location.trimmed().toStdString()); }
+
+// Whether the table is there: its file in a folder, the table itself on a server.
+bool tableExists(engine::Database& db, const QString& prefix, const QString& location, const QString& file)
+{
+    if (!onServer(location)) return QFileInfo::exists(prefix + file);
+    try {
+        db.open(QStringLiteral("SELECT COUNT(*) AS N FROM \"%1\"").arg(file).toStdString());
+        return true;
+    } catch (const engine::Error&) {
+        return false;
+    }
+}
+}  // namespace
+
+QString databaseLocation(const QString& folder) { return onServer(folder) ? folder.trimmed() : folderPrefix(folder); }
+
 QString folderPrefix(const QString& folder)
 {
+    if (onServer(folder)) return QString();
     // Absolute, because the engine resolves a relative table path in its working folder,
     // which is this folder already.
     QString prefix = QDir::cleanPath(QDir(QDir::fromNativeSeparators(folder)).absolutePath());
@@ -62,12 +81,12 @@ QString folderPrefix(const QString& folder)
 
 QStringList createTables(engine::Database& db, const QString& folder)
 {
-    if (!QDir().mkpath(folder))
+    if (!onServer(folder) && !QDir().mkpath(folder))
         throw std::runtime_error("cannot create the folder " + folder.toStdString());
     const QString prefix = folderPrefix(folder);
     QStringList kept;
     for (const TableDefinition& t : tableDefinitions()) {
-        if (QFileInfo::exists(prefix + t.file)) {
+        if (tableExists(db, prefix, folder, t.file)) {
             kept << t.file + QStringLiteral(" exists, left as it is");
             continue;
         }
@@ -84,7 +103,7 @@ QStringList filledTables(engine::Database& db, const QString& folder)
     const QString prefix = folderPrefix(folder);
     QStringList filled;
     for (const TableDefinition& t : tableDefinitions()) {
-        if (!QFileInfo::exists(prefix + t.file)) continue;
+        if (!tableExists(db, prefix, folder, t.file)) continue;
         auto q = db.open(QStringLiteral("SELECT COUNT(*) AS N FROM \"%1%2\"").arg(prefix, t.file).toStdString());
         if (q->next() && q->integer(0) > 0) filled << t.file;
     }

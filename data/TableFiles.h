@@ -23,10 +23,13 @@ struct TableDefinition {
 QList<TableDefinition> tableDefinitions();
 // Splits a script into statements: ';' at a line end ends one, "--" lines are comments.
 QStringList splitStatements(const QString& script);
-// The folder as an absolute path with one trailing '/', the {db} of every statement text.
+// The folder as an absolute path with one trailing '/', the {db} of every statement text;
+// empty for a PostgreSQL server URI (statements then name bare tables).
 QString folderPrefix(const QString& folder);
+// What engine::Database is given: the folder prefix, or the server URI as it stands.
+QString databaseLocation(const QString& folder);
 
-// Creates the folder and every missing table file in it. Returns one line per table file
+// Creates the folder and every missing table file in it (on a server: every missing table). Returns one line per table file
 // that was there already ("POKOJE.DB exists, left as it is"). Throws engine::Error when a
 // statement fails, std::runtime_error when the folder cannot be made.
 QStringList createTables(engine::Database& db, const QString& folder);

@@ -45,7 +45,7 @@ void reportKept(const QStringList& kept)
 
 int init(const QString& folder)
 {
-    engine::Database db(data::folderPrefix(folder).toStdString());
+    engine::Database db(data::databaseLocation(folder).toStdString());
     const QStringList kept = data::createTables(db, folder);
     reportKept(kept);
     out(QStringLiteral("%1 table files created in %2").arg(data::tableDefinitions().size() - kept.size()).arg(folder));
@@ -60,8 +60,8 @@ int demo(const QString& folder, const QStringList& options)
         now.setDate(shell::DateFromNumber(shell::ParseDayMonthYear(options[i + 1])));
     }
     if (options.size() % 2) return usage();
-    engine::Database db(data::folderPrefix(folder).toStdString());
-    if (QDir(folder).exists()) {
+    engine::Database db(data::databaseLocation(folder).toStdString());
+    if (engine::isServerLocation(folder.toStdString()) || QDir(folder).exists()) {
         const QStringList filled = data::filledTables(db, folder);
         if (!filled.isEmpty()) {
             err(QStringLiteral("%1 already holds data (%2); the demo set goes only into empty tables")
@@ -117,7 +117,7 @@ QString fieldText(const std::string& value)
 
 int sql(const QString& folder, const QString& statement)
 {
-    engine::Database db(data::folderPrefix(folder).toStdString());
+    engine::Database db(data::databaseLocation(folder).toStdString());
     if (!isQuery(statement)) {
         out(QStringLiteral("%1 rows affected").arg(db.execute(statement.toStdString())));
         return 0;
@@ -153,7 +153,12 @@ int large(const QString& folder, const QStringList& options)
         err(QStringLiteral("at most 999 rooms (room identifiers have three characters)"));
         return 1;
     }
-    engine::Database db(data::folderPrefix(folder).toStdString());
+    // The large set is written straight into table files.
+    if (engine::isServerLocation(folder.toStdString())) {
+        err(QStringLiteral("a large database is written into a folder of table files, not onto a server"));
+        return 1;
+    }
+    engine::Database db(data::databaseLocation(folder).toStdString());
     if (QDir(folder).exists() && !data::filledTables(db, folder).isEmpty()) {
         err(QStringLiteral("%1 already holds data; a large database goes only into empty tables").arg(folder));
         return 1;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -24,6 +25,7 @@ private slots:
     void theBoardShowsTheServersRoomsAndStays();
     void anUnreachableServerIsSaidOnceAtStart();
     void backupAndRestoreAreRefusedOnAServer();
+    void theToolFillsAServerAndMakesNoFolderOfItsName();
 
 private:
     void start(const QString& database);
@@ -102,9 +104,9 @@ void ServerStartTest::anUnreachableServerIsSaidOnceAtStart()
     start("postgresql://nobody@127.0.0.1:1/hotel?connect_timeout=3");
     QVERIFY2(clock.elapsed() < 10000, "the start waited for the server");
     QCOMPARE(m_messages.size(), 1);
-    QVERIFY2(m_messages.first().startsWith("Tamarel|Can't connect to the database server:\r\n"),
+    QVERIFY2(m_messages.first().startsWith("Tamarel|Can't open the database on the server:\r\n"),
              qPrintable(m_messages.first()));
-    QVERIFY(m_messages.first().size() > QString("Tamarel|Can't connect to the database server:\r\n").size());
+    QVERIFY(m_messages.first().size() > QString("Tamarel|Can't open the database on the server:\r\n").size());
 }
 
 void ServerStartTest::backupAndRestoreAreRefusedOnAServer()
@@ -120,6 +122,34 @@ void ServerStartTest::backupAndRestoreAreRefusedOnAServer()
     }
     QCOMPARE(QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
     QVERIFY(rows("SELECT PID FROM \"POKOJE.DB\"") > 0);
+}
+
+// tamarel-db init and demo on a server URI: the tables and rows go to the server, and nothing
+// named after the URI appears in the folder the tool ran in.
+void ServerStartTest::theToolFillsAServerAndMakesNoFolderOfItsName()
+{
+    const enginetest::TestDb server = enginetest::filledDb(enginetest::Storage::Server);
+    const QString uri = QString::fromStdString(server.location);
+    {
+        engine::Database db(server.location);
+        for (const char* table : {"POKOJE", "KARTY", "POBYTY", "UCTY", "UCTYPOL", "UCPODEF", "KURZY", "POKCENY", "ODKUDVI", "POZNAMKY"})
+            db.execute(std::string("DROP TABLE \"") + table + ".DB\"");
+    }
+    const auto tool = [&](const QStringList& args) {
+        QProcess p;
+        p.setWorkingDirectory(m_dir->path());
+        p.start(QStringLiteral(TAMAREL_DB_TOOL), args);
+        p.waitForFinished(60000);
+        return QString::number(p.exitCode()) + " " + QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed();
+    };
+    QCOMPARE(tool({"init", uri}), "0 10 table files created in " + uri);
+    const QString demo = tool({"demo", uri});
+    QVERIFY2(demo.startsWith("0 ") && demo.section('\n', -1).startsWith("Demo data for"), qPrintable(demo));
+    QCOMPARE(tool({"init", uri}).section('\n', -1), "0 table files created in " + uri);   // all ten kept
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    start(uri);
+    QCOMPARE(m_messages, QStringList());
+    QCOMPARE(rows("SELECT PID FROM \"POKOJE.DB\""), 20);
 }
 
 QTEST_MAIN(ServerStartTest)
