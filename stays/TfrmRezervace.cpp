@@ -35,6 +35,7 @@
 #include "widgets/SpinEdit.h"
 #include "widgets/LeaveRules.h"
 #include "widgets/Named.h"
+#include "widgets/QuietChanges.h"
 
 using widgets::TCalcEdit;
 using widgets::TDateEdit;
@@ -68,19 +69,6 @@ public:
 bool holdsNoBadDate(const TDateEdit* edit) { return edit->isEmpty() || edit->date().isValid(); }
 
 }  // namespace
-
-// Counts a programmatic change of the controls, so their change signals do not act as if
-// the user had made it.
-class QuietChanges {
-public:
-    explicit QuietChanges(int& counter) : m_counter(counter) { ++m_counter; }
-    ~QuietChanges() { --m_counter; }
-    QuietChanges(const QuietChanges&) = delete;
-    QuietChanges& operator=(const QuietChanges&) = delete;
-
-private:
-    int& m_counter;
-};
 
 TfrmRezervace::TfrmRezervace(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
@@ -306,7 +294,7 @@ int TfrmRezervace::warn(const QString& message, const QString& caption, int icon
 
 void TfrmRezervace::FormActivate()
 {
-    QuietChanges quiet(m_quiet);
+    widgets::QuietChanges quiet(m_quiet);
     m_clientLocked = false;
     m_rateWarned = false;
     QStringList sources, rooms;
@@ -410,7 +398,7 @@ void TfrmRezervace::setDateFromDay(TDateEdit* edit, int day) { edit->setDate(she
 
 void TfrmRezervace::selectRoomByPid(const QString& pid)
 {
-    QuietChanges quiet(m_quiet);
+    widgets::QuietChanges quiet(m_quiet);
     TdmDataModule* dm = dmDataModule();
     const TTableRooms room = dm ? dm->FindRoom(QStringLiteral("PID"), pid) : TTableRooms{};
     shell::SelectComboItem(cmbPID, room.found ? room.PNAME : QString());
@@ -420,7 +408,7 @@ void TfrmRezervace::selectRoomByPid(const QString& pid)
 
 void TfrmRezervace::UpdateControls()
 {
-    QuietChanges quiet(m_quiet);
+    widgets::QuietChanges quiet(m_quiet);
     const bool inDatabase = chkInDatabase->isChecked();
     const bool definitive = stays::isDefinitive(cmbStatus->currentIndex());
     pnlNewClient->setVisible(!inDatabase);
@@ -489,7 +477,7 @@ void TfrmRezervace::edDateFromOrThruExit()
     if (from.isValid() && edBookThru->isEmpty()) edBookThru->setDate(from.addDays(-1));
     {
         // A negative count does not fit the box: it stays empty, and the save refuses such dates.
-        QuietChanges quiet(m_quiet);
+        widgets::QuietChanges quiet(m_quiet);
         if (from.isValid() && thru.isValid() && from.daysTo(thru) >= 0) edNights->setValue(int(from.daysTo(thru)));
         else edNights->clear();
     }
@@ -504,7 +492,7 @@ void TfrmRezervace::edNightsExit()
     const bool hasDigits = std::any_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
     const int n = hasDigits ? shell::DigitsToInt(text) : 0;
     if (!hasDigits) {
-        QuietChanges quiet(m_quiet);
+        widgets::QuietChanges quiet(m_quiet);
         edNights->clear();
     }
     if (from.isValid()) edDateThru->setDate(from.addDays(n));

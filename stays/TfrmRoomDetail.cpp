@@ -34,6 +34,7 @@
 #include "widgets/SpinEdit.h"
 #include "widgets/LeaveRules.h"
 #include "widgets/Named.h"
+#include "widgets/QuietChanges.h"
 
 using widgets::TCalcEdit;
 using widgets::TDateEdit;
@@ -83,17 +84,6 @@ shell::Hundredths hundredths(const TCalcEdit* edit)
 void setHundredths(TCalcEdit* edit, shell::Hundredths amount) { edit->setValue(shell::fromHundredths(amount)); }
 
 }  // namespace
-
-class RoomDetailQuiet {
-public:
-    explicit RoomDetailQuiet(int& counter) : m_counter(counter) { ++m_counter; }
-    ~RoomDetailQuiet() { --m_counter; }
-    RoomDetailQuiet(const RoomDetailQuiet&) = delete;
-    RoomDetailQuiet& operator=(const RoomDetailQuiet&) = delete;
-
-private:
-    int& m_counter;
-};
 
 TfrmRoomDetail::TfrmRoomDetail(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
@@ -304,7 +294,7 @@ int TfrmRoomDetail::warn(const QString& message, const QString& caption)
 void TfrmRoomDetail::FormActivate()
 {
     {
-        RoomDetailQuiet quiet(m_quiet);
+        widgets::QuietChanges quiet(m_quiet);
         resetControls();
         loadItemTypes();
     }
@@ -342,7 +332,7 @@ void TfrmRoomDetail::resetControls()
 
 void TfrmRoomDetail::clearNewItem()
 {
-    RoomDetailQuiet quiet(m_quiet);
+    widgets::QuietChanges quiet(m_quiet);
     cmbUPID->setCurrentIndex(-1);
     edDescrNew->clear();
     edPriceEURNew->setValue(0);
@@ -392,7 +382,7 @@ void TfrmRoomDetail::loadStay()
         warn(QStringLiteral("Can't locate the record"));
         return;
     }
-    RoomDetailQuiet quiet(m_quiet);
+    widgets::QuietChanges quiet(m_quiet);
     auto field = [&](const char* name) { return QString::fromStdString(q->text(name)); };
     m_uid = int(q->integer("UID"));
     m_pid = field("PID");
@@ -476,7 +466,7 @@ void TfrmRoomDetail::pgPagesChange()
 void TfrmRoomDetail::cmbUPIDChange()
 {
     {
-        RoomDetailQuiet quiet(m_quiet);
+        widgets::QuietChanges quiet(m_quiet);
         cmbVatNew->clear();
         const int index = cmbUPID->currentIndex();
         if (index >= 0 && index < m_types.size()) {
