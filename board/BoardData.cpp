@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "shell/DataModule.h"
+#include "shell/Money.h"
 #include "shell/ValueHelpers.h"
 
 namespace board {
@@ -59,10 +60,26 @@ QString text(const engine::Query& q, int field) { return QString::fromStdString(
 
 enum class NameFrom { Card, BookedFor, Nothing };
 
+// The first character of a short text field (the status letter), without a QString of the
+// whole field.
+QChar firstChar(const engine::Query& q, int field)
+{
+    const std::string t = q.text(field);
+    if (t.empty()) return QChar(' ');
+    if (static_cast<unsigned char>(t[0]) < 0x80) return QChar(QLatin1Char(t[0]));
+    const QString s = QString::fromStdString(t);
+    return s.isEmpty() ? QChar(' ') : s.at(0);
+}
+
 void readRows(engine::Query& q, TStayList& list, bool preferEUR, NameFrom nameFrom)
 {
     const Columns c(q);
     if (nameFrom != NameFrom::BookedFor && c.KID < 0) throw engine::Error("The stay query has no field KID");
+    // Only the shown currency's texts are read: turning a price into its text is the dearest
+    // part of a row.
+    const int priceField = preferEUR ? c.PRICEEUR : c.PRICECZK;
+    const int maidField = preferEUR ? c.MAIDEUR : c.MAIDCZK;
+    const QString none;
     while (q.next()) {
         TRoomsUsage e;
         e.BID = int(q.integer(c.BID));
@@ -84,14 +101,16 @@ void readRows(engine::Query& q, TStayList& list, bool preferEUR, NameFrom nameFr
         }
         e.DATEFROM = dayOf(q, c.DATEFROM);
         e.DATETHRU = dayOf(q, c.DATETHRU);
-        const QString status = text(q, c.STATUS);
-        e.STATUS = status.isEmpty() ? QChar(' ') : status.at(0);
+        e.STATUS = firstChar(q, c.STATUS);
         e.PRICEEUR = q.number(c.PRICEEUR);
         e.PRICECZK = q.number(c.PRICECZK);
         e.MAIDEUR = q.number(c.MAIDEUR);
         e.MAIDCZK = q.number(c.MAIDCZK);
-        e.priceText = PriceText(preferEUR, text(q, c.PRICEEUR), e.MAIDEUR, text(q, c.MAIDEUR),
-                                text(q, c.PRICECZK), e.MAIDCZK, text(q, c.MAIDCZK));
+        const double maid = preferEUR ? e.MAIDEUR : e.MAIDCZK;
+        const QString price = text(q, priceField);
+        const QString maidText = shell::roundHalfEven(maid) != 0 ? text(q, maidField) : none;
+        e.priceText = preferEUR ? PriceText(true, price, e.MAIDEUR, maidText, none, e.MAIDCZK, none)
+                                : PriceText(false, none, e.MAIDEUR, none, price, e.MAIDCZK, maidText);
         list.append(std::move(e));
     }
 }

@@ -7,7 +7,7 @@
 // offscreen: the first painting of a new board (every cell drawn) and the repaint of an
 // unchanged one, both against filling the same cells.
 //
-//   bench_board [--small] [--cache DIR] [--first] [--png FILE]
+//   bench_board [--small] [--cache DIR] [--first] [--png FILE] [--reloads N]
 // The databases (300 rooms, stays of about one night each, 10 and 100 years of them, so the
 // board lists about the same 6,600 stays on both) are made by this program on its first run
 // into DIR (default: the system's temporary folder, tamarel-bench-board/) and kept there for
@@ -16,7 +16,8 @@
 // Beside each, a copy without the interval index (plain/) gives the reload as it was before
 // the engine kept one. --small makes small databases (30,000 and 100,000 stays) in a
 // temporary folder, for the smoke run under ctest. --first measures the first database only;
-// --png saves the painted board.
+// --png saves the painted board; --reloads N only reloads the first database's board in the
+// middle N times (for a profiler).
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -488,6 +489,14 @@ int main(int argc, char** argv)
             board.LoadRooms();
             const int positions[] = {span.first, (span.first + span.last) / 2, span.last - kDays - 1};
             const char* names[] = {"start", "middle", "end"};
+            if (const int at = int(args.indexOf(QStringLiteral("--reloads"))); at >= 0 && at + 1 < args.size()) {
+                // Only the reload in the middle, that many times (for a profiler).
+                board.setFirstDate(positions[1]);
+                Times reload;
+                for (int i = args[at + 1].toInt(); i > 0; --i) timeInto(reload, [&] { board.LoadStays(); });
+                std::printf("reload in the middle: %.2f ms CPU (%.2f), %d stays\n", reload.cpuMs(), reload.wallMs(), int(board.stays().size()));
+                return 0;
+            }
             std::printf("%lld stays over %d years (%s):\n", static_cast<long long>(sizes[s].stays), sizes[s].years, qPrintable(folder));
             for (int p = 0; p < 3; ++p) {
                 const int d1 = positions[p], d2 = d1 + kDays + 1;

@@ -184,6 +184,11 @@ void BoardWindowTest::paintsStatusColoursHeadsAndTexts()
     QCOMPARE(conflict.lower, QString("Svoboda Petr"));
     QVERIFY(conflict.twoLines);
     QCOMPARE(b.main->cellLook(b.colOf(day(8)), r101).lower, QString("150 + 30 EUR"));
+    options().PreferEUR = false;
+    b.main->LoadStays();
+    QCOMPARE(b.main->cellLook(b.colOf(day(8)), r101).lower, QString::fromUtf8("3750 + 750 Kč"));
+    options().PreferEUR = true;
+    b.main->LoadStays();
     QCOMPARE(b.main->cellLook(b.colOf(day(10)), r101).upper, QString("Svoboda Petr"));
     const TfrmMain::TCellLook outOfOrder = b.main->cellLook(b.colOf(day(12)), r103);
     QVERIFY(!outOfOrder.twoLines);
