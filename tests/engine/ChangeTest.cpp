@@ -17,6 +17,7 @@
 #include <thread>
 
 using enginetest::ChildSteps;
+using enginetest::runAndKill;
 using enginetest::dump;
 using enginetest::filledDb;
 using enginetest::filledFolder;
@@ -283,17 +284,9 @@ TEST(Change, KilledInTheMiddleLeavesEveryTableBeforeOrAfterIt) {
     const int trials = 40;
     for (int trial = 0; trial < trials; ++trial) {
         SCOPED_TRACE("trial " + std::to_string(trial));
-        // No connection of this process is open across fork().
         // Some trials let the child finish a change or two before the random moment.
-        ChildSteps steps;
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) runChangesUntilKilled(folder, steps);
-        steps.waitFor(trial % 3);
-        std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
-        kill(child, SIGKILL);
-        int status = 0;
-        waitpid(child, &status, 0);
+        const int status = runAndKill([&](ChildSteps& steps) { runChangesUntilKilled(folder, steps); }, trial % 3,
+                                      delayUs(random));
         ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped by itself, status " << status;
         // A new super-journal: the child was killed while committing.
         for (const auto& n : leftovers(folder))

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,7 +14,6 @@
 #include <functional>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <csignal>
@@ -26,6 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using enginetest::ChildSteps;
+using enginetest::runAndKill;
 using enginetest::emptyFolder;
 
 void makeEmptyFile(const std::string& path) { std::ofstream(path, std::ios::binary | std::ios::trunc); }
@@ -109,15 +108,8 @@ TEST(CreateTable, KilledInTheMiddleLeavesNoBrokenTableFile) {
     for (int trial = 0; trial < trials; ++trial) {
         SCOPED_TRACE("trial " + std::to_string(trial));
         // Some trials let the child finish a creation or two before the random moment.
-        ChildSteps steps;
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) createTablesUntilKilled(folder, steps);
-        steps.waitFor(trial % 3);
-        std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
-        kill(child, SIGKILL);
-        int status = 0;
-        waitpid(child, &status, 0);
+        const int status = runAndKill([&](ChildSteps& steps) { createTablesUntilKilled(folder, steps); }, trial % 3,
+                                      delayUs(random));
         ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped by itself, status " << status;
 
         engine::Database db(folder);

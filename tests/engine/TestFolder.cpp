@@ -10,6 +10,10 @@
 #include <libpq-fe.h>
 #include <sstream>
 #include <stdexcept>
+#include <chrono>
+#include <csignal>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -153,6 +157,22 @@ bool ChildSteps::waitFor(int steps) {
     for (int i = 0; i < steps; ++i)
         if (read(m_fd[0], &step, 1) != 1) return false;
     return true;
+}
+
+int runAndKill(const std::function<void(ChildSteps&)>& work, int wholeSteps, int delayUs) {
+    ChildSteps steps;
+    const pid_t child = fork();
+    if (child < 0) throw std::runtime_error("fork failed");
+    if (child == 0) {
+        work(steps);
+        _exit(3);
+    }
+    steps.waitFor(wholeSteps);
+    std::this_thread::sleep_for(std::chrono::microseconds(delayUs));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return status;
 }
 
 std::string storageName(Storage s) { return s == Storage::Files ? "Files" : "Server"; }

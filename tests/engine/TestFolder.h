@@ -7,6 +7,7 @@
 #include "Engine.h"
 
 #include <filesystem>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -54,6 +55,12 @@ public:
 private:
     int m_fd[2];
 };
+
+// Forks a child that runs `work` (it tells each whole step through the ChildSteps and never
+// returns), waits until the child has finished `wholeSteps` steps and `delayUs` more, then kills
+// it with SIGKILL. Returns the child's wait status (WIFSIGNALED when the kill reached it).
+// No connection of this process may be open across the fork.
+int runAndKill(const std::function<void(ChildSteps&)>& work, int wholeSteps, int delayUs);
 
 // Replaces every {db} by the folder.
 std::string withDb(std::string sql, const std::string& folder);
