@@ -183,6 +183,12 @@ QString TranslateMessage(const QString& text)
     return language->TranslateMessage(text);
 }
 
+QString TranslateMessageIfAny(const QString& text)
+{
+    TLanguage* language = currentLanguage();
+    return language ? language->TranslateMessage(text) : text;
+}
+
 int LangMessageBox(QWidget* owner, const QString& text, const QString& caption, platform::Icon icon,
                    platform::Buttons buttons)
 {

@@ -35,6 +35,9 @@ public:
     QString TranslateObject(const QString& path, const QString& newText);
     QString ReadObjectValue(const QString& path) const;
     QString TranslateMessage(const QString& text);
+// The text translated when a language is in use, else as it stands, without a word to anyone
+// (for windows that also open without one, such as the report preview).
+QString TranslateMessageIfAny(const QString& text);
     void DetectLanguage();
     void WriteLanguageInclude();
 
@@ -78,6 +81,9 @@ TLanguage* currentLanguage();
 
 // Message helpers every window uses.
 QString TranslateMessage(const QString& text);
+// The text translated when a language is in use, else as it stands, without a word to anyone
+// (for windows that also open without one, such as the report preview).
+QString TranslateMessageIfAny(const QString& text);
 int LangMessageBox(QWidget* owner, const QString& text, const QString& caption,
                    platform::Icon icon, platform::Buttons buttons);
 // Every column title of the view's model header replaced by TranslateMessage of itself.

@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "lang/Language.h"
 #include "platform/Platform.h"
 #include "platform/Printer.h"
 #include "report/ReportRenderer.h"
@@ -22,6 +23,7 @@ namespace report {
 
 namespace {
 constexpr int kZooms[] = {50, 75, 100, 125, 150, 200};
+QString shown(const char* text) { return TranslateMessageIfAny(QString::fromUtf8(text)); }
 }
 
 PreviewWindow::PreviewWindow(QWidget* parent) : QDialog(parent)
@@ -29,16 +31,16 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("frmPreview"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     auto* bar = new QHBoxLayout;
-    m_btPrint = new QPushButton(QStringLiteral("Print"), this);
+    m_btPrint = new QPushButton(shown("Print"), this);
     m_btPrint->setObjectName(QStringLiteral("btPrint"));
-    m_btSavePdf = new QPushButton(QStringLiteral("Save as PDF"), this);
+    m_btSavePdf = new QPushButton(shown("Save as PDF"), this);
     m_btSavePdf->setObjectName(QStringLiteral("btSavePdf"));
     m_cmbZoom = new QComboBox(this);
     m_cmbZoom->setObjectName(QStringLiteral("cmbZoom"));
     for (int z : kZooms) m_cmbZoom->addItem(QString::number(z) + QLatin1Char('%'), z);
     m_lbPages = new QLabel(this);
     m_lbPages->setObjectName(QStringLiteral("lbPages"));
-    m_btClose = new QPushButton(QStringLiteral("Close"), this);
+    m_btClose = new QPushButton(shown("Close"), this);
     m_btClose->setObjectName(QStringLiteral("btClose"));
     bar->addWidget(m_btPrint);
     bar->addWidget(m_btSavePdf);
@@ -102,19 +104,19 @@ void PreviewWindow::showPages()
         m_sheetLayout->addWidget(label, 0, Qt::AlignHCenter);
     }
     m_sheet->adjustSize();
-    m_lbPages->setText(QString::number(m_pages.size()) + (m_pages.size() == 1 ? QStringLiteral(" page") : QStringLiteral(" pages")));
+    m_lbPages->setText(shown("Pages:") + QLatin1Char(' ') + QString::number(m_pages.size()));
 }
 
 bool PreviewWindow::savePdf()
 {
     QString fileName = m_title.isEmpty() ? QStringLiteral("report") : m_title;
     fileName.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("_"));
-    const QString path = platform::chooseSaveFile(this, QStringLiteral("Save as PDF"),
+    const QString path = platform::chooseSaveFile(this, shown("Save as PDF"),
                                                   QDir::home().filePath(fileName + QStringLiteral(".pdf")),
                                                   QStringLiteral("PDF (*.pdf)"));
     if (path.isEmpty()) return false;
     if (writePdf(path, m_title, m_pages)) return true;
-    platform::messageBox(this, QStringLiteral("The file cannot be written:\r\n") + path, m_title,
+    platform::messageBox(this, shown("The file cannot be written:") + QStringLiteral("\r\n") + path, m_title,
                          platform::Icon::Warning, platform::Buttons::Ok);
     return false;
 }

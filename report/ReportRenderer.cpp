@@ -8,6 +8,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 
+#include "lang/Language.h"
 #include "platform/Platform.h"
 
 namespace report {
@@ -105,7 +106,7 @@ platform::PrintOutcome printPages(QWidget* owner, const QString& title, const QL
     const platform::PrintOutcome outcome = platform::printPages(
         owner, title, [&pages](QPagedPaintDevice& device) { return paintPages(device, pages); }, pdfPath);
     if (outcome == platform::PrintOutcome::Failed)
-        platform::messageBox(owner, QStringLiteral("The document cannot be printed."), title, platform::Icon::Warning,
+        platform::messageBox(owner, TranslateMessageIfAny(QStringLiteral("The document cannot be printed.")), title, platform::Icon::Warning,
                              platform::Buttons::Ok);
     return outcome;
 }

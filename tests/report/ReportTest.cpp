@@ -4,9 +4,11 @@
 #include <QLabel>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "lang/Language.h"
 #include "platform/Platform.h"
 #include "platform/Printer.h"
 #include "report/PreviewWindow.h"
@@ -223,6 +225,24 @@ void TestReport::previewShowsAndSavesThePages()
     platform::seams().chooseSaveFile = [&](const QString&, const QString&, const QString&) { return path; };
     QVERIFY(window.savePdf());
     QCOMPARE(testpdf::pageCount(path), 2);
+
+    // Without a language the English texts stand; in Czech the bar speaks Czech.
+    const auto bar = [](const report::PreviewWindow& w) {
+        QStringList texts;
+        for (const char* name : {"btPrint", "btSavePdf", "lbPages", "btClose"}) {
+            QWidget* widget = w.findChild<QWidget*>(QString::fromLatin1(name));
+            if (auto* b = qobject_cast<QPushButton*>(widget)) texts << b->text();
+            if (auto* l = qobject_cast<QLabel*>(widget)) texts << l->text();
+        }
+        return texts;
+    };
+    QCOMPARE(bar(window), QStringList({"Print", "Save as PDF", "Pages: 2", "Close"}));
+    TLanguage language;
+    language.setLanguageIdent(2);
+    report::PreviewWindow czech;
+    czech.setReport(listReport(60, 20));
+    QCOMPARE(bar(czech), QStringList({"Tisk", QString::fromUtf8("Uložit jako PDF"), QString::fromUtf8("Počet stran: 2"),
+                                      QString::fromUtf8("Zavřít")}));
 }
 
 QTEST_MAIN(TestReport)
