@@ -1,18 +1,17 @@
-// TableCursor: direct row editing of one table file in key order.
+// TableCursor: direct row editing of one table file in key order (the storage-independent
+// half is CursorBase.h).
 //
 // Invariants:
 //  - navigation seeks by key ((k1,k2) > (?,?) ORDER BY k1,k2 LIMIT 1), so opening, moving and
 //    locating never read the whole table; only rowCount/rowNumber/moveTo count;
 //  - no read lock is held between calls: each seek steps once and resets its statement;
-//  - a refused post() leaves the row in Edit/Insert with the values the user gave;
 //  - the cursor re-resolves its file on every call, so the core may detach it meanwhile.
 
 #include "Core.h"
+#include "CursorBase.h"
 #include "pg/PgStorage.h"
 #include "Parser.h"
 
-#include <algorithm>
-#include <cmath>
 #include <map>
 
 namespace engine {
@@ -21,7 +20,7 @@ namespace detail {
 
 namespace {
 
-class CursorImpl final : public TableCursor {
+class CursorImpl final : public CursorBase {
 public:
     CursorImpl(std::shared_ptr<Core> core, std::string path, std::string filter)
         : m_core(std::move(core)), m_path(std::move(path)), m_filterText(std::move(filter)) {
@@ -29,14 +28,6 @@ public:
         first();
     }
     ~CursorImpl() override { dropStatements(); }
-
-    const std::vector<FieldInfo>& fields() const override { return m_fields; }
-    int fieldIndex(std::string_view name) const override {
-        for (size_t i = 0; i < m_fields.size(); ++i)
-            if (sql::equalsNoCase(m_fields[i].name, name)) return static_cast<int>(i);
-        return -1;
-    }
-    std::string tableName() const override { return m_table.tableName; }
 
     bool isEmpty() override {
         ensure();
@@ -47,38 +38,23 @@ public:
         return !any;
     }
 
-    bool first() override { return goToEnd(false); }
-    bool last() override { return goToEnd(true); }
-    bool next() override { return step(false); }
-    bool prior() override { return step(true); }
-    bool eof() const override { return m_eof; }
-    bool bof() const override { return m_bof; }
-
     bool locate(const std::vector<std::pair<std::string, Value>>& fieldValues) override {
         autoPost();
         ensure();
+        const auto located = locateValues(fieldValues);
+        if (!located) return false;
         std::string cond;
         std::string name = "locate";
         std::vector<Value> values;
-        for (const auto& [field, v] : fieldValues) {
-            const int c = m_table.findColumn(field);
-            if (c < 0) throw Error("Unknown column: " + field + " (" + m_table.fileName + " has no such field)");
-            const Column& col = m_table.columns[static_cast<size_t>(c)];
-            Value stored;
-            try {
-                stored = storedValue(v, col);
-            } catch (const Error&) {
-                if (std::holds_alternative<std::string>(v)) throw;
-                return false;  // a number the column cannot hold (2.5 for an integer): no row has it
-            }
-            cond += (cond.empty() ? "" : " AND ") + quoteIdent(col.name);
+        for (const auto& [col, stored] : *located) {
+            cond += (cond.empty() ? "" : " AND ") + quoteIdent(col->name);
             if (std::holds_alternative<std::monostate>(stored)) {
                 cond += " IS NULL";
-                name += ":" + col.name + "=null";
+                name += ":" + col->name + "=null";
             } else {
                 cond += "=?" + std::to_string(m_filterValues.size() + values.size() + 1);
                 values.push_back(stored);
-                name += ":" + col.name;
+                name += ":" + col->name;
             }
         }
         if (cond.empty()) return m_hasRow;
@@ -120,80 +96,11 @@ public:
         return landOn(st);
     }
 
-    Value value(int field) const override {
-        if (field < 0 || static_cast<size_t>(field) >= m_fields.size()) throw Error("Field index out of range");
-        if (m_state != State::Browse) return m_edit[static_cast<size_t>(field)];
-        return m_hasRow ? m_row[static_cast<size_t>(field)] : Value();
-    }
-    std::string text(int field) const override { return displayText(value(field), m_fields[static_cast<size_t>(field)].type); }
-    bool isNull(int field) const override { return std::holds_alternative<std::monostate>(value(field)); }
-
-    State state() const override { return m_state; }
-    void edit() override {
-        if (m_state != State::Browse) return;
-        if (!m_hasRow) throw Error("No current row to edit in " + m_table.fileName);
-        m_edit = m_row;
-        m_modified.assign(m_fields.size(), false);
-        m_state = State::Edit;
-    }
-    void insert() override {
-        autoPost();
-        m_edit.assign(m_fields.size(), Value());
-        m_modified.assign(m_fields.size(), false);
-        m_state = State::Insert;
-    }
-    void append() override { insert(); }
-    void setValue(int field, const Value& v) override {
-        checkField(field);
-        if (m_state == State::Browse) throw Error("The row is not being edited (call edit() or insert() first)");
-        m_edit[static_cast<size_t>(field)] = storedValue(v, m_table.columns[static_cast<size_t>(field)]);
-        m_modified[static_cast<size_t>(field)] = true;
-    }
-    void setText(int field, std::string_view text) override {
-        checkField(field);
-        const Column& c = m_table.columns[static_cast<size_t>(field)];
-        if (text.find_first_not_of(' ') == std::string_view::npos && c.type != FieldType::Text) {
-            setValue(field, Value());
-            return;
-        }
-        if (text.empty()) {
-            setValue(field, Value());
-            return;
-        }
-        switch (c.type) {
-        case FieldType::Integer:
-        case FieldType::Key:
-        case FieldType::Float: {
-            std::string t;
-            for (char ch : text)
-                if (ch != ' ') t += ch;  // a decimal comma is read (and "1,000" refused) below
-            sql::Token tok;
-            tok.kind = sql::TokenKind::DoubleQuoted;
-            tok.text = t;
-            Value v = convertLiteral(tok, Conv::Number, c.name);
-            if (c.type != FieldType::Float) {
-                if (const auto* d = std::get_if<double>(&v)) {
-                    if (*d != std::floor(*d)) throw Error("Not a whole number: \"" + std::string(text) + "\" (column " + c.name + ")");
-                    v = static_cast<std::int64_t>(*d);
-                }
-            }
-            setValue(field, v);
-            return;
-        }
-        default: setValue(field, std::string(text)); return;
-        }
-    }
-    bool modified() const override {
-        return m_state != State::Browse && std::any_of(m_modified.begin(), m_modified.end(), [](bool b) { return b; });
-    }
-
     void post() override {
         if (m_state == State::Browse) return;
         WaitScope wait(*m_core);
         ensure();
-        std::vector<int> cols;
-        for (size_t i = 0; i < m_modified.size(); ++i)
-            if (m_modified[i]) cols.push_back(static_cast<int>(i));
+        const std::vector<int> cols = modifiedColumns();
         if (m_state == State::Edit && cols.empty()) {
             m_state = State::Browse;
             return;
@@ -235,76 +142,17 @@ public:
         m_state = State::Browse;
         reread();
     }
-    void cancel() override {
-        m_state = State::Browse;
-        m_edit.clear();
-    }
-    void remove() override {
-        if (m_state == State::Insert) {
-            cancel();
-            return;
-        }
-        WaitScope wait(*m_core);
-        cancel();
-        ensure();
-        if (!m_hasRow) throw Error("No current row to delete in " + m_table.fileName);
-        const std::vector<Value> key = currentKey();
-        sqlite3_stmt* st = m_core->prepareRaw("DELETE FROM " + quoteIdent(m_schema) + "." + quoteIdent(m_table.tableName) +
-                                                  " WHERE rowid=?1",
-                                              {m_path}, false);
-        sqlite3_bind_int64(st, 1, m_rowid);
-        const int rc = sqlite3_step(st);
-        const std::string msg = sqlite3_errmsg(m_core->db());
-        sqlite3_finalize(st);
-        if (rc != SQLITE_DONE) m_core->raiseMessage(rc, msg, {m_path});
-        if (!seek("next", keyCondition(">"), false, key)) {
-            if (!seek("last", "", true, {})) {
-                m_hasRow = false;
-                m_eof = m_bof = true;
-            }
-        }
-    }
-    std::int64_t lastKey() const override { return m_lastKey; }
-    void refresh() override {
-        ensure();
-        if (m_state != State::Browse || !m_hasRow) return;
-        const std::vector<Value> key = currentKey();
-        if (!reread()) {
-            if (!seek("next", keyCondition(">"), false, key) && !seek("last", "", true, {})) {
-                m_hasRow = false;
-                m_eof = m_bof = true;
-            }
-        }
-    }
 
 private:
     std::shared_ptr<Core> m_core;
     std::string m_path;
     std::string m_filterText;
     std::string m_schema;
-    TableSchema m_table;
-    std::vector<FieldInfo> m_fields;
     std::string m_filterSql;
     std::vector<Value> m_filterValues;
     std::vector<int> m_order;     // key columns; empty: rowid
     std::map<std::string, sqlite3_stmt*> m_statements;
-
-    bool m_hasRow = false;
-    bool m_eof = true, m_bof = true;
-    std::vector<Value> m_row;
     std::int64_t m_rowid = 0;
-    State m_state = State::Browse;
-    std::vector<Value> m_edit;
-    std::vector<bool> m_modified;
-    std::int64_t m_lastKey = 0;
-
-    void checkField(int field) const {
-        if (field < 0 || static_cast<size_t>(field) >= m_fields.size()) throw Error("Field index out of range");
-    }
-
-    void autoPost() {
-        if (m_state != State::Browse) post();
-    }
 
     void dropStatements() {
         for (auto& [k, st] : m_statements) sqlite3_finalize(st);
@@ -312,17 +160,14 @@ private:
     }
 
     // Attaches the file if the core let go of it; rebuilds statements for a new schema name.
-    void ensure() {
+    void ensure() override {
         m_core->followRestores();
         Attached& a = m_core->attach(m_path);
         if (a.schema == m_schema) return;
         dropStatements();
         m_schema = a.schema;
         const bool first = m_fields.empty();
-        m_table = a.table;
-        m_fields.clear();
-        for (const auto& c : m_table.columns)
-            m_fields.push_back({c.name, c.type, c.width});
+        setTable(a.table);
         m_order = m_table.rowidKey ? std::vector<int>{} : m_table.keyColumns;
         if (first && m_filterText.find_first_not_of(" \t\r\n") != std::string::npos) {
             const auto tokens = sql::tokenize(m_filterText);
@@ -404,37 +249,6 @@ private:
         for (size_t i = 0; i < m_fields.size(); ++i) m_row[i] = readColumn(st, static_cast<int>(i + 1), m_fields[i].type);
         m_hasRow = true;
     }
-    // first()/last(): the end reached is flagged even when the table is empty, the other end
-    // only then.
-    bool goToEnd(bool backward) {
-        autoPost();
-        ensure();
-        const bool ok = seek(backward ? "last" : "first", "", backward, {});
-        bool& atEnd = backward ? m_eof : m_bof;
-        bool& otherEnd = backward ? m_bof : m_eof;
-        atEnd = true;
-        otherEnd = !ok;
-        return ok;
-    }
-
-    // next()/prior(): one row on in key order; past the end the cursor stays on its row, read
-    // again by row id, and flags that end.
-    bool step(bool backward) {
-        autoPost();
-        ensure();
-        bool& passedEnd = backward ? m_bof : m_eof;
-        if (!m_hasRow) {
-            passedEnd = true;
-            return false;
-        }
-        if (seek(backward ? "prior" : "next", keyCondition(backward ? "<" : ">"), backward, currentKey())) {
-            m_bof = m_eof = false;
-            return true;
-        }
-        reread();
-        passedEnd = true;
-        return false;
-    }
 
     // locate()/moveTo(): the bound statement's row, when there is one, becomes the current row
     // away from both ends; without one the cursor stays where it was.
@@ -458,8 +272,12 @@ private:
         release(st);
         return found;
     }
+    bool seekEnd(bool backward) override { return seek(backward ? "last" : "first", "", backward, {}); }
+    bool seekBeyond(bool backward) override {
+        return seek(backward ? "prior" : "next", keyCondition(backward ? "<" : ">"), backward, currentKey());
+    }
     // Re-reads the current row by its row id; false when it is gone.
-    bool reread() {
+    bool reread() override {
         if (!m_hasRow && m_rowid == 0) return false;
         sqlite3_stmt* st = statement("byrowid", selectSql() + " WHERE rowid=?1");
         sqlite3_bind_int64(st, 1, m_rowid);
@@ -467,6 +285,17 @@ private:
         if (found) readRow(st);
         release(st);
         return found;
+    }
+    void deleteCurrent() override {
+        WaitScope wait(*m_core);
+        sqlite3_stmt* st = m_core->prepareRaw("DELETE FROM " + quoteIdent(m_schema) + "." + quoteIdent(m_table.tableName) +
+                                                  " WHERE rowid=?1",
+                                              {m_path}, false);
+        sqlite3_bind_int64(st, 1, m_rowid);
+        const int rc = sqlite3_step(st);
+        const std::string msg = sqlite3_errmsg(m_core->db());
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) m_core->raiseMessage(rc, msg, {m_path});
     }
 };
 

@@ -1,13 +1,13 @@
-// TableCursor on a server table: the file storage's cursor (engine/Cursor.cpp) over the
-// server, row by row in key order.
+// TableCursor on a server table: the storage-independent half is CursorBase.h; this is how the
+// server seeks, reads and writes the rows, one by one in key order.
 //
 // Invariants:
 //  - navigation seeks by key (("K1","K2") > ($1,$2) ORDER BY "K1","K2" LIMIT 1), so opening,
 //    moving and locating never read the whole table; only rowCount/rowNumber/moveTo count;
 //  - the current row is known by its key (a table without a key: by its row's place, ctid,
-//    which the server changes when the row is written; the cursor follows it);
-//  - a refused post() leaves the row in Edit/Insert with the values the user gave.
+//    which the server changes when the row is written; the cursor follows it).
 
+#include "CursorBase.h"
 #include "Parser.h"
 #include "PgInternal.h"
 #include "PgTranslator.h"
@@ -50,12 +50,11 @@ const char* castOf(FieldType type) {
     }
 }
 
-class PgCursor final : public TableCursor {
+class PgCursor final : public detail::CursorBase {
 public:
     PgCursor(std::shared_ptr<Storage::Impl> storage, const std::string& table, const std::string& filter)
         : m_storage(std::move(storage)) {
-        m_table = *m_storage->describe(conn(), table);
-        for (const auto& c : m_table.columns) m_fields.push_back({c.name, c.type, c.width});
+        setTable(*m_storage->describe(conn(), table));
         m_order = m_table.keyColumns;
         if (filter.find_first_not_of(" \t\r\n") != std::string::npos) {
             const auto tokens = sql::tokenize(filter);
@@ -65,43 +64,21 @@ public:
         first();
     }
 
-    const std::vector<FieldInfo>& fields() const override { return m_fields; }
-    int fieldIndex(std::string_view name) const override {
-        for (size_t i = 0; i < m_fields.size(); ++i)
-            if (sql::equalsNoCase(m_fields[i].name, name)) return static_cast<int>(i);
-        return -1;
-    }
-    std::string tableName() const override { return m_table.tableName; }
-
     bool isEmpty() override { return PQntuples(query("SELECT 1 FROM " + from() + where("") + " LIMIT 1", m_filterParams).get()) == 0; }
-    bool first() override { return goToEnd(false); }
-    bool last() override { return goToEnd(true); }
-    bool next() override { return step(false); }
-    bool prior() override { return step(true); }
-    bool eof() const override { return m_eof; }
-    bool bof() const override { return m_bof; }
 
     bool locate(const std::vector<std::pair<std::string, Value>>& fieldValues) override {
         autoPost();
+        const auto located = locateValues(fieldValues);
+        if (!located) return false;
         std::string cond;
         Params params = m_filterParams;
-        for (const auto& [field, v] : fieldValues) {
-            const int c = m_table.findColumn(field);
-            if (c < 0) throw Error("Unknown column: " + field + " (" + m_table.fileName + " has no such field)");
-            const Column& col = m_table.columns[static_cast<size_t>(c)];
-            Value stored;
-            try {
-                stored = detail::storedValue(v, col);
-            } catch (const Error&) {
-                if (std::holds_alternative<std::string>(v)) throw;
-                return false;  // a number the column cannot hold (2.5 for an integer): no row has it
-            }
-            cond += (cond.empty() ? "" : " AND ") + quoteIdent(col.name);
+        for (const auto& [col, stored] : *located) {
+            cond += (cond.empty() ? "" : " AND ") + quoteIdent(col->name);
             if (std::holds_alternative<std::monostate>(stored)) {
                 cond += " IS NULL";
             } else {
-                params.push_back(serverText(stored, col.type));
-                cond += "=$" + std::to_string(params.size()) + "::" + castOf(col.type);
+                params.push_back(serverText(stored, col->type));
+                cond += "=$" + std::to_string(params.size()) + "::" + castOf(col->type);
             }
         }
         if (cond.empty()) return m_hasRow;
@@ -126,74 +103,9 @@ public:
                             params));
     }
 
-    Value value(int field) const override {
-        if (field < 0 || static_cast<size_t>(field) >= m_fields.size()) throw Error("Field index out of range");
-        if (m_state != State::Browse) return m_edit[static_cast<size_t>(field)];
-        return m_hasRow ? m_row[static_cast<size_t>(field)] : Value();
-    }
-    std::string text(int field) const override { return displayText(value(field), m_fields[static_cast<size_t>(field)].type); }
-    bool isNull(int field) const override { return std::holds_alternative<std::monostate>(value(field)); }
-
-    State state() const override { return m_state; }
-    void edit() override {
-        if (m_state != State::Browse) return;
-        if (!m_hasRow) throw Error("No current row to edit in " + m_table.fileName);
-        m_edit = m_row;
-        m_modified.assign(m_fields.size(), false);
-        m_state = State::Edit;
-    }
-    void insert() override {
-        autoPost();
-        m_edit.assign(m_fields.size(), Value());
-        m_modified.assign(m_fields.size(), false);
-        m_state = State::Insert;
-    }
-    void append() override { insert(); }
-    void setValue(int field, const Value& v) override {
-        checkField(field);
-        if (m_state == State::Browse) throw Error("The row is not being edited (call edit() or insert() first)");
-        m_edit[static_cast<size_t>(field)] = detail::storedValue(v, m_table.columns[static_cast<size_t>(field)]);
-        m_modified[static_cast<size_t>(field)] = true;
-    }
-    void setText(int field, std::string_view text) override {
-        checkField(field);
-        const Column& c = m_table.columns[static_cast<size_t>(field)];
-        if (text.empty() || (text.find_first_not_of(' ') == std::string_view::npos && c.type != FieldType::Text)) {
-            setValue(field, Value());
-            return;
-        }
-        switch (c.type) {
-        case FieldType::Integer:
-        case FieldType::Key:
-        case FieldType::Float: {
-            std::string t;
-            for (char ch : text)
-                if (ch != ' ') t += ch;  // a decimal comma is read (and "1,000" refused) below
-            sql::Token tok;
-            tok.kind = sql::TokenKind::DoubleQuoted;
-            tok.text = t;
-            Value v = detail::convertLiteral(tok, detail::Conv::Number, c.name);
-            if (c.type != FieldType::Float) {
-                if (const auto* d = std::get_if<double>(&v)) {
-                    if (*d != std::floor(*d)) throw Error("Not a whole number: \"" + std::string(text) + "\" (column " + c.name + ")");
-                    v = static_cast<std::int64_t>(*d);
-                }
-            }
-            setValue(field, v);
-            return;
-        }
-        default: setValue(field, std::string(text)); return;
-        }
-    }
-    bool modified() const override {
-        return m_state != State::Browse && std::any_of(m_modified.begin(), m_modified.end(), [](bool b) { return b; });
-    }
-
     void post() override {
         if (m_state == State::Browse) return;
-        std::vector<int> cols;
-        for (size_t i = 0; i < m_modified.size(); ++i)
-            if (m_modified[i]) cols.push_back(static_cast<int>(i));
+        const std::vector<int> cols = modifiedColumns();
         if (m_state == State::Edit && cols.empty()) {
             m_state = State::Browse;
             return;
@@ -235,59 +147,16 @@ public:
         m_hasRow = true;
         reread();
     }
-    void cancel() override {
-        m_state = State::Browse;
-        m_edit.clear();
-    }
-    void remove() override {
-        if (m_state == State::Insert) {
-            cancel();
-            return;
-        }
-        cancel();
-        if (!m_hasRow) throw Error("No current row to delete in " + m_table.fileName);
-        Params params;
-        run(conn(), "DELETE FROM " + quoteIdent(m_table.tableName) + " WHERE " + keyCondition("=", params), params, {m_table.tableName});
-        if (!seekFrom(">", false) && !seekEnd(true)) {
-            m_hasRow = false;
-            m_eof = m_bof = true;
-        }
-    }
-    std::int64_t lastKey() const override { return m_lastKey; }
-    void refresh() override {
-        if (m_state != State::Browse || !m_hasRow) return;
-        if (!reread() && !seekFrom(">", false) && !seekEnd(true)) {
-            m_hasRow = false;
-            m_eof = m_bof = true;
-        }
-    }
 
 private:
     std::shared_ptr<Storage::Impl> m_storage;
-    TableSchema m_table;
-    std::vector<FieldInfo> m_fields;
     std::string m_filterSql;
     Params m_filterParams;
     std::vector<int> m_order;  // key columns; empty: the row's place (ctid)
-
-    bool m_hasRow = false;
-    bool m_eof = true, m_bof = true;
-    std::vector<Value> m_row;
     std::vector<std::optional<std::string>> m_rowKey;  // the current row's key (or ctid) as text
-    State m_state = State::Browse;
-    std::vector<Value> m_edit;
-    std::vector<bool> m_modified;
-    std::int64_t m_lastKey = 0;
 
     PGconn* conn() const { return m_storage->mainConn(); }
     Result query(const std::string& sql, const Params& params) { return run(conn(), sql, params, {m_table.tableName}); }
-
-    void checkField(int field) const {
-        if (field < 0 || static_cast<size_t>(field) >= m_fields.size()) throw Error("Field index out of range");
-    }
-    void autoPost() {
-        if (m_state != State::Browse) post();
-    }
 
     std::string from() const { return quoteIdent(m_table.tableName); }
     std::string keyColumns() const {
@@ -347,51 +216,26 @@ private:
         return true;
     }
 
-    bool seekEnd(bool backward) {
+    bool seekEnd(bool backward) override {
         const bool found = readRow(query(selectSql() + where("") + orderBy(backward) + " LIMIT 1", m_filterParams));
         if (!found) m_hasRow = false;
         return found;
     }
-    bool seekFrom(const char* op, bool backward) {
+    bool seekBeyond(bool backward) override {
         Params params = m_filterParams;
-        const std::string cond = keyCondition(op, params);
+        const std::string cond = keyCondition(backward ? "<" : ">", params);
         return readRow(query(selectSql() + where(cond) + orderBy(backward) + " LIMIT 1", params));
     }
     // The current row again by its key; false when it is gone.
-    bool reread() {
+    bool reread() override {
         if (m_rowKey.empty()) return false;
         Params params;
         const std::string cond = keyCondition("=", params);
         return readRow(query(selectSql() + " WHERE " + cond, params));
     }
-
-    // first()/last(): the end reached is flagged even when the table is empty, the other end
-    // only then.
-    bool goToEnd(bool backward) {
-        autoPost();
-        const bool ok = seekEnd(backward);
-        bool& atEnd = backward ? m_eof : m_bof;
-        bool& otherEnd = backward ? m_bof : m_eof;
-        atEnd = true;
-        otherEnd = !ok;
-        return ok;
-    }
-    // next()/prior(): one row on in key order; past the end the cursor stays on its row, read
-    // again, and flags that end.
-    bool step(bool backward) {
-        autoPost();
-        bool& passedEnd = backward ? m_bof : m_eof;
-        if (!m_hasRow) {
-            passedEnd = true;
-            return false;
-        }
-        if (seekFrom(backward ? "<" : ">", backward)) {
-            m_bof = m_eof = false;
-            return true;
-        }
-        reread();
-        passedEnd = true;
-        return false;
+    void deleteCurrent() override {
+        Params params;
+        run(conn(), "DELETE FROM " + quoteIdent(m_table.tableName) + " WHERE " + keyCondition("=", params), params, {m_table.tableName});
     }
     // locate()/moveTo(): the result's row, when there is one, becomes the current row away
     // from both ends; without one the cursor stays where it was.
