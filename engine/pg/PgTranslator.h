@@ -1,6 +1,6 @@
 #pragma once
-// The dialect's statements translated for a PostgreSQL server (the second emitter beside
-// engine/Translator.cpp, over the same parser and syntax tree).
+// The dialect's statements translated for a PostgreSQL server: the file storage's typing
+// (TranslatorCore.h) with the server's SQL, over the same parser and syntax tree.
 //
 // Invariants: the result fields (names, types, widths) are those the file storage gives for
 // the same statement; every literal is converted by the same rules (convertLiteral) and
