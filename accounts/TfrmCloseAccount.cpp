@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
-#include <QVBoxLayout>
 #include <QVariantMap>
 #include <algorithm>
 #include <iterator>
@@ -26,6 +25,7 @@
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
 #include "shell/ValueHelpers.h"
+#include "widgets/ButtonRow.h"
 #include "widgets/CalcEdit.h"
 #include "widgets/DateEdit.h"
 #include "widgets/Named.h"
@@ -173,15 +173,7 @@ void TfrmCloseAccount::layoutControls()
     grid->addLayout(totals, row++, 1, 1, 4);
     grid->setColumnStretch(3, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btOk);
-    buttons->addWidget(btCancel);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    widgets::bodyAboveButtons(this, grid, {btOk, btCancel})->setSizeConstraint(QLayout::SetFixedSize);
 
     dbePKID->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
     edPayeeName->setMinimumWidth(240);

@@ -16,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <exception>
 
 #include "lang/Language.h"
@@ -25,6 +24,7 @@
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
 #include "shell/ValueHelpers.h"
+#include "widgets/ButtonRow.h"
 #include "widgets/DateEdit.h"
 #include "widgets/Named.h"
 
@@ -77,13 +77,7 @@ TfrmNotesRemDetail::TfrmNotesRemDetail(QWidget* parent)
     when->addStretch(1);
     grid->addLayout(when, 2, 1);
     grid->setColumnStretch(1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btOk);
-    buttons->addWidget(btCancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
+    widgets::bodyAboveButtons(this, grid, {btOk, btCancel});
 
     cmbType->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     memTxt->setMinimumSize(340, 110);

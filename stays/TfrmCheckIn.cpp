@@ -7,12 +7,10 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <exception>
 
 #include "lang/Language.h"
@@ -20,6 +18,7 @@
 #include "shell/DataModule.h"
 #include "shell/ValueHelpers.h"
 #include "stays/CheckInLogic.h"
+#include "widgets/ButtonRow.h"
 #include "widgets/DateEdit.h"
 #include "widgets/Named.h"
 
@@ -109,15 +108,7 @@ void TfrmCheckIn::buildControls()
     grid->addWidget(chkRooms, 4, 1, 1, 2);
     grid->setColumnStretch(1, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btOk);
-    buttons->addWidget(btCancel);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    widgets::bodyAboveButtons(this, grid, {btOk, btCancel})->setSizeConstraint(QLayout::SetFixedSize);
 
     edClientName->setMinimumWidth(300);
     dbcCardType->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Diner's Club")) + 40);
