@@ -1,8 +1,7 @@
 // Copies of whole databases between folders and servers; see DatabaseCopy.h.
 //
-// Rows travel as multi-row INSERT statements of the engine's own dialect inside one change:
-// the file storage prepares each statement shape once, the server runs one statement per
-// batch. Large tables are read in key ranges, so a server's result never holds a whole table.
+// Rows travel in batches through Change::insertRows inside one change (multi-row INSERT
+// statements on files, COPY on a server). Large tables are read in key ranges, so a server's result never holds a whole table.
 #include "backup/DatabaseCopy.h"
 
 #include <QDir>
@@ -10,8 +9,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUuid>
-#include <charconv>
-#include <cmath>
 #include <filesystem>
 
 #include "backup/Archive.h"
@@ -26,29 +23,6 @@ namespace backup {
 namespace {
 
 bool onServer(const QString& location) { return engine::isServerLocation(location.trimmed().toStdString()); }
-
-// A value as a literal of the dialect that reads back as the same value.
-void appendLiteral(std::string& out, const engine::Value& v, engine::FieldType type)
-{
-    if (std::holds_alternative<std::monostate>(v)) {
-        out += "NULL";
-    } else if (const auto* s = std::get_if<std::string>(&v)) {
-        out += engine::quoteText(*s);
-    } else if (type == engine::FieldType::Date || type == engine::FieldType::Time) {
-        out += '"';
-        out += engine::displayText(v, type);
-        out += '"';
-    } else if (const auto* i = std::get_if<std::int64_t>(&v)) {
-        out += std::to_string(*i);
-    } else {
-        const double d = std::get<double>(v);
-        if (!std::isfinite(d)) throw engine::Error("A value that is not a finite number cannot be copied");
-        char buffer[32];
-        // Shortest text that reads back as exactly this double.
-        const auto r = std::to_chars(buffer, buffer + sizeof buffer, d);
-        out.append(buffer, r.ptr);
-    }
-}
 
 // The AUTOINC column of a table definition, empty when it has none.
 QString autoincColumn(const data::TableDefinition& t)
@@ -65,58 +39,47 @@ std::string tableRef(const QString& prefix, const QString& file)
 }
 
 constexpr qint64 kKeyRange = 50000;   // keys per read of a large table
-constexpr int kValuesPerInsert = 4000; // values per INSERT statement
+constexpr size_t kRowsPerBatch = 5000;  // rows handed to the target at once
 
-// Reads every row of one source table (under its read lock) and hands INSERT statements for
-// it to write. Returns the rows read.
-qint64 copyRows(engine::Database& source, const QString& prefix, const data::TableDefinition& t, const std::string& into,
-                const std::function<void(const std::string&)>& write)
+// Reads every row of one source table (under its read lock) and hands them to write in
+// batches, with the source's fields. Returns the rows read.
+qint64 copyRows(engine::Database& source, const QString& prefix, const data::TableDefinition& t,
+                const std::function<void(const std::vector<engine::FieldInfo>&, const std::vector<std::vector<engine::Value>>&)>& write)
 {
     const std::string from = tableRef(prefix, t.file);
-    const QString key = autoincColumn(t);
+    const std::string key = autoincColumn(t).toStdString();
     qint64 rows = 0;
     source.withReadLock((prefix + t.file).toStdString(), [&] {
         // The reads: whole for small tables, key ranges for those with an AUTOINC key.
         std::vector<std::string> reads;
-        if (key.isEmpty()) {
+        if (key.empty()) {
             reads.push_back("SELECT * FROM " + from);
         } else {
-            auto q = source.open("SELECT MIN(" + key.toStdString() + ") AS LO, MAX(" + key.toStdString() +
-                                 ") AS HI FROM " + from);
-            if (q->next() && !q->isNull(0)) {
+            auto q = source.open("SELECT MIN(" + key + ") AS LO, MAX(" + key + ") AS HI FROM " + from);
+            if (q->next() && !q->isNull(0))
                 for (qint64 lo = q->integer(0), hi = q->integer(1); lo <= hi; lo += kKeyRange)
-                    reads.push_back("SELECT * FROM " + from + " WHERE " + key.toStdString() + " >= " + std::to_string(lo) +
-                                    " AND " + key.toStdString() + " < " + std::to_string(lo + kKeyRange));
-            }
+                    reads.push_back("SELECT * FROM " + from + " WHERE " + key + " >= " + std::to_string(lo) + " AND " + key +
+                                    " < " + std::to_string(lo + kKeyRange));
         }
-        std::string head, sql;
-        int perStatement = 1, inStatement = 0;
+        std::vector<engine::FieldInfo> fields;
+        std::vector<std::vector<engine::Value>> batch;
         for (const std::string& read : reads) {
             auto q = source.open(read);
-            const auto& fields = q->fields();
+            fields = q->fields();
             const int n = int(fields.size());
-            if (head.empty()) {
-                head = "INSERT INTO " + into + " (";
-                for (int i = 0; i < n; ++i) head += (i ? ", " : "") + fields[size_t(i)].name;
-                head += ") VALUES ";
-                perStatement = std::max(1, kValuesPerInsert / std::max(1, n));
-            }
             while (q->next()) {
-                sql += inStatement ? ", (" : head + "(";
-                for (int i = 0; i < n; ++i) {
-                    if (i) sql += ", ";
-                    appendLiteral(sql, q->value(i), fields[size_t(i)].type);
-                }
-                sql += ')';
+                std::vector<engine::Value> row;
+                row.reserve(size_t(n));
+                for (int i = 0; i < n; ++i) row.push_back(q->value(i));
+                batch.push_back(std::move(row));
                 ++rows;
-                if (++inStatement == perStatement) {
-                    write(sql);
-                    sql.clear();
-                    inStatement = 0;
+                if (batch.size() == kRowsPerBatch) {
+                    write(fields, batch);
+                    batch.clear();
                 }
             }
         }
-        if (inStatement) write(sql);
+        if (!batch.empty()) write(fields, batch);
     });
     return rows;
 }
@@ -187,8 +150,9 @@ CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation
             if (options.beforeTable) options.beforeTable(t.file);
             const std::string intoRef = tableRef(intoPrefix, t.file);
             if (clear) change->execute("DELETE FROM " + intoRef);
-            const qint64 rows =
-                copyRows(source, sourcePrefix, t, intoRef, [&](const std::string& sql) { change->execute(sql); });
+            const qint64 rows = copyRows(source, sourcePrefix, t, [&](const auto& fields, const auto& batch) {
+                change->insertRows((intoPrefix + t.file).toStdString(), fields, batch);
+            });
             summary.rows += rows;
             summary.tables << qMakePair(t.file, rows);
         }
