@@ -112,10 +112,9 @@ QString uniqueHiddenFolder(const QString& folder, const QString& stem)
 CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation, engine::Database& target,
                          const QString& targetLocation, const CopyOptions& options)
 {
-    if (!onServer(targetLocation) || QFileInfo::exists(targetLocation)) {
-        const QString a = sameness(sourceLocation), b = sameness(targetLocation);
-        if (!a.isEmpty() && a == b) throw std::runtime_error("the source and the target are the same database");
-    }
+    const QString sourceIdentity = sameness(sourceLocation);
+    if (!sourceIdentity.isEmpty() && sourceIdentity == sameness(targetLocation))
+        throw std::runtime_error("the source and the target are the same database");
     const QList<data::TableDefinition> tables = chosenTables(options);
     const QString sourcePrefix = data::folderPrefix(sourceLocation);
     if (!onServer(sourceLocation) && !QFileInfo(sourceLocation).isDir())
@@ -142,14 +141,28 @@ CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation
 
     CopySummary summary;
     // Writes every table into the database into (table paths with intoPrefix) in one change.
-    auto copyAll = [&](engine::Database& into, const QString& intoPrefix, bool clear) {
+    // A fresh target (a hidden folder of new files) holds no rows; another one is emptied when
+    // replacing, and otherwise checked again once the change holds its tables (a desk may have
+    // written a row since the first look).
+    auto copyAll = [&](engine::Database& into, const QString& intoPrefix, bool fresh) {
         std::vector<std::string> files;
         for (const auto& t : tables) files.push_back((intoPrefix + t.file).toStdString());
         auto change = into.beginChange(files);
+        if (!fresh && !options.replace) {
+            QStringList filled;
+            for (const auto& t : tables) {
+                auto q = change->open("SELECT COUNT(*) AS N FROM " + tableRef(intoPrefix, t.file));
+                if (q->next() && q->integer(0) > 0) filled << t.file;
+            }
+            if (!filled.isEmpty())
+                throw CopyRefused((targetLocation + QStringLiteral(" already holds rows in ") + filled.join(QStringLiteral(", ")))
+                                      .toStdString(),
+                                  filled);
+        }
         for (const auto& t : tables) {
             if (options.beforeTable) options.beforeTable(t.file);
             const std::string intoRef = tableRef(intoPrefix, t.file);
-            if (clear) change->execute("DELETE FROM " + intoRef);
+            if (!fresh && options.replace) change->execute("DELETE FROM " + intoRef);
             const qint64 rows = copyRows(source, sourcePrefix, t, [&](const auto& fields, const auto& batch) {
                 change->insertRows((intoPrefix + t.file).toStdString(), fields, batch);
             });
@@ -162,7 +175,7 @@ CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation
     if (targetOnServer) {
         // Missing tables first (a definition is not part of a change), then all rows at once.
         data::createTables(target, targetLocation);
-        copyAll(target, QString(), true);
+        copyAll(target, QString(), false);
         return summary;
     }
 
@@ -176,7 +189,7 @@ CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation
     {
         engine::Database staged(data::databaseLocation(staging).toStdString());
         data::createTables(staged, staging);
-        copyAll(staged, data::folderPrefix(staging), false);
+        copyAll(staged, data::folderPrefix(staging), true);
         staged.releaseTables();
     }
     std::vector<std::string> names;
