@@ -114,10 +114,15 @@ bool BackupDatabase(QWidget* owner, engine::Database& db, const QString& databas
         progress.reset();
     };
     try {
-        if (onServer)
+        if (onServer) {
+            // The tables are read from the server before the archive (and its progress) begins.
+            struct WaitCursor {
+                WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+                ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+            } waiting;
             backup::writeServerArchive(db, QString::fromStdString(db.workingFolder()), QFile::encodeName(path).toStdString(),
                                        options);
-        else
+        } else
             backup::writeArchive(QFile::encodeName(folder).toStdString(), QFile::encodeName(path).toStdString(), options);
     } catch (const backup::ArchiveError& e) {
         finishProgress();
