@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QMessageBox>
 
+#include "backup/ServerArchive.h"
 #include "backup/TfrmBackupFileAction.h"
 #include "backup/TfrmChooseBackup.h"
 #include "backup/TfrmProgressWindow.h"
@@ -86,23 +87,12 @@ backup::ReadOptions backupReadOptions(QWidget* owner, bool showMessages)
     return options;
 }
 
-namespace {
-// The archive holds table files: a database on a server has none to copy or replace, and a
-// restore must never move files in whatever folder the program runs in.
-bool refusedOnServer(QWidget* owner, const engine::Database& db)
-{
-    if (!engine::isServerLocation(db.workingFolder())) return false;
-    LangMessageBox(owner, QStringLiteral("Backup and restore are not available for a database on a server yet."),
-                   QStringLiteral("Tamarel"), platform::Icon::Warning, platform::Buttons::Ok);
-    return true;
-}
-}  // namespace
-
 bool BackupDatabase(QWidget* owner, engine::Database& db, const QString& databaseFolder)
 {
-    if (refusedOnServer(owner, db)) return false;
     const QDateTime started = platform::now();
-    const QString folder = withSlash(databaseFolder);
+    // A database on a server has no folder: its archives go beside the program.
+    const bool onServer = engine::isServerLocation(db.workingFolder());
+    const QString folder = withSlash(backup::backupHome(db, databaseFolder));
     QDir().mkpath(folder + QStringLiteral("Backup"));  // usually there already
     const QString name = BackupArchiveName(started);
     const QString path = folder + QStringLiteral("Backup/") + name;
@@ -124,7 +114,16 @@ bool BackupDatabase(QWidget* owner, engine::Database& db, const QString& databas
         progress.reset();
     };
     try {
-        backup::writeArchive(QFile::encodeName(folder).toStdString(), QFile::encodeName(path).toStdString(), options);
+        if (onServer) {
+            // The tables are read from the server before the archive (and its progress) begins.
+            struct WaitCursor {
+                WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+                ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+            } waiting;
+            backup::writeServerArchive(db, QString::fromStdString(db.workingFolder()), QFile::encodeName(path).toStdString(),
+                                       options);
+        } else
+            backup::writeArchive(QFile::encodeName(folder).toStdString(), QFile::encodeName(path).toStdString(), options);
     } catch (const backup::ArchiveError& e) {
         finishProgress();
         showAndMessage(owner,
@@ -145,14 +144,13 @@ bool BackupDatabase(QWidget* owner, engine::Database& db, const QString& databas
 
 bool RestoreDatabase(QWidget* owner, engine::Database& db, const QString& databaseFolder)
 {
-    if (refusedOnServer(owner, db)) return false;
     const int answer = LangMessageBox(
         owner,
         QStringLiteral("This will DELETE ALL CURRENT DATA!\r\n\r\nAre you absolutely sure to restore the database?"),
         QStringLiteral("Tamarel"), platform::Icon::Warning, platform::Buttons::YesNoCancel);
     if (answer != QMessageBox::Yes) return false;
     TfrmChooseBackup* choose = formInstance(frmChooseBackup, owner);
-    choose->setDatabase(&db, withSlash(databaseFolder));
+    choose->setDatabase(&db, withSlash(backup::backupHome(db, databaseFolder)));
     platform::runModal(choose);
     return choose->restored();
 }

@@ -16,8 +16,9 @@ namespace engine {
 class Database;
 }
 
-// Writes an archive of the database folder into its "Backup" sub-folder, then offers to copy
-// or mail it. Returns true when the archive was written completely (the menu ignores it).
+// Writes an archive of the database folder into its "Backup" sub-folder (a database on a
+// server: the tables, into the "Backup" folder beside the program), then offers to copy or
+// mail it. Returns true when the archive was written completely (the menu ignores it).
 bool BackupDatabase(QWidget* owner, engine::Database& db, const QString& databaseFolder);
 
 // Asks, lets the user choose an archive and restores it. Returns true when the table files

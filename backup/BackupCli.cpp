@@ -9,6 +9,7 @@
 
 #include "backup/Archive.h"
 #include "backup/Backup.h"
+#include "backup/ServerArchive.h"
 #include "engine/Engine.h"
 #include "platform/Platform.h"
 
@@ -22,7 +23,8 @@ void printLine(std::FILE* to, const QString& line)
 int usage()
 {
     printLine(stderr, QStringLiteral("usage: tamarel-db backup FOLDER [ARCHIVE]\n"
-                                     "       tamarel-db restore FOLDER ARCHIVE"));
+                                     "       tamarel-db backup URI ARCHIVE\n"
+                                     "       tamarel-db restore FOLDER|URI ARCHIVE"));
     return 2;
 }
 
@@ -33,8 +35,33 @@ kiv::MessageHandler toStderr()
     };
 }
 
+// A database on a server: the archive must be named (there is no folder to put it in).
+int backupServerCommand(const QString& uri, const QString& archive)
+{
+    if (archive.isEmpty()) {
+        printLine(stderr, QStringLiteral("A database on a server has no folder: name the archive "
+                                         "(tamarel-db backup URI ARCHIVE)"));
+        return 2;
+    }
+    engine::Database db(uri.toStdString());
+    backup::WriteOptions options = backupWriteOptions(db, nullptr, false);
+    options.onMessage = toStderr();
+    try {
+        backup::writeServerArchive(db, uri, QFile::encodeName(archive).toStdString(), options);
+    } catch (const backup::ArchiveError& e) {
+        printLine(stderr, (e.kind() == backup::ArchiveError::Kind::Create
+                               ? QStringLiteral("Can't create backup file")
+                               : QStringLiteral("Can't write the file. Backup process will stop.")) +
+                              QLatin1Char('\n') + QString::fromStdString(e.what()));
+        return 1;
+    }
+    printLine(stdout, QFileInfo(archive).absoluteFilePath());
+    return 0;
+}
+
 int backupCommand(QString folder, QString archive)
 {
+    if (engine::isServerLocation(folder.trimmed().toStdString())) return backupServerCommand(folder.trimmed(), archive);
     if (!QFileInfo(folder).isDir()) {
         printLine(stderr, QStringLiteral("Can't write the file. Backup process will stop.\n%1 is not a folder").arg(folder));
         return 1;
@@ -66,8 +93,9 @@ int backupCommand(QString folder, QString archive)
 
 int restoreCommand(QString folder, const QString& archive)
 {
-    folder = QFileInfo(folder).absoluteFilePath();
-    engine::Database db(QFile::encodeName(folder).toStdString());
+    const bool onServer = engine::isServerLocation(folder.trimmed().toStdString());
+    folder = onServer ? folder.trimmed() : QFileInfo(folder).absoluteFilePath();
+    engine::Database db(onServer ? folder.toStdString() : QFile::encodeName(folder).toStdString());
     backup::ReadOptions options = backupReadOptions(nullptr, false);
     // The stream's own message ("File is corrupt") is the failure's text too: say it once.
     QString lastMessage;
@@ -76,9 +104,8 @@ int restoreCommand(QString folder, const QString& archive)
         printLine(stderr, lastMessage);
     };
     try {
-        const auto names = backup::restoreArchive(QFile::encodeName(archive).toStdString(),
-                                                  QFile::encodeName(folder).toStdString(), options,
-                                                  [&db] { db.releaseTables(); });
+        const auto names = backup::restoreDatabaseArchive(QFile::encodeName(archive).toStdString(), db, folder, options,
+                                                          [&db] { db.releaseTables(); });
         for (const auto& name : names) printLine(stdout, QString::fromStdString(name));
     } catch (const std::exception& e) {
         const QString why = QString::fromStdString(e.what());

@@ -13,6 +13,7 @@
 
 #include "backup/Archive.h"
 #include "backup/Backup.h"
+#include "backup/ServerArchive.h"
 #include "engine/Engine.h"
 #include "lang/Language.h"
 #include "platform/Platform.h"
@@ -111,8 +112,8 @@ bool TfrmChooseBackup::restoreSelected()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool ok = false;
     try {
-        backup::restoreArchive(QFile::encodeName(archive).toStdString(), QFile::encodeName(m_databaseFolder).toStdString(),
-                               backupReadOptions(this), [this] { m_db->releaseTables(); });
+        backup::restoreDatabaseArchive(QFile::encodeName(archive).toStdString(), *m_db, m_databaseFolder,
+                                       backupReadOptions(this), [this] { m_db->releaseTables(); });
         ok = true;
     } catch (const std::exception&) {
         ok = false;

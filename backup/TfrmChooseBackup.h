@@ -21,6 +21,8 @@ public:
     ~TfrmChooseBackup() override;
 
     // The database the restore replaces; set by RestoreDatabase before each showing.
+    // databaseFolder: whose "Backup" sub-folder lists the archives (for a database on a server
+    // the program's folder; the restore then goes to the server).
     void setDatabase(engine::Database* db, const QString& databaseFolder);
     // True when the last showing replaced the table files.
     bool restored() const { return m_restored; }

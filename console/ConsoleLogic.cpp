@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "engine/Engine.h"
 #include "platform/Platform.h"
 
 namespace dorvane {
@@ -75,6 +76,21 @@ QString tableReferences(const QStringList& files)
         out += '"' + QDir::toNativeSeparators(info.absoluteFilePath()) + "\" AS " + alias;
     }
     return out + " ";
+}
+
+QString serverTableReferences(const QStringList& tableFiles)
+{
+    QStringList refs;
+    for (const QString& file : tableFiles) {
+        const int dot = file.lastIndexOf('.');
+        refs << '"' + file + "\" AS " + (dot >= 0 ? file.left(dot) : file);
+    }
+    return " " + refs.join(", ") + " ";
+}
+
+bool isServerDatabase(const QString& resolvedName)
+{
+    return engine::isServerLocation(resolvedName.trimmed().toStdString());
 }
 
 QString resolveDatabaseName(const QString& name, const QString& engineFolder)

@@ -42,8 +42,16 @@ private:
 // " \"path\" AS NAME, \"path2\" AS NAME2 " for the chosen files, in the order given.
 QString tableReferences(const QStringList& files);
 
+// The same for tables of a database on a server, chosen by their file names ("POKOJE.DB"):
+// " \"POKOJE.DB\" AS POKOJE, \"KARTY.DB\" AS KARTY " (no folder: the server knows no paths).
+QString serverTableReferences(const QStringList& tableFiles);
+
+// Whether a database name (after alias resolution) names a PostgreSQL server.
+bool isServerDatabase(const QString& resolvedName);
+
 // A database name is a folder path or an alias from the engine configuration store
-// (section "Aliases"); answers the folder, or the name itself when it is no alias.
+// (section "Aliases"); answers the folder (or the server URI an alias names), or the name
+// itself when it is no alias.
 QString resolveDatabaseName(const QString& name, const QString& engineFolder);
 
 }  // namespace dorvane

@@ -2,6 +2,9 @@
 #include "console/TfrmMain.h"
 
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QListWidget>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -214,8 +217,54 @@ void TfrmMain::showRowCount()
 
 QString TfrmMain::rowCountText() const { return m_rowCount->text(); }
 
+namespace {
+// The tables of a database on a server to choose from (it has no files to pick): several may
+// be chosen; answers them in list order, or nothing when cancelled.
+QStringList chooseServerTables(QWidget* owner, const QStringList& tables)
+{
+    QDialog dialog(owner);
+    dialog.setObjectName("dlgTables");
+    dialog.setWindowTitle("Choose database table");
+    auto* list = new QListWidget(&dialog);
+    list->setObjectName("lbTables");
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->addItems(tables);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+    dialog.resize(260, 320);
+    if (platform::runModal(&dialog) != QDialog::Accepted) return {};
+    QStringList chosen;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->isSelected()) chosen << list->item(i)->text();
+    return chosen;
+}
+}  // namespace
+
 void TfrmMain::btFileClick()
 {
+    if (isServerDatabase(QString::fromStdString(m_queryDb->workingFolder()))) {
+        // A server has tables, not files: choose among them, and the working database stays.
+        QStringList tables;
+        try {
+            for (const std::string& t : m_queryDb->tableFiles()) tables << QString::fromStdString(t);
+        } catch (const engine::Error& e) {
+            platform::messageBox(this, QString::fromStdString(e.what()), "Dorvane", platform::Icon::Error,
+                                 platform::Buttons::Ok);
+            return;
+        }
+        const QStringList chosen = chooseServerTables(this, tables);
+        if (chosen.isEmpty()) return;
+        QTextCursor caret = m_memSQL->textCursor();
+        caret.clearSelection();
+        caret.insertText(serverTableReferences(chosen));
+        m_memSQL->setTextCursor(caret);
+        return;
+    }
     const QString start = m_filesPath.isEmpty() ? platform::programFolder() : m_filesPath;
     const QStringList files = platform::chooseOpenFiles(
         this, "Choose database table", start,

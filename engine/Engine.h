@@ -163,6 +163,15 @@ public:
     virtual std::unique_ptr<Query> open(std::string_view sql) = 0;
     // The autoincrement key of the row the last INSERT of this change stored.
     virtual std::int64_t lastInsertKey() const = 0;
+    // Stores whole rows into one of the change's tables by the cheapest way the storage has
+    // (copies and restores of whole tables): each row holds the values of `columns` in that
+    // order, as a query or cursor delivers them (dates day numbers, times seconds, null as
+    // std::monostate). Keys are stored as given; an AUTOINC column hands out later keys after
+    // them. Values are checked as an INSERT checks them; on a refusal nothing of the call is
+    // stored, an Error is thrown and the change can only be rolled back. Files: multi-row
+    // INSERT statements through execute(); a server: COPY.
+    virtual void insertRows(std::string_view tableFile, const std::vector<FieldInfo>& columns,
+                            const std::vector<std::vector<Value>>& rows);
     virtual void commit() = 0;        // throws Error and rolls back on failure
 };
 
@@ -198,6 +207,11 @@ public:
     // Lets go of every table file (before files are replaced or copied). Open results and
     // cursors must be destroyed first.
     void releaseTables();
+    // The tables of the database as table file names ("POKOJE.DB"), in name order: the table
+    // files (".DB") of the working folder, or on a server the tables its search path shows
+    // (the server's own catalogs left out). Throws Error when the folder cannot be listed or
+    // the server cannot be reached.
+    std::vector<std::string> tableFiles();
     // Runs fn while holding a read lock on one table file, so no program writes it meanwhile
     // (a backup copies the file inside fn). Throws Error when the lock cannot be had in time.
     void withReadLock(std::string_view tableFilePath, const std::function<void()>& fn);

@@ -10,10 +10,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QStringList>
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 
 #include "backup/BackupCli.h"
+#include "backup/DatabaseCopy.h"
 #include "data/Demo.h"
 #include "data/LargeDatabase.h"
 #include "data/TableFiles.h"
@@ -33,8 +35,11 @@ int usage()
         "       tamarel-db demo FOLDER [--today D.M.YYYY]\n"
         "       tamarel-db sql FOLDER STATEMENT\n"
         "       tamarel-db large FOLDER [--stays N] [--rooms R] [--years Y] [--clients C]\n"
+        "       tamarel-db copy SOURCE TARGET [--replace]\n"
         "       tamarel-db backup FOLDER [ARCHIVE]\n"
-        "       tamarel-db restore FOLDER ARCHIVE"));
+        "       tamarel-db backup URI ARCHIVE\n"
+        "       tamarel-db restore FOLDER|URI ARCHIVE\n"
+        "FOLDER may be a PostgreSQL URI (postgresql://user@host/dbname) wherever the database is named."));
     return 2;
 }
 
@@ -174,6 +179,30 @@ int large(const QString& folder, const QStringList& options)
     return 0;
 }
 
+// Copies the ten tables from one database to another (folders or servers, either way).
+int copy(const QString& source, const QStringList& rest)
+{
+    if (rest.isEmpty() || rest.size() > 2 || (rest.size() == 2 && rest[1] != QLatin1String("--replace"))) return usage();
+    backup::CopyOptions options;
+    options.replace = rest.size() == 2;
+    const QString target = rest[0];
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        const backup::CopySummary s = backup::copyDatabase(source, target, options);
+        const double seconds = std::max<qint64>(1, timer.elapsed()) / 1000.0;
+        for (const auto& [file, rows] : s.tables) out(QStringLiteral("%1 %2 rows").arg(file).arg(rows));
+        out(QStringLiteral("%1 rows copied from %2 to %3 in %4 s (%5 rows/s)")
+                .arg(QString::number(s.rows), source, target, QString::number(seconds, 'f', 1),
+                     QString::number(qint64(s.rows / seconds))));
+    } catch (const backup::CopyRefused& e) {
+        err(QStringLiteral("%1 already holds rows in %2; nothing was copied (--replace replaces them)")
+                .arg(target, e.filled.join(QStringLiteral(", "))));
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -188,6 +217,7 @@ int main(int argc, char** argv)
         if (command == QLatin1String("demo")) return demo(folder, args.mid(2));
         if (command == QLatin1String("sql") && args.size() == 3) return sql(folder, args[2]);
         if (command == QLatin1String("large")) return large(folder, args.mid(2));
+        if (command == QLatin1String("copy")) return copy(folder, args.mid(2));
         if (command == QLatin1String("backup") || command == QLatin1String("restore"))
             return backupMain(args);
         return usage();

@@ -5,6 +5,7 @@
 #include "PgStorage.h"
 
 #include "Parser.h"
+#include "PgCopy.h"
 #include "PgInternal.h"
 #include "PgTranslator.h"
 
@@ -298,6 +299,16 @@ public:
         }
     }
     std::int64_t lastInsertKey() const override { return m_lastKey; }
+    void insertRows(std::string_view table, const std::vector<FieldInfo>& columns,
+                    const std::vector<std::vector<Value>>& rows) override {
+        checkUsable();
+        try {
+            copyRowsIn(*m_storage, m_conn->get(), m_tables, table, columns, rows);
+        } catch (...) {
+            rollback();
+            throw;
+        }
+    }
     void commit() override {
         checkUsable();
         Result r(PQexec(m_conn->get(), "COMMIT"));

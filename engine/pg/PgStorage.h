@@ -48,6 +48,8 @@ public:
     void setSyncWrites(bool on);
     void releaseTables();
     void withReadLock(std::string_view table, const std::function<void()>& fn);
+    // The tables of the search path as file names ("POKOJE.DB"), in name order (PgTables.cpp).
+    std::vector<std::string> tableFiles();
 
     struct Impl;
 
