@@ -639,7 +639,8 @@ void BoardWindowTest::restoreReloadsWhateverItDid()
         return int(QDialog::Rejected);
     };
     b.main->menuItem("mnRestore")->trigger();
-    QCOMPARE(choices, 1);
+    // On a server the restore is refused before any choice; the board reloads all the same.
+    QCOMPARE(choices, BoardFixture::onServer() ? 0 : 1);
     QCOMPARE(b.main->rooms().size(), 2);
     QVERIFY(b.main->stays().stayAt("102", day(10)));
 }
