@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "board/BoardData.h"
 #include "platform/DialogSeam.h"
@@ -161,6 +162,13 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     m_tmrTimer->setInterval(1000);
     connect(m_tmrTimer, &QTimer::timeout, this, &TfrmMain::tmrTimerTimer);
     m_tmrTimer->start();
+    // A short timer rather than a watch on the listening socket: that socket is made again
+    // after a lost connection, and a tick costs one read that does not wait.
+    m_tmrServerChanges = new QTimer(this);
+    m_tmrServerChanges->setObjectName(QStringLiteral("tmrServerChanges"));
+    m_tmrServerChanges->setInterval(250);
+    connect(m_tmrServerChanges, &QTimer::timeout, this, &TfrmMain::tmrServerChangesTimer);
+    m_tmrServerChanges->start();
     qApp->installEventFilter(this);
 }
 
@@ -782,6 +790,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 {
     saveOptions(columnCount());
     m_tmrTimer->stop();
+    m_tmrServerChanges->stop();
     if (m_splash) m_splash->hide();
     event->accept();
 }
@@ -850,4 +859,25 @@ void TfrmMain::tmrTimerTimer()
     ShowDueReminder();
 
     if (--m_refreshCountdown <= 0 && !m_reportingLoad) RefreshBoard();
+}
+
+// Other programs' changes on a server: the board reloads as the timer's reload does (also
+// under a modal dialog), the room rows too when the rooms changed. On table files nothing is
+// heard and the timer's reload alone shows other programs' changes.
+void TfrmMain::tmrServerChangesTimer()
+{
+    TdmDataModule* dm = dmDataModule();
+    if (!dm || !dm->onServer()) return;
+    for (const QString& table : dm->ChangedTables()) {
+        if (table.compare(QLatin1String("POKOJE"), Qt::CaseInsensitive) == 0) m_serverRoomsChanged = true;
+        if (table.compare(QLatin1String("POBYTY"), Qt::CaseInsensitive) == 0 ||
+            table.compare(QLatin1String("KARTY"), Qt::CaseInsensitive) == 0)
+            m_serverStaysChanged = true;
+    }
+    // While a load's failure message is open no other load starts; the change waits for it.
+    if (m_reportingLoad || (!m_serverRoomsChanged && !m_serverStaysChanged)) return;
+    const bool rooms = std::exchange(m_serverRoomsChanged, false);
+    m_serverStaysChanged = false;
+    if (rooms) LoadRooms();
+    RefreshBoard();
 }

@@ -9,6 +9,9 @@
 //  - the stay list is rebuilt only by LoadStays, never while painting (except the first
 //    painting, which creates it); painting only reads it;
 //  - after every RefreshBoard the next automatic reload is three timer ticks away;
+//  - on a server, another program's change of the stays, clients or rooms reloads the board
+//    within a second (tmrServerChanges asks the data module four times a second), as the
+//    timer's reload does; a change of the rooms also reloads the room rows;
 //  - every menu item's object name is its component name, so translation finds
 //    "frmMain.mnCheckIn.Caption".
 
@@ -40,6 +43,7 @@ public:
     TLanguage* language() const { return m_language; }
     TDrawGrid* grDraw() const { return m_grDraw; }
     QTimer* tmrTimer() const { return m_tmrTimer; }
+    QTimer* tmrServerChanges() const { return m_tmrServerChanges; }
     QLabel* statusPanel() const { return m_statusPanel; }
     QAction* menuItem(const QString& name) const;
     QMenu* menuNamed(const QString& name) const;
@@ -100,6 +104,7 @@ public:
     void mnRestoreClick();
     void mnHelpHelpClick();
     void tmrTimerTimer();
+    void tmrServerChangesTimer();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -131,6 +136,8 @@ private:
     QStatusBar* m_sbStatus = nullptr;
     QLabel* m_statusPanel = nullptr;
     QTimer* m_tmrTimer = nullptr;
+    QTimer* m_tmrServerChanges = nullptr;
+    bool m_serverRoomsChanged = false, m_serverStaysChanged = false;  // heard, not yet reloaded
     QPointer<QWidget> m_splash;
 
     int m_firstDate = 0;

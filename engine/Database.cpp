@@ -1140,6 +1140,10 @@ void Database::setWorkingFolder(std::string folder) {
 
 const std::string& Database::workingFolder() const { return m_impl->core->workingFolder; }
 
+std::vector<std::string> Database::changedTables() {
+    return m_impl->server ? m_impl->server->changedTables() : std::vector<std::string>{};
+}
+
 namespace detail {
 namespace {
 

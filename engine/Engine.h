@@ -216,6 +216,16 @@ public:
     // (a backup copies the file inside fn). Throws Error when the lock cannot be had in time.
     void withReadLock(std::string_view tableFilePath, const std::function<void()>& fn);
 
+    // On a server: the tables other programs changed since the last call, by the names the
+    // server gives them ("POBYTY"), each once, in no particular order. Changes made through this
+    // Database are left out. Never waits and never throws: the first call starts listening on
+    // a connection of its own (made without waiting) and reports nothing; a lost listening
+    // connection is made again quietly, and then every table this Database has used is
+    // reported once, as changes may have gone unheard meanwhile. Poll it a few times a second.
+    // On table files it always reports nothing (programs there learn of other programs'
+    // changes only by reading again).
+    std::vector<std::string> changedTables();
+
     struct Impl;
     Impl& impl() { return *m_impl; }
 

@@ -147,6 +147,13 @@ void TdmDataModule::setDatabaseFolder(const QString& folder)
     m_db->setWorkingFolder(m_prefix.toStdString());
 }
 
+QStringList TdmDataModule::ChangedTables()
+{
+    QStringList tables;
+    for (const std::string& t : m_db->changedTables()) tables << QString::fromStdString(t);
+    return tables;
+}
+
 bool TdmDataModule::ExecStatement(const QString& sql)
 {
     return keepCount(m_lastCount, m_lastError, [&] { return m_db->execute(sql.toStdString()); });

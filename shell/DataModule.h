@@ -60,6 +60,10 @@ public:
     // Whether the tables are on a database server rather than in a folder.
     bool onServer() const { return m_prefix.isEmpty() && engine::isServerLocation(m_db->workingFolder()); }
 
+    // On a server: the tables other programs changed since the last call ("POBYTY", ...),
+    // asked without waiting (a few times a second); on table files always empty.
+    QStringList ChangedTables();
+
     bool ExecStatement(const QString& sql);
     bool OpenAndCount(const QString& sql);
     // Runs the statements as one change over the table files they name: all land or none does.

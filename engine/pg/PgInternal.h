@@ -10,6 +10,8 @@
 #include <libpq-fe.h>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -79,7 +81,10 @@ public:
         setLockTimeout(lockTimeoutMs);
         setSync(syncWrites);
     }
-    ~Connection() { PQfinish(m_conn); }
+    ~Connection() {
+        if (closed) closed(PQbackendPID(m_conn));
+        PQfinish(m_conn);
+    }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
@@ -97,6 +102,9 @@ public:
             throw Error("The database server refused \"" + sql.substr(0, 60) + "\": " +
                         trimmed(r ? PQresultErrorMessage(r.get()) : PQerrorMessage(m_conn)));
     }
+
+    // Told the server process id when the connection closes.
+    std::function<void(int)> closed;
 
 private:
     PGconn* m_conn = nullptr;
@@ -219,7 +227,76 @@ inline Value readValue(const char* s, int length, Oid type, FieldType field) {
 }
 
 
+// The server's notifications of changed tables: a trigger on every table of the program's
+// schema sends "schema.TABLE" on this channel after each statement that writes the table.
+constexpr const char* kChangesChannel = "tamarel_changes";
+
+// Creates the trigger function when it is missing and gives every table of the current schema
+// that lacks it the trigger (tm_notify, once per statement). Idempotent; run under the
+// installer's lock. A table the user may not alter, or that another program keeps locked
+// for half a second, is left for the next program that connects.
+inline const char* notifySetupSql() {
+    return R"SQL(
+DO $tm$
+DECLARE t record;
+BEGIN
+  IF to_regprocedure(quote_ident(current_schema()) || '.tm_notify_change()') IS NULL THEN
+    CREATE FUNCTION tm_notify_change() RETURNS trigger LANGUAGE plpgsql AS $f$
+    BEGIN
+      PERFORM pg_notify('tamarel_changes', TG_TABLE_SCHEMA || '.' || TG_TABLE_NAME);
+      RETURN NULL;
+    END $f$;
+  END IF;
+  PERFORM set_config('lock_timeout', '500', true);
+  FOR t IN SELECT c.oid::regclass AS rel FROM pg_class c
+           WHERE c.relnamespace = (SELECT n.oid FROM pg_namespace n WHERE n.nspname = current_schema()) AND c.relkind IN ('r', 'p') AND NOT c.relispartition
+             AND NOT EXISTS (SELECT 1 FROM pg_trigger g WHERE g.tgrelid = c.oid AND g.tgname = 'tm_notify') LOOP
+    BEGIN
+      EXECUTE format('CREATE TRIGGER tm_notify AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON %s '
+                     'FOR EACH STATEMENT EXECUTE FUNCTION %I.tm_notify_change()', t.rel, current_schema());
+    EXCEPTION WHEN insufficient_privilege OR lock_not_available OR duplicate_object THEN NULL;
+    END;
+  END LOOP;
+END $tm$)SQL";
+}
+
+// The trigger a table the storage creates gets at once.
+inline std::string notifyTriggerSql(const std::string& table) {
+    return "CREATE TRIGGER tm_notify AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON " + quoteIdent(table) +
+           " FOR EACH STATEMENT EXECUTE FUNCTION tm_notify_change()";
+}
+
+// Listens on a connection of its own for other programs' changes (PgStorage.cpp).
+class ChangeListener {
+public:
+    ChangeListener() = default;
+    ~ChangeListener();
+    ChangeListener(const ChangeListener&) = delete;
+    ChangeListener& operator=(const ChangeListener&) = delete;
+    // The tables other connections than `own` changed since the last call; never blocks.
+    // usedTables: reported when the listening connection was lost and made again.
+    std::vector<std::string> poll(const std::string& uri, const std::function<bool(int)>& own,
+                                  const std::vector<std::string>& usedTables);
+
+private:
+    enum class State { Idle, Connecting, Setup, Listening };
+    PGconn* m_conn = nullptr;
+    State m_state = State::Idle;
+    int m_connectPoll = 0;  // PostgresPollingStatusType of the connection being made
+    std::chrono::steady_clock::time_point m_started, m_nextAttempt;
+    bool m_listenedBefore = false, m_lost = false;
+    std::vector<std::string> m_schemas;  // the search path's schemas, whose tables count
+    void fail();
+    bool advanceConnect();
+    bool advanceSetup();
+};
+
 struct Storage::Impl {
+    // The server processes of this storage's connections, with the moment each closed (its
+    // late notifications still come from this program); declared first so it outlives them.
+    std::map<int, std::chrono::steady_clock::time_point> ownProcesses;
+    ChangeListener listener;
+
     std::string uri;
     int lockTimeoutMs = 3000;
     bool syncWrites = true;
@@ -232,7 +309,7 @@ struct Storage::Impl {
     // (a restart): the failed statement reported the loss, the next one runs.
     PGconn* mainConn() {
         if (!main || main->broken()) {
-            main = std::make_unique<Connection>(uri, lockTimeoutMs, syncWrites);
+            main = connect();
             if (!supportInstalled) {
                 installSupport();
                 supportInstalled = true;
@@ -248,7 +325,24 @@ struct Storage::Impl {
             idle.pop_back();
             if (!c->broken()) return c;
         }
-        return std::make_unique<Connection>(uri, lockTimeoutMs, syncWrites);
+        return connect();
+    }
+    std::unique_ptr<Connection> connect() {
+        auto c = std::make_unique<Connection>(uri, lockTimeoutMs, syncWrites);
+        ownProcesses[PQbackendPID(c->get())] = std::chrono::steady_clock::time_point::max();
+        c->closed = [this](int pid) { ownProcesses[pid] = std::chrono::steady_clock::now(); };
+        return c;
+    }
+    // Whether a server process is (or recently was) one of this storage's connections.
+    bool isOwnProcess(int pid) {
+        const auto now = std::chrono::steady_clock::now();
+        for (auto it = ownProcesses.begin(); it != ownProcesses.end();) {
+            if (it->second != std::chrono::steady_clock::time_point::max() && now - it->second > std::chrono::seconds(30))
+                it = ownProcesses.erase(it);
+            else
+                ++it;
+        }
+        return ownProcesses.count(pid) > 0;
     }
     void giveBack(std::unique_ptr<Connection> c) {
         if (c && !c->broken() && PQtransactionStatus(c->get()) == PQTRANS_IDLE && idle.size() < 4) idle.push_back(std::move(c));
@@ -269,6 +363,7 @@ struct Storage::Impl {
                 current = PQresultStatus(v.get()) == PGRES_TUPLES_OK && toInt(PQgetvalue(v.get(), 0, 0)) >= kSupportVersion;
             }
             if (!current) main->exec(supportSql());
+            main->exec(notifySetupSql());
             main->exec("COMMIT");
         } catch (...) {
             Result rollback(PQexec(c, "ROLLBACK"));

@@ -10,6 +10,10 @@
 #include "PgTranslator.h"
 
 #include <chrono>
+#include <set>
+
+#include <poll.h>
+#include <unistd.h>
 
 namespace engine::pg {
 
@@ -200,7 +204,8 @@ std::int64_t Storage::Impl::executeDdl(const sql::Statement& st) {
                 body += (autoincColumn.empty() ? ", PRIMARY KEY (" : ", UNIQUE (") + keys + ")";
             }
         }
-        Result r(PQexec(c, ("CREATE TABLE " + quoteIdent(name) + " (" + body + ")").c_str()));
+        // Other programs learn of every write to the new table (PgStorage.h).
+        Result r(PQexec(c, ("CREATE TABLE " + quoteIdent(name) + " (" + body + "); " + notifyTriggerSql(name)).c_str()));
         if (PQresultStatus(r.get()) != PGRES_COMMAND_OK) {
             const char* state = PQresultErrorField(r.get(), PG_DIAG_SQLSTATE);
             if (state && std::strcmp(state, "42P07") == 0) throw Error("Table already exists: " + name);
@@ -349,6 +354,103 @@ private:
 
 }  // namespace
 
+// ---------------------------------------------------------------- other programs' changes
+
+ChangeListener::~ChangeListener() {
+    if (m_conn) PQfinish(m_conn);
+}
+
+// Drops the connection; the next poll after a pause makes a new one.
+void ChangeListener::fail() {
+    if (m_conn) PQfinish(m_conn);
+    m_conn = nullptr;
+    if (m_state == State::Listening) m_lost = true;
+    m_state = State::Idle;
+    m_nextAttempt = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+}
+
+// One step of making the connection, taken only when its socket is ready (so it never
+// waits). True when the connection is made.
+bool ChangeListener::advanceConnect() {
+    for (;;) {
+        pollfd p{PQsocket(m_conn), static_cast<short>(m_connectPoll == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+        if (p.fd < 0 || ::poll(&p, 1, 0) < 0) return fail(), false;
+        if (p.revents == 0) {
+            if (std::chrono::steady_clock::now() - m_started > std::chrono::seconds(10)) fail();
+            return false;
+        }
+        m_connectPoll = PQconnectPoll(m_conn);
+        if (m_connectPoll == PGRES_POLLING_FAILED) return fail(), false;
+        if (m_connectPoll == PGRES_POLLING_OK) return true;
+    }
+}
+
+// Reads the answers to LISTEN and the search path's schemas as they arrive. True when all came.
+bool ChangeListener::advanceSetup() {
+    if (!PQconsumeInput(m_conn)) return fail(), false;
+    while (!PQisBusy(m_conn)) {
+        Result r(PQgetResult(m_conn));
+        if (!r) return true;
+        const auto st = PQresultStatus(r.get());
+        if (st == PGRES_TUPLES_OK)
+            for (int i = 0; i < PQntuples(r.get()); ++i) m_schemas.emplace_back(PQgetvalue(r.get(), i, 0));
+        else if (st != PGRES_COMMAND_OK) return fail(), false;
+    }
+    if (PQflush(m_conn) < 0) fail();
+    return false;
+}
+
+std::vector<std::string> ChangeListener::poll(const std::string& uri, const std::function<bool(int)>& own,
+                                              const std::vector<std::string>& usedTables) {
+    const auto now = std::chrono::steady_clock::now();
+    if (m_state == State::Idle) {
+        if (now < m_nextAttempt) return {};
+        // Keepalives find a connection the network dropped without a word (the URI may say otherwise).
+        const char* keys[] = {"application_name", "keepalives_idle", "keepalives_interval", "keepalives_count", "dbname", nullptr};
+        // The administrator sees which program listens (and a test finds its own listener).
+        const std::string name = "tamarel listener " + std::to_string(::getpid());
+        const char* values[] = {name.c_str(), "30", "10", "3", uri.c_str(), nullptr};
+        m_conn = PQconnectStartParams(keys, values, 1);
+        if (!m_conn || PQstatus(m_conn) == CONNECTION_BAD) return fail(), std::vector<std::string>{};
+        PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);  // a dropped connection is made again quietly
+        m_state = State::Connecting;
+        m_connectPoll = PGRES_POLLING_WRITING;
+        m_started = now;
+    }
+    if (m_state == State::Connecting) {
+        if (!advanceConnect()) return {};
+        PQsetnonblocking(m_conn, 1);
+        m_schemas.clear();
+        const std::string setup = std::string("SET client_encoding = 'UTF8'; LISTEN ") + kChangesChannel +
+                                  "; SELECT unnest(current_schemas(false))";
+        if (!PQsendQuery(m_conn, setup.c_str())) return fail(), std::vector<std::string>{};
+        m_state = State::Setup;
+    }
+    if (m_state == State::Setup) {
+        if (!advanceSetup()) return {};
+        m_state = State::Listening;
+        const bool again = m_listenedBefore && m_lost;
+        m_listenedBefore = true;
+        m_lost = false;
+        // Changes made while nobody listened went unheard: every table in use may have changed.
+        if (again) return usedTables;
+        // Notifications that came with the answers are read below.
+    }
+    if (!PQconsumeInput(m_conn) || PQstatus(m_conn) != CONNECTION_OK) return fail(), std::vector<std::string>{};
+    std::set<std::string> changed;
+    while (PGnotify* n = PQnotifies(m_conn)) {
+        const std::string payload = n->extra ? n->extra : "";
+        const int pid = n->be_pid;
+        PQfreemem(n);
+        if (own(pid)) continue;
+        for (const auto& schema : m_schemas)
+            if (payload.size() > schema.size() + 1 && payload.compare(0, schema.size(), schema) == 0 &&
+                payload[schema.size()] == '.')
+                changed.insert(payload.substr(schema.size() + 1));
+    }
+    return {changed.begin(), changed.end()};
+}
+
 Storage::Storage(std::string uri, int lockTimeoutMs, bool syncWrites) : m_impl(std::make_shared<Impl>()) {
     m_impl->uri = std::move(uri);
     m_impl->lockTimeoutMs = lockTimeoutMs;
@@ -399,6 +501,13 @@ void Storage::setSyncWrites(bool on) {
 }
 
 void Storage::releaseTables() { m_impl->schemas.clear(); }
+
+std::vector<std::string> Storage::changedTables() {
+    std::vector<std::string> used;
+    for (const auto& [name, schema] : m_impl->schemas) used.push_back(schema->tableName);
+    Impl& impl = *m_impl;
+    return impl.listener.poll(impl.uri, [&impl](int pid) { return impl.isOwnProcess(pid); }, used);
+}
 
 void Storage::withReadLock(std::string_view table, const std::function<void()>& fn) {
     const std::string name = m_impl->describe(m_impl->mainConn(), tableNameOf(table))->tableName;

@@ -14,7 +14,12 @@
 //    "Table X.DB is locked by another program", as on files;
 //  - every server failure leaves here as an engine::Error whose message names the table,
 //    column or key concerned in the words the file storage uses;
-//  - query results are read whole when the query runs (rows then come from memory).
+//  - query results are read whole when the query runs (rows then come from memory);
+//  - every table of the program's schema carries the statement trigger tm_notify, which
+//    notifies the channel "tamarel_changes" with "schema.TABLE" after each statement that
+//    writes it (tables the storage creates get it at once, older ones when a program
+//    connects); a listening connection of its own hears them, those of its own connections
+//    left out.
 
 #include "Engine.h"
 
@@ -50,6 +55,9 @@ public:
     void withReadLock(std::string_view table, const std::function<void()>& fn);
     // The tables of the search path as file names ("POKOJE.DB"), in name order (PgTables.cpp).
     std::vector<std::string> tableFiles();
+    // The tables other programs changed since the last call (see Database::changedTables).
+    // The first call starts listening on a connection of its own, made without waiting.
+    std::vector<std::string> changedTables();
 
     struct Impl;
 

@@ -1,6 +1,7 @@
 // The program started on a database server named in its settings file: the board shows the
 // server's rooms and stays, a server that cannot be reached is said once at start (no hang),
-// and a backup goes beside the program instead of touching files in the working folder.
+// a backup goes beside the program instead of touching files in the working folder, and the
+// board reloads when another program changes what it shows.
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
 
 #include "TestFolder.h"
 #include "app/Startup.h"
@@ -16,6 +18,11 @@
 #include "options/Options.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
+#include "shell/ValueHelpers.h"
+
+// What the board shows once it has reloaded.
+using Shown = std::function<bool(TfrmMain&)>;
+Q_DECLARE_METATYPE(Shown)
 
 class ServerStartTest : public QObject {
     Q_OBJECT
@@ -24,11 +31,16 @@ private slots:
     void cleanup();
     void theBoardShowsTheServersRoomsAndStays();
     void anUnreachableServerIsSaidOnceAtStart();
-    void backupAndRestoreAreRefusedOnAServer();
+    void backupGoesBesideTheProgram();
     void theToolFillsAServerAndMakesNoFolderOfItsName();
+    void theBoardReloadsWithinASecondOfAnotherProgramsChange_data();
+    void theBoardReloadsWithinASecondOfAnotherProgramsChange();
+    void itsOwnChangesAreNotHeardAnotherProgramsAre();
 
 private:
     void start(const QString& database);
+    // Runs one statement in another program (tamarel-db sql); its output.
+    QString otherProgram(const QString& uri, const QString& statement);
     int rows(const QString& sql);
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -109,9 +121,9 @@ void ServerStartTest::anUnreachableServerIsSaidOnceAtStart()
     QVERIFY(m_messages.first().size() > QString("Tamarel|Can't open the database on the server:\r\n").size());
 }
 
-void ServerStartTest::backupAndRestoreAreRefusedOnAServer()
+void ServerStartTest::backupGoesBesideTheProgram()
 {
-    // (Named for what it once checked.) A backup of a database on a server goes into "Backup"
+    // A backup of a database on a server goes into "Backup"
     // beside the program; nothing is written in the folder the program runs in.
     const enginetest::TestDb server = enginetest::filledDb(enginetest::Storage::Server);
     start(QString::fromStdString(server.location));
@@ -150,6 +162,109 @@ void ServerStartTest::theToolFillsAServerAndMakesNoFolderOfItsName()
     start(uri);
     QCOMPARE(m_messages, QStringList());
     QCOMPARE(rows("SELECT PID FROM \"POKOJE.DB\""), 20);
+}
+
+QString ServerStartTest::otherProgram(const QString& uri, const QString& statement)
+{
+    QProcess p;
+    p.setWorkingDirectory(m_dir->path());
+    p.start(QStringLiteral(TAMAREL_DB_TOOL), {"sql", uri, statement});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed();
+}
+
+namespace {
+int day(int d) { return shell::NumberFromDate(QDate(2004, 3, d)); }
+}  // namespace
+
+// Another program (a tamarel-db process) changes a table the board shows; the board, whose
+// timer's reload is stopped, reloads within a second. The board shows 3.3.2004 onwards.
+void ServerStartTest::theBoardReloadsWithinASecondOfAnotherProgramsChange_data()
+{
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<Shown>("shown");
+    QTest::newRow("a booking") << "INSERT INTO \"POBYTY.DB\" (KID, PID, DATEFROM, DATETHRU, STATUS) VALUES (4, \"1\", \"9.3.2004\", \"11.3.2004\", \"D\")"
+                               << Shown([](TfrmMain& b) {
+                                      const TRoomsUsage* s = b.stays().stayAt("1", day(10));
+                                      return s && s->KID == 4 && s->STATUS == 'D';
+                                  });
+    QTest::newRow("a check-out") << "UPDATE \"POBYTY.DB\" SET STATUS=\"O\" WHERE STATUS=\"H\""
+                                 << Shown([](TfrmMain& b) {
+                                        const TRoomsUsage* s = b.stays().stayAt("1", day(6));
+                                        return s && s->STATUS == 'O';
+                                    });
+    QTest::newRow("a client's new name") << "UPDATE \"KARTY.DB\" SET SURNAME=\"Nowak\" WHERE KID=1"
+                                         << Shown([](TfrmMain& b) {
+                                                const TRoomsUsage* s = b.stays().stayAt("1", day(6));
+                                                return s && s->name.contains("Nowak");
+                                            });
+    QTest::newRow("a new room") << "INSERT INTO \"POKOJE.DB\" (PID, PNAME, PCOLOR, PPRICE, MAIDPRICE) VALUES (\"4\", \"Room four\", 255, 70, 10)"
+                                << Shown([](TfrmMain& b) {
+                                       return b.rooms().size() == 4 && b.grDraw()->rowCount() == 5;
+                                   });
+}
+
+void ServerStartTest::theBoardReloadsWithinASecondOfAnotherProgramsChange()
+{
+    QFETCH(QString, statement);
+    QFETCH(Shown, shown);
+    const enginetest::TestDb server = enginetest::filledDb(enginetest::Storage::Server);
+    const QString uri = QString::fromStdString(server.location);
+    start(uri);
+    TfrmMain& board = *m_windows.frmMain;
+    board.tmrTimer()->stop();
+    board.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&board));
+    board.grDraw()->setSelection(5, 2);
+    // The board listens once it has heard a first change (its first ask only starts listening).
+    const auto repairs = [&](const QString& reason) {
+        const TRoomsUsage* s = board.stays().stayAt("3", day(5));
+        return s && s->name == reason;
+    };
+    for (int attempt = 1; attempt <= 20 && !repairs("Repairs " + QString::number(attempt - 1)); ++attempt) {
+        otherProgram(uri, QString("UPDATE \"POBYTY.DB\" SET BOOKEDFOR=\"Repairs %1\" WHERE STATUS=\"X\"").arg(attempt));
+        QTest::qWaitFor([&] { return repairs("Repairs " + QString::number(attempt)); }, 500);
+    }
+    QVERIFY(board.stays().stayAt("3", day(5))->name.startsWith("Repairs "));
+    QVERIFY(!shown(board));
+    QCOMPARE(otherProgram(uri, statement), QString("1 rows affected"));
+    QTRY_VERIFY_WITH_TIMEOUT(shown(board), 1000);
+    // The reload kept the cursor where it was.
+    QCOMPARE(board.grDraw()->col(), 5);
+    QCOMPARE(board.grDraw()->row(), 2);
+    QCOMPARE(m_messages, QStringList());
+}
+
+// The data module hears what another program (a tamarel-db process) changed, and not what
+// the program itself changed, alone or in a change over several tables.
+void ServerStartTest::itsOwnChangesAreNotHeardAnotherProgramsAre()
+{
+    const enginetest::TestDb server = enginetest::filledDb(enginetest::Storage::Server);
+    const QString uri = QString::fromStdString(server.location);
+    start(uri);
+    m_windows.frmMain->tmrServerChanges()->stop();
+    TdmDataModule* dm = dmDataModule();
+    // What is heard until the other program's marker (a write of the rates) comes.
+    const auto hearUntilMarker = [&] {
+        otherProgram(uri, "UPDATE \"KURZY.DB\" SET CRR=CRR WHERE CRR<0");
+        QStringList heard;
+        QElapsedTimer clock;
+        clock.start();
+        while (!heard.contains("KURZY") && clock.elapsed() < 10000) {
+            heard << dm->ChangedTables();
+            QTest::qWait(20);
+        }
+        heard.sort();
+        return heard;
+    };
+    QVERIFY(dm->ChangedTables().isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(hearUntilMarker().contains("KURZY"), 20000);
+    QVERIFY(dm->ExecStatement("INSERT INTO \"POBYTY.DB\" (KID, PID, DATEFROM, DATETHRU, STATUS) VALUES (1, \"2\", \"1.4.2004\", \"3.4.2004\", \"D\")"));
+    QVERIFY(dm->ExecComposed({"UPDATE \"POBYTY.DB\" SET STATUS=\"R\" WHERE DATEFROM=\"1.4.2004\"",
+                              "UPDATE \"KARTY.DB\" SET COMMENT=\"x\" WHERE KID=1"}));
+    QCOMPARE(hearUntilMarker(), QStringList{"KURZY"});
+    QCOMPARE(otherProgram(uri, "DELETE FROM \"POBYTY.DB\" WHERE DATEFROM=\"1.4.2004\""), QString("1 rows affected"));
+    QCOMPARE(hearUntilMarker(), (QStringList{"KURZY", "POBYTY"}));
 }
 
 QTEST_MAIN(ServerStartTest)

@@ -2,9 +2,11 @@
 // from a board cell, check-in, a charge and a lowered price in the room detail, check-out,
 // closing the account with a payment and deleting it with Ctrl+D. Every message box is
 // answered through the platform seam and every window is driven through its controls; the
-// stay, account and item tables are compared with the expected rows after every step.
+// stay, account and item tables are compared with the expected rows after every step. With
+// TAMAREL_TEST_STORAGE=server the same runs with the tables on the test server.
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
@@ -33,6 +35,7 @@
 #include "widgets/CalcEdit.h"
 #include "widgets/DateEdit.h"
 #include "widgets/SpinEdit.h"
+#include "TestFolder.h"
 
 namespace {
 const int kNo = QMessageBox::No, kYes = QMessageBox::Yes, kOk = QMessageBox::Ok;
@@ -139,10 +142,19 @@ void TestWholeStay::init()
         return d->result();
     };
     options() = TOptions{};
+    // TAMAREL_TEST_STORAGE=server: the program's settings file names a new schema on the test
+    // server instead of the folder beside it.
+    if (qEnvironmentVariable("TAMAREL_TEST_STORAGE") == QLatin1String("server")) {
+        QFile ini(program + "/tamarel.ini");
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(QByteArray::fromStdString("[DEFAULT]\r\nDatabase=" + enginetest::emptyDb(enginetest::Storage::Server).location + "\r\n"));
+        ini.close();
+    }
     m_windows = tamarel::CreateWindows();
     TdmDataModule* dm = dmDataModule();
     QVERIFY(dm);
-    data::createTables(dm->db(), dm->DbPrefix());
+    QCOMPARE(dm->onServer(), qEnvironmentVariable("TAMAREL_TEST_STORAGE") == QLatin1String("server"));
+    data::createTables(dm->db(), dm->onServer() ? QString::fromStdString(dm->db().workingFolder()) : dm->DbPrefix());
     exec("INSERT INTO \"{db}POKOJE.DB\" (PID, PNAME, PCOLOR, PPRICE, MAIDPRICE) VALUES (\"5\", \"Room 5\", 255, 60, 10)");
     exec("INSERT INTO \"{db}POKOJE.DB\" (PID, PNAME, PCOLOR, PPRICE, MAIDPRICE) VALUES (\"6\", \"Room 6\", 255, 40, 5)");
     exec("INSERT INTO \"{db}KURZY.DB\" (RDATE, CRCD, CRR) VALUES (\"1.1.2004\", \"EUR\", 25)");

@@ -1,6 +1,7 @@
 #pragma once
 // Test support for the board's window tests: a program folder in a temporary directory with
-// a database folder made from the table definitions, the data module on it, a fixed clock
+// a database folder (or, with TAMAREL_TEST_STORAGE=server, a schema on the test server) made
+// from the table definitions, the data module on it, a fixed clock
 // and recorded message boxes and dialog requests. Every seam is reset when it goes away.
 
 #include <QDateTime>
@@ -15,6 +16,7 @@
 #include "options/Options.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
+#include "TestFolder.h"
 
 struct ShownMessage {
     QString text, caption;
@@ -34,8 +36,14 @@ public:
     {
         m_program = m_dir.path() + QStringLiteral("/tamarel");
         platform::setProgramPathForTests(m_program);
-        m_db = m_dir.path() + QStringLiteral("/DB/");
-        QDir().mkpath(m_db);
+        // TAMAREL_TEST_STORAGE=server: the tables are on the test server, in a schema of
+        // their own, and statements name bare tables.
+        m_location = m_db = m_dir.path() + QStringLiteral("/DB/");
+        if (onServer()) {
+            m_location = QString::fromStdString(enginetest::emptyDb(enginetest::Storage::Server).location);
+            m_db.clear();
+        }
+        QDir().mkpath(m_dir.path() + QStringLiteral("/DB/"));
         platform::seams() = platform::Seams{};
         platform::seams().now = [now] { return now; };
         platform::seams().isFixedDrive = [](const QString&) { return true; };
@@ -46,7 +54,7 @@ public:
             return answers.takeFirst();
         };
         options() = TOptions{};
-        m_module = std::make_unique<TdmDataModule>(m_db);
+        m_module = std::make_unique<TdmDataModule>(m_location);
         setDataModule(m_module.get());
         createTables();
     }
@@ -60,6 +68,7 @@ public:
         platform::setProgramPathForTests(QString());
     }
 
+    static bool onServer() { return qEnvironmentVariable("TAMAREL_TEST_STORAGE") == QLatin1String("server"); }
     TdmDataModule& dm() { return *m_module; }
     const QString& db() const { return m_db; }
     QString programFolder() const { return m_dir.path(); }
@@ -133,11 +142,12 @@ public:
 private:
     void createTables()
     {
-        data::createTables(m_module->db(), m_db);
+        data::createTables(m_module->db(), m_location);
     }
 
     QTemporaryDir m_dir;
     QString m_program;
+    QString m_location;  // the folder or the server's URI
     QString m_db;
     std::unique_ptr<TdmDataModule> m_module;
     QStringList m_registered;

@@ -206,8 +206,9 @@ TEST_P(ChangeOn, AnotherProgramWaitsTheLockTimeoutThenGetsTheLockError) {
 
 // Two programs (each its own Database, in threads) charge items to the same account at once:
 // each change reads the account's total and writes it back one higher, and each program also
-// writes notes outside changes. Nothing may be lost: every item and note lands with a key of
-// its own, and the total counts every change (a change keeps other writers out of its tables).
+// books stays and writes notes outside changes. Nothing may be lost: every item, stay and note
+// lands with a key of its own, and the total counts every change (a change keeps other writers
+// out of its tables). A third program hears every table they wrote (on a server; files: none).
 TEST_P(ChangeOn, TwoProgramsWritingTheSameTablesLoseNothing) {
     constexpr int kEach = 40;
     const auto program = [&](int who, std::string& failure) {
@@ -226,6 +227,9 @@ TEST_P(ChangeOn, TwoProgramsWritingTheSameTablesLoseNothing) {
                 change->execute(withDb("UPDATE \"{db}UCTY.DB\" SET TOTALEUR=" + std::to_string(total + 1) + " WHERE UID=1", folder));
                 change->commit();
                 db.execute(withDb(R"(INSERT INTO "{db}POZNAMKY.DB" (TXT, TYP) VALUES ("busy", "N"))", folder));
+                db.execute(withDb("INSERT INTO \"{db}POBYTY.DB\" (KID, PID, DATEFROM, DATETHRU, STATUS, BOOKEDFOR) VALUES (0, \"2\", "
+                                  "\"1.5.2004\", \"2.5.2004\", \"R\", \"p" + std::to_string(who) + " " + std::to_string(i) + "\")",
+                                  folder));
             }
         } catch (const std::exception& e) {
             failure = e.what();
@@ -235,10 +239,24 @@ TEST_P(ChangeOn, TwoProgramsWritingTheSameTablesLoseNothing) {
         engine::Database db(t.location);
         db.execute(withDb(R"(UPDATE "{db}UCTY.DB" SET TOTALEUR=0 WHERE UID=1)", folder));
     }
+    engine::Database listener(t.location);
+    std::set<std::string> heard;
+    const auto listen = [&] {
+        for (const auto& table : listener.changedTables()) heard.insert(table);
+    };
+    listen();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // time to start listening
+    listen();
     std::string failure1, failure2;
     std::thread a(program, 1, std::ref(failure1)), b(program, 2, std::ref(failure2));
     a.join();
     b.join();
+    const std::set<std::string> written = onFiles() ? std::set<std::string>{} : std::set<std::string>{"POBYTY", "POZNAMKY", "UCTY", "UCTYPOL"};
+    for (int i = 0; i < 500 && heard != written; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        listen();
+    }
+    EXPECT_EQ(heard, written);
     EXPECT_EQ(failure1, "");
     EXPECT_EQ(failure2, "");
     engine::Database db(t.location);
@@ -247,6 +265,8 @@ TEST_P(ChangeOn, TwoProgramsWritingTheSameTablesLoseNothing) {
               std::to_string(2 * kEach) + "," + std::to_string(2 * kEach));
     EXPECT_EQ(dump(db, withDb(R"(SELECT count(*), count(DISTINCT RMID) FROM "{db}POZNAMKY.DB" WHERE TXT="busy")", folder)),
               std::to_string(2 * kEach) + "," + std::to_string(2 * kEach));
+    EXPECT_EQ(dump(db, withDb(R"(SELECT count(*), count(DISTINCT BID), count(DISTINCT BOOKEDFOR) FROM "{db}POBYTY.DB" WHERE BOOKEDFOR LIKE "p%")", folder)),
+              std::to_string(2 * kEach) + "," + std::to_string(2 * kEach) + "," + std::to_string(2 * kEach));
 }
 
 // A child process runs check-outs of its own in a loop and is killed at a random moment;

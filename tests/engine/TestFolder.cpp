@@ -225,6 +225,14 @@ TestDb filledDb(Storage s) {
     return t;
 }
 
+TestDb emptyDb(Storage s) {
+    if (s == Storage::Files) {
+        const std::string f = emptyFolder();
+        return {f, f};
+    }
+    return {newServerSchema(), ""};
+}
+
 std::string dump(engine::Database& db, const std::string& sql, const std::vector<std::string>& columns, bool sorted) {
     auto q = db.open(sql);
     std::vector<int> idx;

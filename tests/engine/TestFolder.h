@@ -36,6 +36,8 @@ struct TestDb {
 };
 // A fresh database filled with the small hotel: a folder copy, or a new schema on the server.
 TestDb filledDb(Storage s);
+// A fresh database without tables: an empty folder, or a new schema on the server.
+TestDb emptyDb(Storage s);
 
 // The test server's URI ($TAMAREL_TEST_PG, else the one the ctest fixture wrote). Throws
 // when there is none: the server tests fail, they are never skipped.
