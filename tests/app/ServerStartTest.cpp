@@ -223,7 +223,7 @@ void ServerStartTest::theBoardReloadsWithinASecondOfAnotherProgramsChange()
     };
     for (int attempt = 1; attempt <= 20 && !repairs("Repairs " + QString::number(attempt - 1)); ++attempt) {
         otherProgram(uri, QString("UPDATE \"POBYTY.DB\" SET BOOKEDFOR=\"Repairs %1\" WHERE STATUS=\"X\"").arg(attempt));
-        QTest::qWaitFor([&] { return repairs("Repairs " + QString::number(attempt)); }, 500);
+        (void)QTest::qWaitFor([&] { return repairs("Repairs " + QString::number(attempt)); }, 500);
     }
     QVERIFY(board.stays().stayAt("3", day(5))->name.startsWith("Repairs "));
     QVERIFY(!shown(board));

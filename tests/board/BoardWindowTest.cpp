@@ -57,7 +57,7 @@ struct Board {
         main->RefreshBoard();
         main->resize(1000, main->height());
         main->show();
-        QTest::qWaitForWindowExposed(main.get());
+        if (!QTest::qWaitForWindowExposed(main.get())) qWarning("the board was not shown");
         main->LoadRooms();
         main->RefreshBoard();
     }
