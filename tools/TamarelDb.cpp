@@ -80,10 +80,13 @@ int demo(const QString& folder, const QStringList& options)
     db.setSyncWrites(false);
     const data::DemoSummary s = data::fillDemo(db, folder, now);
     db.releaseTables();
-    out(QStringLiteral("Demo data for %1 written to %2: %3 rooms, %4 dated prices, %5 rates, %6 item types, "
-                       "%7 referral sources, %8 clients, %9 stays, %10 accounts, %11 account items, %12 notes")
-            .arg(shell::DateText(now.date()), folder).arg(s.rooms).arg(s.prices).arg(s.rates).arg(s.itemTypes)
-            .arg(s.sources).arg(s.clients).arg(s.stays).arg(s.accounts).arg(s.items).arg(s.notes));
+    // The folder or URI goes in last, in one step: a later arg() would read its "%3D" as a
+    // place for a number.
+    const QString counts = QStringLiteral("%1 rooms, %2 dated prices, %3 rates, %4 item types, %5 referral sources, "
+                                          "%6 clients, %7 stays, %8 accounts, %9 account items, %10 notes")
+                               .arg(s.rooms).arg(s.prices).arg(s.rates).arg(s.itemTypes).arg(s.sources).arg(s.clients)
+                               .arg(s.stays).arg(s.accounts).arg(s.items).arg(s.notes);
+    out(QStringLiteral("Demo data for %1 written to %2: %3").arg(shell::DateText(now.date()), folder, counts));
     return 0;
 }
 
