@@ -144,8 +144,8 @@ struct Box {
 class Bounds {
 public:
     Bounds(int entry, const TableSchema& table, const std::function<std::pair<int, int>(const Expr&)>& columnOf,
-           const std::function<int(const Expr&)>& paramOf)
-        : m_entry(entry), m_table(table), m_columnOf(columnOf), m_paramOf(paramOf) {}
+           const std::function<std::string(const Expr&)>& paramOf, const IntervalSyntax& syntax)
+        : m_entry(entry), m_table(table), m_columnOf(columnOf), m_paramOf(paramOf), m_syntax(syntax) {}
 
     Box of(const Expr& e) const {
         if (e.kind == ExprKind::Binary && (e.op == "AND" || e.op == "OR")) {
@@ -154,13 +154,13 @@ public:
             r.columns = a.columns | b.columns;
             if (e.op == "AND") {
                 // Both hold: the tighter bound of each side.
-                r.upper = combine("min", a.upper, b.upper, false);
-                r.lower = combine("max", a.lower, b.lower, false);
+                r.upper = combine(m_syntax.min, a.upper, b.upper, false);
+                r.lower = combine(m_syntax.max, a.lower, b.lower, false);
                 r.alternatives = a.alternatives || b.alternatives;
             } else {
                 // Either holds: a bound only where both sides have one.
-                r.upper = combine("max", a.upper, b.upper, true);
-                r.lower = combine("min", a.lower, b.lower, true);
+                r.upper = combine(m_syntax.max, a.upper, b.upper, true);
+                r.lower = combine(m_syntax.min, a.lower, b.lower, true);
                 r.alternatives = !r.upper.empty() && !r.lower.empty();
             }
             return r;
@@ -178,8 +178,8 @@ public:
             if (!which || value.empty()) return {};
             Box r;
             r.columns = which;
-            if (op == "<" || op == "<=" || op == "=") r.upper = "ifnull(" + value + ",-9e999)";
-            if (op == ">" || op == ">=" || op == "=") r.lower = "ifnull(" + value + ",9e999)";
+            if (op == "<" || op == "<=" || op == "=") r.upper = orBelowAll(value);
+            if (op == ">" || op == ">=" || op == "=") r.lower = orAboveAll(value);
             if (r.upper.empty() && r.lower.empty()) return {};
             return r;
         }
@@ -189,8 +189,8 @@ public:
             if (!which || lo.empty() || hi.empty()) return {};
             Box r;
             r.columns = which;
-            r.upper = "ifnull(" + hi + ",-9e999)";
-            r.lower = "ifnull(" + lo + ",9e999)";
+            r.upper = orBelowAll(hi);
+            r.lower = orAboveAll(lo);
             return r;
         }
         return {};
@@ -200,7 +200,16 @@ private:
     int m_entry;
     const TableSchema& m_table;
     const std::function<std::pair<int, int>(const Expr&)>& m_columnOf;
-    const std::function<int(const Expr&)>& m_paramOf;
+    const std::function<std::string(const Expr&)>& m_paramOf;
+    const IntervalSyntax& m_syntax;
+
+    // A null bound accepts nothing: an upper one below every value, a lower one above.
+    std::string orBelowAll(const std::string& value) const {
+        return std::string(m_syntax.ifNull) + "(" + value + "," + m_syntax.belowAll + ")";
+    }
+    std::string orAboveAll(const std::string& value) const {
+        return std::string(m_syntax.ifNull) + "(" + value + "," + m_syntax.aboveAll + ")";
+    }
 
     static std::string combine(const char* fn, const std::string& a, const std::string& b, bool both) {
         if (a.empty() || b.empty()) return both ? std::string() : (a.empty() ? b : a);
@@ -219,8 +228,7 @@ private:
     // The parameter a literal is bound to ("?3"), empty for anything else.
     std::string bound(const Expr& e) const {
         if (e.kind != ExprKind::Number && e.kind != ExprKind::Text) return {};
-        const int k = m_paramOf(e);
-        return k > 0 ? "?" + std::to_string(k) : std::string();
+        return m_paramOf(e);
     }
 };
 
@@ -257,18 +265,31 @@ void attachIntervalIndex(sqlite3* db, const std::string& schema, TableSchema& ta
     table.intervalThru = thru;
 }
 
+bool intervalBounds(const Expr& where, int entry, const TableSchema& table,
+                    const std::function<std::pair<int, int>(const Expr&)>& columnOf,
+                    const std::function<std::string(const Expr&)>& paramOf, const IntervalSyntax& syntax, std::string& lower,
+                    std::string& upper) {
+    if (table.intervalIndex.empty() || table.keyColumns.size() != 1) return false;
+    const Box box = Bounds(entry, table, columnOf, paramOf, syntax).of(where);
+    if (box.upper.empty() || box.lower.empty() || box.columns != 3 || !box.alternatives) return false;
+    lower = box.lower;
+    upper = box.upper;
+    return true;
+}
+
 std::string intervalRestrictions(const Expr& where, const std::vector<IntervalEntry>& entries,
                                  const std::function<std::pair<int, int>(const Expr&)>& columnOf,
-                                 const std::function<int(const Expr&)>& paramOf) {
+                                 const std::function<std::string(const Expr&)>& paramOf) {
+    static const IntervalSyntax sqlite{"min", "max", "ifnull", "-9e999", "9e999"};
     std::string sql;
     for (size_t i = 0; i < entries.size(); ++i) {
         const IntervalEntry& e = entries[i];
-        if (!e.table || e.table->intervalIndex.empty() || e.table->keyColumns.size() != 1) continue;
-        const Box box = Bounds(static_cast<int>(i), *e.table, columnOf, paramOf).of(where);
-        if (box.upper.empty() || box.lower.empty() || box.columns != 3 || !box.alternatives) continue;
+        std::string lower, upper;
+        if (!e.table || !intervalBounds(where, static_cast<int>(i), *e.table, columnOf, paramOf, sqlite, lower, upper))
+            continue;
         const std::string key = quoteIdent(e.table->columns[static_cast<size_t>(e.table->keyColumns[0])].name);
         sql += " AND " + quoteIdent(e.sqlAlias) + "." + key + " IN (SELECT id FROM " + quoteIdent(e.schema) + "." +
-               quoteIdent(e.table->intervalIndex) + " WHERE lo<=" + box.upper + " AND hi>=" + box.lower + ")";
+               quoteIdent(e.table->intervalIndex) + " WHERE lo<=" + upper + " AND hi>=" + lower + ")";
     }
     return sql;
 }

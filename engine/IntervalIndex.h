@@ -28,6 +28,9 @@
 // SQLite walks one index for it, and where the range reaches today, as the room usage period
 // does, that walk reads about the rows wanted and costs less than the index's detour.
 //
+// On a server the stays keep a GiST index of the same name over the span (pg/PgInternal.h), and
+// the server's translator adds the same box as a range overlap (intervalBounds).
+//
 // Invariants: a table's interval index is used only after its triggers and virtual table were
 // found exactly as this file makes them; literal parameters bound for date columns are day
 // numbers, numbers or null (never texts), which the bounds rely on.
@@ -65,14 +68,33 @@ struct IntervalEntry {
     std::string sqlAlias;  // "t0"
 };
 
+// How the bounds of a box are written: the functions that take the smaller and the larger of
+// two values, the one that replaces a null, and values below and above every date.
+struct IntervalSyntax {
+    const char* min;
+    const char* max;
+    const char* ifNull;
+    const char* belowAll;
+    const char* aboveAll;
+};
+
+// For a WHERE clause and the table of entry `entry` of its FROM list: whether the condition puts
+// every row it accepts into a box lo <= upper and hi >= lower that bounds both sides through
+// alternatives and names both date columns (see above), and the box's bounds, written in
+// `syntax` over the literals' parameters. columnOf resolves a column reference to (entry
+// index, column index) or (-1, -1); paramOf gives the parameter a literal is bound to ("?3",
+// "$3::date"), empty when it has none. The file storage and the server both use it.
+bool intervalBounds(const sql::Expr& where, int entry, const TableSchema& table,
+                    const std::function<std::pair<int, int>(const sql::Expr&)>& columnOf,
+                    const std::function<std::string(const sql::Expr&)>& paramOf, const IntervalSyntax& syntax,
+                    std::string& lower, std::string& upper);
+
 // For a WHERE clause: " AND <alias>.<key> IN (SELECT id FROM <index> WHERE lo<=U AND hi>=L)"
 // for each table of the list whose interval index bounds the condition, else empty. SQLite
 // reads the table's rows by key in ascending key order from the list of ids it makes, so the
 // rows come in the order they were booked (the index's own order changes as the tree grows).
-// columnOf resolves a column reference to (entry index, column index) or (-1, -1); paramOf
-// gives the parameter number of a literal or 0 when it has none.
 std::string intervalRestrictions(const sql::Expr& where, const std::vector<IntervalEntry>& entries,
                                  const std::function<std::pair<int, int>(const sql::Expr&)>& columnOf,
-                                 const std::function<int(const sql::Expr&)>& paramOf);
+                                 const std::function<std::string(const sql::Expr&)>& paramOf);
 
 }  // namespace engine::detail

@@ -157,22 +157,10 @@ private:
     std::string intervalRestriction(const Expr& where, const Scope& scope) {
         std::vector<IntervalEntry> entries;
         for (const auto& fe : scope.entries) entries.push_back({fe.table, fe.schema, fe.sqlAlias});
-        const auto columnOf = [&](const Expr& c) -> std::pair<int, int> {
-            const FromEntry* entry = nullptr;
-            if (!c.qualifier.empty()) {
-                entry = findEntry(scope, c.qualifier);
-                const int col = entry ? entry->table->findColumn(c.name) : -1;
-                for (size_t i = 0; i < scope.entries.size() && col >= 0; ++i)
-                    if (&scope.entries[i] == entry) return {static_cast<int>(i), col};
-                return {-1, -1};
-            }
-            for (size_t i = 0; i < scope.entries.size(); ++i)
-                if (const int col = scope.entries[i].table->findColumn(c.name); col >= 0) return {static_cast<int>(i), col};
-            return {-1, -1};
-        };
+        const auto columnOf = [&](const Expr& c) { return columnIn(scope, c); };
         const auto paramOf = [&](const Expr& lit) {
             const auto it = m_paramOf.find(&lit);
-            return it == m_paramOf.end() ? 0 : it->second;
+            return it == m_paramOf.end() ? std::string() : "?" + std::to_string(it->second);
         };
         return intervalRestrictions(where, entries, columnOf, paramOf);
     }

@@ -256,6 +256,21 @@ protected:
         return nullptr;
     }
 
+    // The (entry, column) of a column reference among this scope's tables only (not the
+    // enclosing ones), or (-1, -1).
+    std::pair<int, int> columnIn(const Scope& scope, const Expr& c) const {
+        if (!c.qualifier.empty()) {
+            const FromEntry* entry = findEntry(scope, c.qualifier);
+            const int col = entry ? entry->table->findColumn(c.name) : -1;
+            for (size_t i = 0; i < scope.entries.size() && col >= 0; ++i)
+                if (&scope.entries[i] == entry) return {static_cast<int>(i), col};
+            return {-1, -1};
+        }
+        for (size_t i = 0; i < scope.entries.size(); ++i)
+            if (const int col = scope.entries[i].table->findColumn(c.name); col >= 0) return {static_cast<int>(i), col};
+        return {-1, -1};
+    }
+
     Typed columnRef(const Expr& e, const Scope& s) {
         const FromEntry* entry = nullptr;
         int col = -1;

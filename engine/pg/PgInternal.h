@@ -260,6 +260,42 @@ BEGIN
 END $tm$)SQL";
 }
 
+// The stays' interval index on a server: a GiST index over the span of each stay's two dates
+// (the hull of the dates that are not null; a stay with neither spans everything), named as
+// the file storage's R*Tree. A query whose condition the translator bounds (IntervalIndex.h)
+// also asks for the spans that meet its box, so the server reads only the stays of the window
+// however long the history kept. Made for the stays table when the storage creates it and,
+// when missing, when a program connects (like the trigger above: a table locked for half a
+// second, or one the user may not alter, is left for a later program).
+constexpr const char* kIntervalTable = "POBYTY";
+inline std::string intervalSpanSql(const std::string& alias) {
+    const std::string from = alias.empty() ? "\"DATEFROM\"" : alias + ".\"DATEFROM\"";
+    const std::string thru = alias.empty() ? "\"DATETHRU\"" : alias + ".\"DATETHRU\"";
+    return "daterange(least(" + from + "," + thru + "),greatest(" + from + "," + thru + "),'[]')";
+}
+inline std::string intervalIndexSetupSql() {
+    std::string span = intervalSpanSql("");  // inside a quoted text of the block below
+    for (size_t at = span.find('\''); at != std::string::npos; at = span.find('\'', at + 2)) span.insert(at, 1, '\'');
+    return std::string(R"SQL(
+DO $tm$
+DECLARE t regclass;
+BEGIN
+  SELECT c.oid::regclass INTO t FROM pg_class c
+   WHERE c.relnamespace = (SELECT n.oid FROM pg_namespace n WHERE n.nspname = current_schema())
+     AND c.relkind = 'r' AND c.relname = 'POBYTY'
+     AND (SELECT count(*) FROM pg_attribute a WHERE a.attrelid = c.oid AND a.attname IN ('DATEFROM', 'DATETHRU')
+            AND a.atttypid = 'date'::regtype AND NOT a.attisdropped) = 2
+     AND NOT EXISTS (SELECT 1 FROM pg_class x WHERE x.relname = 'POBYTY_interval' AND x.relnamespace = c.relnamespace);
+  IF t IS NOT NULL THEN
+    PERFORM set_config('lock_timeout', '500', true);
+    BEGIN
+      EXECUTE format('CREATE INDEX "POBYTY_interval" ON %s USING gist ()SQL") + span + R"SQL()', t);
+    EXCEPTION WHEN insufficient_privilege OR lock_not_available OR duplicate_table THEN NULL;
+    END;
+  END IF;
+END $tm$)SQL";
+}
+
 // The trigger a table the storage creates gets at once.
 inline std::string notifyTriggerSql(const std::string& table) {
     return "CREATE TRIGGER tm_notify AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON " + quoteIdent(table) +
@@ -364,6 +400,7 @@ struct Storage::Impl {
             }
             if (!current) main->exec(supportSql());
             main->exec(notifySetupSql());
+            main->exec(intervalIndexSetupSql());
             main->exec("COMMIT");
         } catch (...) {
             Result rollback(PQexec(c, "ROLLBACK"));
@@ -420,6 +457,17 @@ struct Storage::Impl {
         }
         std::sort(pk.begin(), pk.end());
         for (auto& [pos, idx] : pk) schema->keyColumns.push_back(idx);
+        // The interval index (intervalIndexSetupSql) over the two date columns.
+        const int from = schema->findColumn("DATEFROM"), thru = schema->findColumn("DATETHRU");
+        const std::string index = schema->tableName + "_interval";
+        if (from >= 0 && thru >= 0 && PQntuples(run(c, "SELECT 1 FROM pg_index i JOIN pg_class x ON x.oid = i.indexrelid "
+                                                       "WHERE i.indrelid = $1::oid AND x.relname = $2",
+                                                    {oid, index}, {name})
+                                                    .get()) > 0) {
+            schema->intervalIndex = index;
+            schema->intervalFrom = from;
+            schema->intervalThru = thru;
+        }
         if (pk.size() == 1 && identityKey) {
             schema->columns[static_cast<size_t>(pk[0].second)].type = FieldType::Key;
             schema->rowidKey = true;

@@ -211,6 +211,9 @@ std::int64_t Storage::Impl::executeDdl(const sql::Statement& st) {
             if (state && std::strcmp(state, "42P07") == 0) throw Error("Table already exists: " + name);
             throw Error("Cannot create table " + name + ": " + trimmed(PQresultErrorMessage(r.get())));
         }
+        if (name == kIntervalTable) {
+            Result index(PQexec(c, intervalIndexSetupSql().c_str()));  // without it statements run as they are
+        }
         schemas.erase(name);
         return 0;
     }

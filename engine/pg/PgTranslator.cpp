@@ -8,12 +8,15 @@
 //    the tm_* helpers come from the support functions the storage installs (PgSupport.cpp).
 
 #include "PgTranslator.h"
+#include "IntervalIndex.h"
+#include "PgInternal.h"
 #include "TranslatorCore.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_map>
 
 namespace engine::pg {
 
@@ -40,6 +43,7 @@ private:
     friend class detail::translating::TranslatorCore<Translator, PgTranslation>;
 
     const Column* m_key = nullptr;  // the identity key of the INSERT's table, if it has one
+    std::unordered_map<const Expr*, std::string> m_placeholder;  // literal -> its parameter ("$3::date")
 
     std::string bind(std::optional<std::string> text, const char* type) {
         m_tr.params.push_back(std::move(text));
@@ -49,6 +53,11 @@ private:
     // Converts a literal as the file storage converts it before binding, and binds it in the
     // server's form of the type it meets (target).
     std::string param(const Expr& lit, Conv conv, const std::string& column, FieldType target, bool negative) {
+        std::string placeholder = convertAndBind(lit, conv, column, target, negative);
+        m_placeholder[&lit] = placeholder;
+        return placeholder;
+    }
+    std::string convertAndBind(const Expr& lit, Conv conv, const std::string& column, FieldType target, bool negative) {
         Token tok;
         tok.kind = lit.kind == ExprKind::Number ? TokenKind::Number : TokenKind::DoubleQuoted;
         tok.text = negative ? "-" + lit.text : lit.text;
@@ -237,7 +246,26 @@ private:
                 m_tr.sql += " ORDER BY \"t0\"." + quoteIdent(table->columns[static_cast<size_t>(table->keyColumns.front())].name);
         }
     }
-    static std::string whereSql(const Expr&, const Scope&, const std::string& condition) { return " WHERE " + condition; }
+    // A condition over the stays' dates also asks for the spans its box meets, which the
+    // server finds in the interval index (PgInternal.h); the condition stays as written.
+    std::string whereSql(const Expr& where, const Scope& scope, const std::string& condition) {
+        static const detail::IntervalSyntax server{"least", "greatest", "coalesce", "'-infinity'::date", "'infinity'::date"};
+        std::string restriction;
+        const auto paramOf = [&](const Expr& lit) {
+            const auto it = m_placeholder.find(&lit);
+            return it == m_placeholder.end() ? std::string() : it->second;
+        };
+        for (size_t i = 0; i < scope.entries.size(); ++i) {
+            const FromEntry& fe = scope.entries[i];
+            std::string lower, upper;
+            if (!detail::intervalBounds(where, static_cast<int>(i), *fe.table, [&](const Expr& c) { return columnIn(scope, c); },
+                                        paramOf, server, lower, upper))
+                continue;
+            restriction += " AND " + intervalSpanSql(quoteIdent(fe.sqlAlias)) + " && daterange(least(" + lower + "," + upper +
+                           "),greatest(" + lower + "," + upper + "),'[]')";
+        }
+        return restriction.empty() ? " WHERE " + condition : " WHERE (" + condition + ")" + restriction;
+    }
     // The identity key: returned, and assigned by the table where the statement leaves it null.
     void beginInsert(const TableSchema& t, const std::vector<const Column*>& cols) {
         m_key = t.rowidKey && !t.keyColumns.empty() ? &t.columns[static_cast<size_t>(t.keyColumns.front())] : nullptr;

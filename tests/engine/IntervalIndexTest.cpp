@@ -126,15 +126,11 @@ TEST(IntervalIndex, RtreeModuleIsInTheSqliteWeRunOn) {
     EXPECT_TRUE(sqlite3_compileoption_used("ENABLE_RTREE")) << "the interval index needs SQLite's R*Tree module";
 }
 
-TEST(IntervalIndex, GivesThePlainConditionsRowsWhoeverWrites) {
-    const std::string folder = emptyFolder();
-    engine::Database db(folder);
-    db.setSyncWrites(false);
-    createTables(db, folder);
+// Random stays through the engine: zero-night, ordinary, very long, open-ended (no departure),
+// no arrival, and a departure before the arrival.
+void addRandomStays(engine::Database& db, const std::string& folder) {
     std::mt19937 random(15);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
-    // Random stays through the engine: zero-night, ordinary, very long, open-ended (no
-    // departure), no arrival, and a departure before the arrival.
     for (int i = 0; i < 300; ++i) {
         const int from = kBase + pick(-30, 220);
         const int kind = pick(0, 9);
@@ -146,6 +142,14 @@ TEST(IntervalIndex, GivesThePlainConditionsRowsWhoeverWrites) {
         const std::string fromText = kind == 4 ? std::string("NULL") : "\"" + dateText(from) + "\"";
         db.execute(withDb(insertStay(pick(0, 2), fromText, thru, "PRHOX"[pick(0, 4)]), folder));
     }
+}
+
+TEST(IntervalIndex, GivesThePlainConditionsRowsWhoeverWrites) {
+    const std::string folder = emptyFolder();
+    engine::Database db(folder);
+    db.setSyncWrites(false);
+    createTables(db, folder);
+    addRandomStays(db, folder);
     expectSameRows(db, folder, "engine inserts");
 
     db.execute(withDb("UPDATE \"{db}POBYTY.DB\" SET DATETHRU=DATETHRU+40 WHERE BID<60 AND DATETHRU IS NOT NULL", folder));
@@ -170,6 +174,30 @@ TEST(IntervalIndex, GivesThePlainConditionsRowsWhoeverWrites) {
         other.exec("DELETE FROM POBYTY WHERE BID>=220 AND BID<250");
     }
     expectSameRows(db, folder, "plain SQLite writes");
+}
+
+// On a server the stays' GiST index answers the same shapes: the rows are those of the same
+// condition put so that no bound is read from it (NOT NOT), before and after changes.
+TEST(IntervalIndexOnServer, GivesThePlainConditionsRows) {
+    const enginetest::TestDb t = enginetest::filledDb(enginetest::Storage::Server);
+    engine::Database db(t.location);
+    db.execute("DELETE FROM \"POBYTY.DB\"");
+    addRandomStays(db, "");
+    const std::pair<int, int> windows[] = {{kBase - 400, kBase - 300}, {kBase, kBase + 21}, {kBase + 100, kBase + 100},
+                                           {kBase + 60, kBase + 40},   {kBase - 5000, kBase + 9000}, {kBase + 199, kBase + 230}};
+    for (const char* phase : {"inserts", "updates and deletes"}) {
+        for (const Shape& shape : kShapes) {
+            for (const auto& [a, b] : windows) {
+                const std::string cond = replaced(shape.dialect, dateText(a), dateText(b));
+                const std::string sql = "SELECT BID FROM \"POBYTY.DB\" AS POB WHERE ";
+                EXPECT_EQ(engineIds(db, sql + cond), engineIds(db, sql + "NOT (NOT (" + cond + "))"))
+                    << phase << ", " << shape.name << ", " << dateText(a) << ".." << dateText(b);
+            }
+        }
+        db.execute("UPDATE \"POBYTY.DB\" SET DATETHRU=DATETHRU+40 WHERE BID<60 AND DATETHRU IS NOT NULL");
+        db.execute("UPDATE \"POBYTY.DB\" SET DATETHRU=NULL WHERE BID>=80 AND BID<90");
+        db.execute("DELETE FROM \"POBYTY.DB\" WHERE BID>=100 AND BID<140");
+    }
 }
 
 TEST(IntervalIndex, AnOldTableFileGetsItWhenNoOtherProgramHoldsIt) {

@@ -70,7 +70,7 @@ TEST(Server, TablesHaveTheTypesAnAdministratorExpects) {
               "POKCENY_pkey;width:PID:3;width:USER:20");
     EXPECT_EQ(serverRows(t.location, "SELECT indexname FROM pg_indexes WHERE schemaname = current_schema() AND tablename = 'POBYTY' "
                                      "ORDER BY indexname"),
-              "POBYTY_DATES;POBYTY_DATETHRU;POBYTY_UID;POBYTY_pkey");
+              "POBYTY_DATES;POBYTY_DATETHRU;POBYTY_UID;POBYTY_interval;POBYTY_pkey");
 }
 
 // The connection is made by the first statement, so a program still starts and can say why.
