@@ -19,23 +19,9 @@
 
 #include "backup/Archive.h"
 #include "engine/Engine.h"
+#include "ToolRun.h"
 
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out, err;
-};
-
-ToolRun tool(const QStringList& args, const QString& workingFolder = {})
-{
-    QProcess p;
-    if (!workingFolder.isEmpty()) p.setWorkingDirectory(workingFolder);
-    p.start(QStringLiteral(TAMAREL_DB_TOOL), args);
-    p.waitForFinished(240000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
 
 // Every file below the folder (hidden ones too) with a digest of its bytes.
 QMap<QString, QByteArray> snapshot(const QString& folder)

@@ -25,22 +25,9 @@
 #include "data/Demo.h"
 #include "data/TableFiles.h"
 #include "engine/Engine.h"
+#include "ToolRun.h"
 
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out, err;
-};
-
-ToolRun tool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(TAMAREL_DB_TOOL), args);
-    p.waitForFinished(240000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
 
 // A new empty schema on the test server; the URI that makes it the search path.
 QString newSchema()

@@ -7,21 +7,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "ToolRun.h"
+
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out, err;
-};
-
-ToolRun tool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(TAMAREL_DB_TOOL), args);
-    p.waitForFinished(240000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
 
 const QStringList kTableFiles = {"POKOJE.DB", "POKCENY.DB", "POBYTY.DB", "KARTY.DB", "UCTY.DB",
                                  "UCTYPOL.DB", "UCPODEF.DB", "KURZY.DB", "ODKUDVI.DB", "POZNAMKY.DB"};
