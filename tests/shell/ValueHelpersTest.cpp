@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/Platform.h"
+#include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 
 using namespace shell;
@@ -142,4 +143,28 @@ TEST(ValueHelpers, QuoteTextDoublesInnerQuotes)
     EXPECT_EQ(QuoteText(""), "\"\"");
     EXPECT_EQ(QuoteText("say \"hi\""), "\"say \"\"hi\"\"\"");
     EXPECT_EQ(QuoteText("Dvořák"), "\"Dvořák\"");
+}
+
+// What a part brings in is never read as a place: folders and texts with %N, quotes and
+// Czech letters come out as they went in, and the places not given stay as written.
+TEST(StatementTest, ComposesInOnePass)
+{
+    using shell::Sql;
+    struct Case { QString got, want; };
+    const QString folder = QStringLiteral("/srv/Recepce%2 d'Or/");
+    const Case cases[] = {
+        {Sql(u"SELECT * FROM %1 WHERE BID=%2", shell::Table(folder, u"POBYTY.DB"), 7),
+         QStringLiteral("SELECT * FROM \"/srv/Recepce%2 d'Or/POBYTY.DB\" WHERE BID=7")},
+        {Sql(u"UPDATE T SET A=%1, B=%2", shell::QuoteText(QStringLiteral("Order 20%2 more")), 5),
+         QStringLiteral("UPDATE T SET A=\"Order 20%2 more\", B=5")},
+        {Sql(u"%2%1", QStringLiteral("%2"), QStringLiteral("%1")), QStringLiteral("%1%2")},
+        {Sql(u"A=%1 %3 50% %", shell::QuoteText(QStringLiteral("Přání \"VIP\""))),
+         QStringLiteral("A=\"Přání \"\"VIP\"\"\" %3 50% %")},
+        {Sql(u"%1,%2,%3,%4,%5,%6,%7,%8,%9,%10,%11", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11),
+         QStringLiteral("1,2,3,4,5,6,7,8,9,10,11")},
+        {Sql(u"%12", 1), QStringLiteral("12")},
+        {Sql(u"x=%1", 2.5), QStringLiteral("x=2.5")},
+        {shell::Table(QStringLiteral("/a\"b/"), u"KARTY.DB"), QStringLiteral("\"/a\"\"b/KARTY.DB\"")},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.got.toStdString(), c.want.toStdString());
 }
