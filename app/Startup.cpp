@@ -23,6 +23,7 @@
 #include "documents/RegisterDocuments.h"
 #include "options/OptionsDialog.h"
 #include "options/Options.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "notes/RegisterNotes.h"
 #include "rooms/RegisterSettings.h"
@@ -87,7 +88,7 @@ const QStringList& EngineSettingsTable()
     return table;
 }
 
-QString EngineFolder() { return platform::programFolder() + QStringLiteral("BdeDrivers"); }
+QString EngineFolder() { return platform::paths::engineFolder(); }
 
 void ConfigureDatabaseEngine() { ConfigureDatabaseEngine(EngineSettingsTable(), EngineFolder()); }
 
@@ -174,7 +175,7 @@ QImage LoadJpeg(const QString& path)
     return image;
 }
 
-QString SplashPicturePath() { return platform::programPath() + QStringLiteral(".jpg"); }
+QString SplashPicturePath() { return platform::paths::splashPicture(); }
 
 TWindows CreateWindows()
 {

@@ -1,14 +1,52 @@
-// The front-office program: sets the application up, creates every window once (main window
+// The front-office program: reads its command line, sets the application up, lets an
+// installed program without a database choose one, creates every window once (main window
 // first), runs the message loop until the main window closes, then frees the windows.
 #include <QApplication>
 
 #include "app/Startup.h"
+#include "app/TfrmFirstRun.h"
 #include "board/TfrmMain.h"
+#include "lang/Language.h"
+#include "platform/CommandLine.h"
+#include "platform/Paths.h"
+
+namespace {
+const char* const kDescription = "Tamarel, the front office of a small hotel or guest house.";
+
+QStringList arguments(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+// The first start of an installed program: the user picks the database, in the system's
+// language. False when the user quits instead.
+bool chooseFirstDatabase()
+{
+    TLanguage language;
+    language.setLanguageList(language.LanguageList() << QStringLiteral("Česky"));
+    language.DetectLanguage();
+    tamarel::TfrmFirstRun window(platform::paths::defaultDatabaseFolder(platform::paths::current()),
+                                 platform::paths::settingsFile());
+    return window.exec() == QDialog::Accepted;
+}
+}  // namespace
 
 int main(int argc, char** argv)
 {
+    // --help, --version and a wrong line answer without a display.
+    const platform::CommandLine line = platform::parseCommandLine(arguments(argc, argv), QStringLiteral("tamarel"),
+                                                                  tamarel::FullVersion(), QString::fromUtf8(kDescription));
+    if (line.action != platform::CommandLine::Action::Run) return platform::finishCommandLine(line);
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tamarel"));
+    platform::paths::setDatabaseForThisRun(line.database);
+    if (platform::paths::layout() == platform::paths::Layout::Installed && !platform::paths::databaseChosen()
+        && !chooseFirstDatabase())
+        return 0;
+
     tamarel::TWindows windows = tamarel::CreateWindows();
     windows.frmMain->show();
     const int result = QApplication::exec();

@@ -10,6 +10,7 @@
 #include "backup/DatabaseCopy.h"
 #include "data/TableFiles.h"
 #include "engine/Engine.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 
 namespace backup {
@@ -22,7 +23,7 @@ std::string encoded(const QString& path) { return QFile::encodeName(path).toStdS
 
 QString backupHome(const engine::Database& db, const QString& databaseFolder)
 {
-    if (engine::isServerLocation(db.workingFolder())) return platform::programFolder();
+    if (engine::isServerLocation(db.workingFolder())) return platform::paths::serverBackupFolder();
     return databaseFolder;
 }
 

@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include "console/ResultModel.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 
 namespace dorvane {
@@ -138,10 +139,19 @@ void TfrmMain::readSettings()
     m_filesPath = files;
 }
 
+void TfrmMain::setDatabasePathForThisRun(const QString& name)
+{
+    if (!m_databaseForThisRun) m_configuredDatabaseName = m_queryDatabaseName;
+    m_databaseForThisRun = true;
+    m_tableDatabaseName = name;
+    m_tableDb = std::make_unique<engine::Database>(resolveDatabaseName(name, m_engineFolder).toStdString());
+    setQueryDatabase(name);
+}
+
 void TfrmMain::writeSettings()
 {
     QSettings ini(m_settingsPath, QSettings::IniFormat);
-    ini.setValue("MAIN/DatabasePath", m_queryDatabaseName);
+    ini.setValue("MAIN/DatabasePath", m_databaseForThisRun ? m_configuredDatabaseName : m_queryDatabaseName);
     ini.setValue("MAIN/FilesPath", m_filesPath);
     ini.sync();
 }
@@ -265,7 +275,8 @@ void TfrmMain::btFileClick()
         m_memSQL->setTextCursor(caret);
         return;
     }
-    const QString start = m_filesPath.isEmpty() ? platform::programFolder() : m_filesPath;
+    const QString start =
+        m_filesPath.isEmpty() ? platform::paths::defaultDatabaseFolder(platform::paths::current()) : m_filesPath;
     const QStringList files = platform::chooseOpenFiles(
         this, "Choose database table", start,
         "Paradox Table (*.db *.DB);;dBase Table (*.dbf *.DBF);;All files (*)", true);

@@ -40,6 +40,9 @@ public:
     // settingsPath: the console's INI file; engineFolder: where aliases are looked up.
     TfrmMain(const QString& settingsPath, const QString& engineFolder, QWidget* parent = nullptr);
     ~TfrmMain() override;
+    // Opens another database for this run (the command line's); the settings file keeps
+    // the configured one.
+    void setDatabasePathForThisRun(const QString& name);
 
     QPlainTextEdit* memSQL() const { return m_memSQL; }
     QTableView* dbgResult() const { return m_dbgResult; }
@@ -73,6 +76,8 @@ private:
     QString m_queryDatabaseName;
     QString m_tableDatabaseName;
     QString m_filesPath;
+    bool m_databaseForThisRun = false;
+    QString m_configuredDatabaseName;
     std::unique_ptr<engine::Database> m_queryDb;
     std::unique_ptr<engine::Database> m_tableDb;
     StatementHistory m_history;

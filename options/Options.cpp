@@ -7,6 +7,7 @@
 
 #include "lang/Language.h"
 #include "options/IniFile.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -73,7 +74,7 @@ int windowsFromColor(const QColor& color)
     return rgb.red() | (rgb.green() << 8) | (rgb.blue() << 16);
 }
 
-QString settingsFilePath() { return platform::programPath() + QStringLiteral(".ini"); }
+QString settingsFilePath() { return platform::paths::settingsFile(); }
 
 TOptions readOptionsFile(const QString& path)
 {

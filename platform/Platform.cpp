@@ -1,5 +1,6 @@
 // Real implementations of the platform seams, each replaceable by a test handler.
 #include "platform/Platform.h"
+#include "platform/Paths.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -215,15 +216,7 @@ QString programFolder()
     return f;
 }
 
-QString databaseFolder()
-{
-    // Desks sharing one database server name it in the program's settings file, e.g.
-    // [DEFAULT] Database=postgresql://desk1@server/hotel (the password comes from the
-    // server's password file or PGPASSWORD, never from this file).
-    const QString named =
-        QSettings(programPath() + QStringLiteral(".ini"), QSettings::IniFormat).value(QStringLiteral("DEFAULT/Database")).toString().trimmed();
-    return named.isEmpty() ? programFolder() + "DB/" : named;
-}
+QString databaseFolder() { return paths::databaseFolder(); }
 
 namespace {
 QString engineStorePath(const QString& engineFolder) { return engineFolder + "/engine.ini"; }

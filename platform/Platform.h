@@ -67,8 +67,8 @@ QString fromCp1250(const QByteArray& bytes);
 // The program's own file and folders.
 QString programPath();           // full path of the running program
 QString programFolder();         // its folder with a trailing '/'
-QString databaseFolder();        // programFolder() + "DB/", or what the settings file's
-                                 // [DEFAULT] Database names (a folder or a server URI)
+QString databaseFolder();        // paths::databaseFolder(): the command line's, the settings
+                                 // file's [DEFAULT] Database, or the layout's "DB/"
 void setProgramPathForTests(const QString& path);
 
 // Engine configuration stand-in: an INI file per program in the engine folder. A value is

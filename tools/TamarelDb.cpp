@@ -23,14 +23,19 @@
 #include "platform/Platform.h"
 #include "shell/ValueHelpers.h"
 
+#ifndef TAMAREL_VERSION
+#define TAMAREL_VERSION "0"
+#endif
+
 namespace {
 
 void out(const QString& line) { std::fputs((line + QLatin1Char('\n')).toUtf8().constData(), stdout); }
 void err(const QString& line) { std::fputs((line + QLatin1Char('\n')).toUtf8().constData(), stderr); }
 
-int usage()
+// The one usage text: printed on a wrong call, by --help, and made into the man page.
+QString usageText()
 {
-    err(QStringLiteral(
+    return QStringLiteral(
         "usage: tamarel-db init FOLDER\n"
         "       tamarel-db demo FOLDER [--today D.M.YYYY]\n"
         "       tamarel-db sql FOLDER STATEMENT\n"
@@ -39,7 +44,13 @@ int usage()
         "       tamarel-db backup FOLDER [ARCHIVE]\n"
         "       tamarel-db backup URI ARCHIVE\n"
         "       tamarel-db restore FOLDER|URI ARCHIVE\n"
-        "FOLDER may be a PostgreSQL URI (postgresql://user@host/dbname) wherever the database is named."));
+        "FOLDER may be a PostgreSQL URI (postgresql://user@host/dbname) wherever the database is named.\n"
+        "       tamarel-db --help | --version");
+}
+
+int usage()
+{
+    err(usageText());
     return 2;
 }
 
@@ -212,6 +223,14 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
+    if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))) {
+        out(QStringLiteral("tamarel-db: the database tool of Tamarel, the front office of a small hotel.\n") + usageText());
+        return 0;
+    }
+    if (args.size() == 1 && (args[0] == QLatin1String("--version") || args[0] == QLatin1String("-v"))) {
+        out(QStringLiteral("tamarel-db " TAMAREL_VERSION));
+        return 0;
+    }
     if (args.size() < 2) return usage();
     const QString command = args[0];
     const QString folder = args[1];
