@@ -13,6 +13,10 @@ build="${BUILD_DIR:-$here/build}"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 600
 
+# The Debian package, built from a clean folder and checked as an installation meets it.
+deb="$("$here/scripts/package.sh" | tail -n 1)"
+"$here/scripts/check-package.sh" "$deb"
+
 if [ "${SKIP_SANITIZE:-0}" != 1 ]; then
   asan="$build-sanitize"
   cmake -S "$here" -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
