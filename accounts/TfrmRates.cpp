@@ -189,10 +189,10 @@ void TfrmRates::btFetchClick()
     connect(update, &rates::RateUpdate::finished, this, [this, update](const rates::TUpdated& updated) {
         update->deleteLater();
         btFetch->setEnabled(true);
+        LoadRates();  // the stored row shows at once, beside the message
         // The message is composed in the language in use already.
         platform::messageBox(this, updated.message, TranslateMessage(kRates),
                              updated.ok() ? platform::Icon::Information : platform::Icon::Warning, platform::Buttons::Ok);
-        LoadRates();
     });
     update->start(rates::ReadRateSettings(settingsFilePath()).url, edDateFrom->date());
 }
