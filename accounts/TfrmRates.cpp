@@ -15,7 +15,10 @@
 #include <algorithm>
 
 #include "lang/Language.h"
+#include "options/Options.h"
 #include "platform/Platform.h"
+#include "rates/RateUpdate.h"
+#include "rates/StartupFetch.h"
 #include "shell/DataModule.h"
 #include "shell/ValueHelpers.h"
 #include "widgets/CalcEdit.h"
@@ -63,6 +66,9 @@ TfrmRates::TfrmRates(QWidget* parent) : QDialog(parent), m_qryRates(new QStandar
     btInsert = new QPushButton(QStringLiteral("Insert"), gbNewRate);
     btInsert->setObjectName(QStringLiteral("btInsert"));
     btInsert->setAutoDefault(false);
+    btFetch = new QPushButton(QStringLiteral("Fetch from the Czech National Bank"), gbNewRate);
+    btFetch->setObjectName(QStringLiteral("btFetch"));
+    btFetch->setAutoDefault(false);
 
     auto* boxLayout = new QGridLayout(gbNewRate);
     boxLayout->addWidget(lbDateFrom, 0, 0);
@@ -70,7 +76,8 @@ TfrmRates::TfrmRates(QWidget* parent) : QDialog(parent), m_qryRates(new QStandar
     boxLayout->addWidget(lbRate, 2, 0);
     boxLayout->addWidget(edRate, 3, 0);
     boxLayout->addWidget(btInsert, 4, 0, Qt::AlignHCenter);
-    boxLayout->setRowStretch(5, 1);
+    boxLayout->addWidget(btFetch, 5, 0, Qt::AlignHCenter);
+    boxLayout->setRowStretch(6, 1);
 
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(dbgRates, 1);
@@ -80,6 +87,7 @@ TfrmRates::TfrmRates(QWidget* parent) : QDialog(parent), m_qryRates(new QStandar
     dbgRates->setMinimumHeight(220);
 
     connect(btInsert, &QPushButton::clicked, this, &TfrmRates::btInsertClick);
+    connect(btFetch, &QPushButton::clicked, this, &TfrmRates::btFetchClick);
 }
 
 QString TfrmRates::ListStatement(const QString& db)
@@ -170,4 +178,21 @@ void TfrmRates::btInsertClick()
         LangMessageBox(this, QStringLiteral("Can't Insert/Update record"), kRates, platform::Icon::Warning,
                        platform::Buttons::Ok);
     LoadRates();
+}
+
+// The newest fixing, or the one of the date box's day; the answer comes from the event loop.
+void TfrmRates::btFetchClick()
+{
+    TdmDataModule* dm = dmDataModule();
+    auto* update = new rates::RateUpdate(dm->db(), dm->DbPrefix(), this);
+    btFetch->setEnabled(false);
+    connect(update, &rates::RateUpdate::finished, this, [this, update](const rates::TUpdated& updated) {
+        update->deleteLater();
+        btFetch->setEnabled(true);
+        LoadRates();  // the stored row shows at once, beside the message
+        // The message is composed in the language in use already.
+        platform::messageBox(this, updated.message, TranslateMessage(kRates),
+                             updated.ok() ? platform::Icon::Information : platform::Icon::Warning, platform::Buttons::Ok);
+    });
+    update->start(rates::ReadRateSettings(settingsFilePath()).url, edDateFrom->date());
 }

@@ -6,6 +6,10 @@
 // Invariants: nothing is written unless both a valid date and a non-zero rate are given; a
 // write that changed no row is reported as a failure, never as success; the list is read
 // again after every attempt; the entry fields keep their texts.
+//
+// "Fetch from the Czech National Bank" fetches the bank's fixing (the newest one, or the one
+// of the date box's day) and stores its EUR rate under the fixing's own date; the button is
+// disabled while the fetch runs, and the outcome is shown when it arrives.
 
 #include <QDialog>
 
@@ -32,6 +36,7 @@ public:
     QLabel* lbRate = nullptr;
     widgets::TCalcEdit* edRate = nullptr;
     QPushButton* btInsert = nullptr;
+    QPushButton* btFetch = nullptr;
 
     // The statements the dialog runs ({db} already put in).
     static QString ListStatement(const QString& db);
@@ -41,6 +46,7 @@ public:
     void FormActivate();
     void LoadRates();
     void btInsertClick();
+    void btFetchClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

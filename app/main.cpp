@@ -2,13 +2,19 @@
 // installed program without a database choose one, creates every window once (main window
 // first), runs the message loop until the main window closes, then frees the windows.
 #include <QApplication>
+#include <QLabel>
+#include <memory>
 
 #include "app/Startup.h"
 #include "app/TfrmFirstRun.h"
+#include "board/DrawGrid.h"
 #include "board/TfrmMain.h"
 #include "lang/Language.h"
 #include "platform/CommandLine.h"
+#include "options/Options.h"
 #include "platform/Paths.h"
+#include "rates/StartupFetch.h"
+#include "shell/DataModule.h"
 
 namespace {
 const char* const kDescription = "Tamarel, the front office of a small hotel or guest house.";
@@ -48,8 +54,16 @@ int main(int argc, char** argv)
         return 0;
 
     tamarel::TWindows windows = tamarel::CreateWindows();
+    // The day's EUR rate, fetched in the background once the board has painted itself; what
+    // came of it is said once, in the status bar.
+    QLabel* status = windows.frmMain->statusPanel();
+    auto rateFetch = std::make_unique<rates::StartupFetch>(
+        windows.dmDataModule->db(), windows.dmDataModule->DbPrefix(), rates::ReadRateSettings(settingsFilePath()),
+        [status](const QString& text) { status->setText(status->text() + QStringLiteral("    ") + text); });
+    rateFetch->armAfterFirstPaint(windows.frmMain->grDraw()->viewport());
     windows.frmMain->show();
     const int result = QApplication::exec();
+    rateFetch.reset();
     tamarel::DestroyWindows(windows);
     return result;
 }

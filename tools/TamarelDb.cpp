@@ -21,6 +21,8 @@
 #include "data/TableFiles.h"
 #include "engine/Engine.h"
 #include "platform/Platform.h"
+#include "rates/BankFetch.h"
+#include "rates/RateUpdate.h"
 #include "shell/ValueHelpers.h"
 
 #ifndef TAMAREL_VERSION
@@ -44,6 +46,7 @@ QString usageText()
         "       tamarel-db backup FOLDER [ARCHIVE]\n"
         "       tamarel-db backup URI ARCHIVE\n"
         "       tamarel-db restore FOLDER|URI ARCHIVE\n"
+        "       tamarel-db rates fetch FOLDER|URI [--date D.M.YYYY] [--url URL]\n"
         "FOLDER may be a PostgreSQL URI (postgresql://user@host/dbname) wherever the database is named.\n"
         "       tamarel-db --help | --version");
 }
@@ -217,6 +220,38 @@ int copy(const QString& source, const QStringList& rest)
     return 0;
 }
 
+// The day's EUR rate from the Czech National Bank (or the address given) into KURZY.DB: prints
+// what was done and the stored row; a fault ends with its reason and exit code 1.
+int ratesFetch(const QString& folder, const QStringList& options)
+{
+    QDate day;
+    QString address = rates::kBankUrl;
+    if (options.size() % 2) return usage();
+    for (int i = 0; i < options.size(); i += 2) {
+        if (options[i] == QLatin1String("--date")) {
+            try {
+                day = shell::DateFromNumber(shell::ParseDayMonthYear(options[i + 1]));
+            } catch (const std::invalid_argument&) {
+                err(QStringLiteral("--date %1 is not a date (D.M.YYYY)").arg(options[i + 1]));
+                return 1;
+            }
+        } else if (options[i] == QLatin1String("--url")) {
+            address = options[i + 1];
+        } else {
+            return usage();
+        }
+    }
+    engine::Database db(data::databaseLocation(folder).toStdString());
+    const rates::TUpdated u = rates::UpdateNow(db, data::folderPrefix(folder), address, day);
+    if (!u.ok()) {
+        err(u.message);
+        return 1;
+    }
+    out(u.message);
+    out(u.stored.row());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -240,6 +275,8 @@ int main(int argc, char** argv)
         if (command == QLatin1String("sql") && args.size() == 3) return sql(folder, args[2]);
         if (command == QLatin1String("large")) return large(folder, args.mid(2));
         if (command == QLatin1String("copy")) return copy(folder, args.mid(2));
+        if (command == QLatin1String("rates") && folder == QLatin1String("fetch") && args.size() >= 3)
+            return ratesFetch(args[2], args.mid(3));
         if (command == QLatin1String("backup") || command == QLatin1String("restore"))
             return backupMain(args);
         return usage();
