@@ -33,7 +33,8 @@ QString Compose(QStringView pattern, std::span<const QString> parts)
 
 QString Table(const QString& prefix, QStringView file)
 {
-    QString path = prefix + file;
+    QString path = prefix;
+    path += file;
     path.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + path + QLatin1Char('"');
 }
