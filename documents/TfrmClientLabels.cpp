@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "engine/Engine.h"
+#include "lang/Language.h"
 #include "platform/Platform.h"
 #include "report/PreviewWindow.h"
 #include "report/ReportRenderer.h"
@@ -60,7 +61,7 @@ report::Report TfrmClientLabels::LabelsReport(const QList<LabelLines>& labels, i
     return rep;
 }
 
-QList<LabelLines> TfrmClientLabels::loadLabels()
+std::optional<QList<LabelLines>> TfrmClientLabels::loadLabels()
 {
     QList<LabelLines> labels;
     try {
@@ -73,17 +74,20 @@ QList<LabelLines> TfrmClientLabels::loadLabels()
             labels.append(documents::MakeLabelLines(address));
         }
     } catch (const std::exception&) {
-        platform::messageBox(this, QStringLiteral("Can't load the data"), QStringLiteral("Labels"),
-                             platform::Icon::Warning, platform::Buttons::Ok);
-        labels.clear();
+        LangMessageBox(this, QStringLiteral("Can't load the data"), QStringLiteral("Labels"), platform::Icon::Warning,
+                       platform::Buttons::Ok);
+        return std::nullopt;
     }
     return labels;
 }
 
-void TfrmClientLabels::RunReport(bool print)
+bool TfrmClientLabels::RunReport(bool print)
 {
     m_export.clear();
-    const QList<LabelLines> labels = loadLabels();
+    const std::optional<QList<LabelLines>> loaded = loadLabels();
+    // An export of nothing would replace the last good one.
+    if (!loaded) return false;
+    const QList<LabelLines>& labels = *loaded;
     const int height = documents::LabelHeight(LabelsDown);
     for (const LabelLines& l : labels) m_export += documents::ExportLine(l);
     const report::Report labelsReport = LabelsReport(labels, height, windowTitle());
@@ -94,4 +98,5 @@ void TfrmClientLabels::RunReport(bool print)
             report::preview(parentWidget(), labelsReport);
     }
     documents::WriteExportFile(documents::ExportFilePath(), m_export);
+    return true;
 }

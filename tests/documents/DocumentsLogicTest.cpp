@@ -171,7 +171,7 @@ TEST(AccountPrintout, ChargesWithoutItemTypeGetTheirOwnHeading)
     const QStringList want = {
         "Ubytování",
         "5|% DPH|Ubytování - Modrý|300.00|EUR",
-        "",   // the heading of the charges whose item type was deleted
+        "Ostatní",   // the heading of the charges whose item type was deleted
         "21|% DPH|Parkování|40.00|EUR",
         "Minibar",
         "21|% DPH||12.50|EUR",   // the description equal to the type's name is left blank
