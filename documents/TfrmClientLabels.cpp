@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "engine/Engine.h"
-#include "lang/Language.h"
 #include "platform/Platform.h"
 #include "report/PreviewWindow.h"
 #include "report/ReportRenderer.h"
@@ -61,7 +60,7 @@ report::Report TfrmClientLabels::LabelsReport(const QList<LabelLines>& labels, i
     return rep;
 }
 
-std::optional<QList<LabelLines>> TfrmClientLabels::loadLabels()
+QList<LabelLines> TfrmClientLabels::loadLabels()
 {
     QList<LabelLines> labels;
     try {
@@ -74,20 +73,17 @@ std::optional<QList<LabelLines>> TfrmClientLabels::loadLabels()
             labels.append(documents::MakeLabelLines(address));
         }
     } catch (const std::exception&) {
-        LangMessageBox(this, QStringLiteral("Can't load the data"), QStringLiteral("Labels"), platform::Icon::Warning,
-                       platform::Buttons::Ok);
-        return std::nullopt;
+        platform::messageBox(this, QStringLiteral("Can't load the data"), QStringLiteral("Labels"),
+                             platform::Icon::Warning, platform::Buttons::Ok);
+        labels.clear();
     }
     return labels;
 }
 
-bool TfrmClientLabels::RunReport(bool print)
+void TfrmClientLabels::RunReport(bool print)
 {
     m_export.clear();
-    const std::optional<QList<LabelLines>> loaded = loadLabels();
-    // An export of nothing would replace the last good one.
-    if (!loaded) return false;
-    const QList<LabelLines>& labels = *loaded;
+    const QList<LabelLines> labels = loadLabels();
     const int height = documents::LabelHeight(LabelsDown);
     for (const LabelLines& l : labels) m_export += documents::ExportLine(l);
     const report::Report labelsReport = LabelsReport(labels, height, windowTitle());
@@ -98,5 +94,4 @@ bool TfrmClientLabels::RunReport(bool print)
             report::preview(parentWidget(), labelsReport);
     }
     documents::WriteExportFile(documents::ExportFilePath(), m_export);
-    return true;
 }

@@ -8,12 +8,10 @@
 // 7 or 8 after a run (anything but 8 counts as 7); the export holds exactly the labels
 // produced, in print order, and replaces the older file after the printing or preview has
 // ended, even when there was nothing to print; a file that cannot be written is not
-// reported and does not stop the printing. A run whose reading failed (a locked table) says
-// "Can't load the data", prints nothing and leaves the older export file as it was.
+// reported and does not stop the printing.
 
 #include <QString>
 #include <QWidget>
-#include <optional>
 
 #include "documents/LabelsLogic.h"
 #include "report/Report.h"
@@ -26,9 +24,8 @@ public:
     // Labels down the sheet, set by the print dialog: 7 ("3x7") or 8 ("3x8").
     int LabelsDown = 7;
 
-    // Reads the clients, prints the labels (print) or previews them, and writes the export;
-    // false when the clients could not be read (the user was told).
-    bool RunReport(bool print);
+    // Reads the clients, prints the labels (print) or previews them, and writes the export.
+    void RunReport(bool print);
 
     // The label report of these labels, each label labelHeight design pixels tall.
     static report::Report LabelsReport(const QList<documents::LabelLines>& labels, int labelHeight,
@@ -38,7 +35,7 @@ public:
     const QString& exportText() const { return m_export; }
 
 private:
-    std::optional<QList<documents::LabelLines>> loadLabels();
+    QList<documents::LabelLines> loadLabels();
 
     QString m_export;
 };

@@ -135,8 +135,7 @@ bool TfrmConfirmation::composeEmail(EmailTemplate& mail)
         if (!qryInfo->next()) return false;
         stay = ReadStayRow(*qryInfo);
     } catch (const std::exception&) {
-        // The template was read; it is the stay that could not be (a locked table).
-        LangMessageBox(this, QStringLiteral("Can't load the data"), kError, platform::Icon::Warning, platform::Buttons::Ok);
+        cannotSend();
         return false;
     }
     const ConfirmationTexts typed = texts();

@@ -63,6 +63,6 @@ int TfrmPrintLabels::Execute() { return platform::runModal(this); }
 void TfrmPrintLabels::btOkClick()
 {
     m_labels->LabelsDown = cmbLabelsSize->currentIndex() == 1 ? 8 : 7;
-    // Labels that could not be read (the user was told) keep the dialog open to try again.
-    if (m_labels->RunReport(cmbAction->currentIndex() == 1)) accept();
+    m_labels->RunReport(cmbAction->currentIndex() == 1);
+    accept();
 }
