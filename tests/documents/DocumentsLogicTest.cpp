@@ -183,3 +183,16 @@ TEST(AccountPrintout, ChargesWithoutItemTypeGetTheirOwnHeading)
     data.lines.clear();
     EXPECT_TRUE(report::layout(documents::buildAccountReport(data)).isEmpty());
 }
+
+// The address block's caption stands at 48 with the form's other captions.
+TEST(RegistrationCard, AddressCaptionLinesUpWithTheOtherCaptions)
+{
+    QMap<QString, double> left;
+    for (const report::Page& page : report::layout(documents::buildRegCardReport({})))
+        for (const report::Item& item : page.items)
+            if (item.kind == report::Item::Kind::Text) left.insert(item.text, item.rect.left());
+    const double family = left.value(QStringLiteral("Family name"), -1);
+    EXPECT_EQ(family, 48);
+    EXPECT_EQ(left.value(QStringLiteral("Home address and phone no.")), family);
+    EXPECT_EQ(left.value(QStringLiteral("Adresa bydliště a telefonní číslo")), family);
+}
