@@ -26,6 +26,7 @@
 #include "report/PreviewWindow.h"
 #include "report/ReportRenderer.h"
 #include "shell/DataModule.h"
+#include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 #include "tests/report/PdfText.h"
 
@@ -160,7 +161,7 @@ void TestDocuments::exec(QString sql)
 
 QString TestDocuments::client(const QString& field, int kid)
 {
-    auto q = m_dm->Open(QStringLiteral("SELECT %1 FROM \"%2KARTY.DB\" WHERE KID=%3").arg(field, m_dm->DbPrefix()).arg(kid));
+    auto q = m_dm->Open(shell::Sql(u"SELECT %1 FROM %2 WHERE KID=%3", field, shell::Table(m_dm->DbPrefix(), u"KARTY.DB"), kid));
     return q->next() ? QString::fromStdString(q->text(0)) : QStringLiteral("<no row>");
 }
 
