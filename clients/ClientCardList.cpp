@@ -171,14 +171,25 @@ void TClientCardList::btClearFilterClick()
     m_list->close();
     m_filter.clear();
     m_list->setStatement(listStatement());
-    if (listAllOnClear() && m_list->open()) setCurrentRow(0);
+    if (listAllOnClear()) {
+        if (m_list->open()) setCurrentRow(0);
+        else cannotLoad();
+    }
     updateButtons();
 }
 
 void TClientCardList::refresh()
 {
     if (m_list->open()) setCurrentRow(0);
+    else cannotLoad();
     updateButtons();
+}
+
+void TClientCardList::cannotLoad()
+{
+    // The list stays empty; the next search or clear reads it again.
+    LangMessageBox(this, QStringLiteral("Can't load the data"), QStringLiteral("Clients"), platform::Icon::Warning,
+                   platform::Buttons::Ok);
 }
 
 void TClientCardList::btAddRecordClick()

@@ -76,6 +76,8 @@ protected:
     QString m_filter;
 
 private:
+    // The list could not be read (a locked table): the user is told.
+    void cannotLoad();
     void placeControls();
     void fitColumns();
     QString listStatement() const;

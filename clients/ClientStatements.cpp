@@ -5,6 +5,7 @@
 
 #include "clients/ClientStatements.h"
 
+#include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 
 namespace clients {
@@ -43,8 +44,8 @@ QString requiredFieldsText(const QString& heading, const QStringList& names)
 QString duplicateCheckSql(const QString& db, DuplicateKind kind, int kid, const QString& value)
 {
     const QString field = kind == DuplicateKind::Passport ? QStringLiteral("PASSPORT") : QStringLiteral("CARDNUM");
-    return QStringLiteral("SELECT KID, %1, SURNAME, NAME FROM \"%2KARTY.DB\" WHERE KID<>%3 AND %1=%4")
-        .arg(field, db, QString::number(kid), q(value));
+    return shell::Sql(u"SELECT KID, %1, SURNAME, NAME FROM %2 WHERE KID<>%3 AND %1=%4", field, shell::Table(db, u"KARTY.DB"),
+                      kid, q(value));
 }
 
 QString duplicateFindingKey(DuplicateKind kind)
@@ -57,46 +58,42 @@ QString clientSaveStatement(const QString& folder, int kid, const ClientCardValu
                             const QString& date, const QString& time)
 {
     // The apostrophe rule is meant for the values: a database folder whose path has an
-    // apostrophe must still name its table file, so the path goes in after the escaping.
-    const QString db(QChar(0xE000));
+    // apostrophe must still name its table file, so only the values pass through it.
     const QString birthDate = shell::DateForSql(v.birthDate);
     const QString passDate = shell::DateForSql(v.passDate);
-    QString sql;
     if (kid < 1) {
-        sql = QStringLiteral("INSERT INTO \"") + db + QStringLiteral("KARTY.DB\" ( SURNAME,NAME,TITLE,ADDRESS,CITY,POSTAL,COUNTRY,TEL,FAX, "
-                             "PLACEBIRTH,DATEBIRTH,PASSPORT,PASSDATE,PASSPLACE, CARDNUM,CARDEXP,CARDTYPE,RATING,AGENCY,KNOWSFROM, "
-                             "COMMENT,USR,UPMJ,UPMT) VALUES ( ")
-            + QStringList{q(v.surname), q(v.name), q(v.title), q(v.address), q(v.city), q(v.postal),
-                          q(v.country), q(v.tel), q(v.fax), q(v.birthPlace), birthDate, q(v.passport),
-                          passDate, q(v.passPlace), q(v.cardNum), q(v.cardExp), q(v.cardType),
-                          q(v.rating), q(v.agency), q(v.knowsFrom), q(v.comment), q(usr), q(date), q(time)}
-                  .join(QStringLiteral(", "))
-            + QLatin1Char(')');
-    } else {
-        sql = QStringLiteral("UPDATE \"") + db + QStringLiteral("KARTY.DB\" SET ")
-            + QStringList{QStringLiteral("SURNAME=") + q(v.surname), QStringLiteral("NAME=") + q(v.name),
-                          QStringLiteral("TITLE=") + q(v.title), QStringLiteral("ADDRESS=") + q(v.address),
-                          QStringLiteral("CITY=") + q(v.city), QStringLiteral("POSTAL=") + q(v.postal),
-                          QStringLiteral("COUNTRY=") + q(v.country), QStringLiteral("TEL=") + q(v.tel),
-                          QStringLiteral("FAX=") + q(v.fax), QStringLiteral("PLACEBIRTH=") + q(v.birthPlace),
-                          QStringLiteral("DATEBIRTH=") + birthDate, QStringLiteral("PASSPORT=") + q(v.passport),
-                          QStringLiteral("PASSDATE=") + passDate, QStringLiteral("PASSPLACE=") + q(v.passPlace),
-                          QStringLiteral("CARDNUM=") + q(v.cardNum), QStringLiteral("CARDEXP=") + q(v.cardExp),
-                          QStringLiteral("CARDTYPE=") + q(v.cardType), QStringLiteral("RATING=") + q(v.rating),
-                          QStringLiteral("AGENCY=") + q(v.agency), QStringLiteral("KNOWSFROM=") + q(v.knowsFrom),
-                          QStringLiteral("COMMENT=") + q(v.comment), QStringLiteral("USR=") + q(usr),
-                          QStringLiteral("UPMJ=") + q(date), QStringLiteral("UPMT=") + q(time)}
-                  .join(QStringLiteral(", "))
-            + QStringLiteral(" WHERE KID=") + QString::number(kid);
+        QString values = QStringList{q(v.surname), q(v.name), q(v.title), q(v.address), q(v.city), q(v.postal),
+                                     q(v.country), q(v.tel), q(v.fax), q(v.birthPlace), birthDate, q(v.passport),
+                                     passDate, q(v.passPlace), q(v.cardNum), q(v.cardExp), q(v.cardType),
+                                     q(v.rating), q(v.agency), q(v.knowsFrom), q(v.comment), q(usr), q(date), q(time)}
+                             .join(QStringLiteral(", "));
+        shell::EscapeApostrophes(values);
+        return shell::Sql(u"INSERT INTO %1 ( SURNAME,NAME,TITLE,ADDRESS,CITY,POSTAL,COUNTRY,TEL,FAX, "
+                          u"PLACEBIRTH,DATEBIRTH,PASSPORT,PASSDATE,PASSPLACE, CARDNUM,CARDEXP,CARDTYPE,RATING,AGENCY,KNOWSFROM, "
+                          u"COMMENT,USR,UPMJ,UPMT) VALUES ( %2)",
+                          shell::Table(folder, u"KARTY.DB"), values);
     }
-    shell::EscapeApostrophes(sql);
-    sql.replace(db, folder);
-    return sql;
+    QString assignments =
+        QStringList{QStringLiteral("SURNAME=") + q(v.surname), QStringLiteral("NAME=") + q(v.name),
+                    QStringLiteral("TITLE=") + q(v.title), QStringLiteral("ADDRESS=") + q(v.address),
+                    QStringLiteral("CITY=") + q(v.city), QStringLiteral("POSTAL=") + q(v.postal),
+                    QStringLiteral("COUNTRY=") + q(v.country), QStringLiteral("TEL=") + q(v.tel),
+                    QStringLiteral("FAX=") + q(v.fax), QStringLiteral("PLACEBIRTH=") + q(v.birthPlace),
+                    QStringLiteral("DATEBIRTH=") + birthDate, QStringLiteral("PASSPORT=") + q(v.passport),
+                    QStringLiteral("PASSDATE=") + passDate, QStringLiteral("PASSPLACE=") + q(v.passPlace),
+                    QStringLiteral("CARDNUM=") + q(v.cardNum), QStringLiteral("CARDEXP=") + q(v.cardExp),
+                    QStringLiteral("CARDTYPE=") + q(v.cardType), QStringLiteral("RATING=") + q(v.rating),
+                    QStringLiteral("AGENCY=") + q(v.agency), QStringLiteral("KNOWSFROM=") + q(v.knowsFrom),
+                    QStringLiteral("COMMENT=") + q(v.comment), QStringLiteral("USR=") + q(usr),
+                    QStringLiteral("UPMJ=") + q(date), QStringLiteral("UPMT=") + q(time)}
+            .join(QStringLiteral(", "));
+    shell::EscapeApostrophes(assignments);
+    return shell::Sql(u"UPDATE %1 SET %2 WHERE KID=%3", shell::Table(folder, u"KARTY.DB"), assignments, kid);
 }
 
 QString clientHistorySql(const QString& db, int kid)
 {
-    return QStringLiteral("SELECT * from \"%1UCTY.DB\" WHERE kid=%2 ORDER BY uid").arg(db, QString::number(kid));
+    return shell::Sql(u"SELECT * from %1 WHERE kid=%2 ORDER BY uid", shell::Table(db, u"UCTY.DB"), kid);
 }
 
 const QStringList& filterOperations()
@@ -125,12 +122,12 @@ QString appendCondition(const QString& filter, const QString& condition)
 
 QString clientListSql(const QString& db, const QString& filter)
 {
-    return QStringLiteral("SELECT * FROM \"%1KARTY.DB\"%2 ORDER BY SURNAME, NAME").arg(db, filter);
+    return shell::Sql(u"SELECT * FROM %1%2 ORDER BY SURNAME, NAME", shell::Table(db, u"KARTY.DB"), filter);
 }
 
 QString clientDeleteSql(const QString& db, int kid)
 {
-    return QStringLiteral("DELETE FROM \"%1KARTY.DB\" WHERE KID=%2").arg(db, QString::number(kid));
+    return shell::Sql(u"DELETE FROM %1 WHERE KID=%2", shell::Table(db, u"KARTY.DB"), kid);
 }
 
 int rowAfterDelete(int rememberedRow, int rowCount)

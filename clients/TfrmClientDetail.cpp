@@ -268,6 +268,7 @@ void TfrmClientDetail::FormActivate()
     m_activating = true;
     pgPages->setCurrentWidget(pgDefault);
     m_saveRequested = false;
+    m_loadFailed = false;
     m_history->close();
 
     TdmDataModule* dm = dmDataModule();
@@ -330,8 +331,14 @@ void TfrmClientDetail::loadCard()
     TdmDataModule* dm = dmDataModule();
     if (!dm) return;
     const TTableClients c = dm->FindClient(QStringLiteral("KID"), QString::number(KID));
-    // A card that is gone leaves the fields empty; saving then reports the failure.
-    if (!c.found) return;
+    // A card that is gone or cannot be read now (a locked table) leaves the fields empty: it
+    // is said, and Ok saves nothing, so the empty fields never overwrite a card.
+    m_loadFailed = !c.found;
+    if (!c.found) {
+        LangMessageBox(this, QStringLiteral("Can't load the data"), QStringLiteral("Client detail"),
+                       platform::Icon::Warning, platform::Buttons::Ok);
+        return;
+    }
     edSurname->setText(c.SURNAME);
     edName->setText(c.NAME);
     edTitle->setText(c.TITLE);
@@ -495,6 +502,11 @@ bool TfrmClientDetail::FormCloseQuery(int result)
 
 bool TfrmClientDetail::saveCard()
 {
+    if (m_loadFailed) {
+        LangMessageBox(this, QStringLiteral("Insert/Update failed."), QStringLiteral("Client data"),
+                       platform::Icon::Warning, platform::Buttons::Ok);
+        return false;
+    }
     const ClientCardValues v = values();
     QStringList missing;
     for (const QString& key : clients::missingRequiredFields(v)) missing << TranslateMessage(key);

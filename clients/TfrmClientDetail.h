@@ -124,6 +124,7 @@ private:
     QGridLayout* m_cardGrid = nullptr;
     bool m_saveRequested = false;
     bool m_activating = false;
+    bool m_loadFailed = false;   // the card of KID could not be read when the dialog opened
     int m_closeResult = 0;
     int m_commentLength = kCommentLength;
 };

@@ -5,8 +5,11 @@
 
 #include "documents/AccountPrintout.h"
 
+#include <QFontMetricsF>
 #include <algorithm>
 
+#include "report/ReportRenderer.h"
+#include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 
 namespace documents {
@@ -20,6 +23,7 @@ namespace {
 
 constexpr double kHeaderWidth = 720;
 constexpr double kTableWidth = 490;
+constexpr double kDescrWidth = 241;
 
 Font arial(int px, bool underline = false)
 {
@@ -57,6 +61,7 @@ Band pageHeader(const AccountHeader& h, const QString& paymentDate)
     b.add(Item::frame(QRectF(0, 0, kHeaderWidth, 161)));
     pair(b, 152, 224, 184, QStringLiteral("Cena:"), priceText(h), 16, 490);
     pair(b, 152, 224, 208, QStringLiteral("Pobyt:"), h.DATEFROM + QStringLiteral(" - ") + h.DATETHRU, 16, 490);
+    if (!h.sharedCharges.isEmpty()) b.add(Item::textAt(152, 230, h.sharedCharges, arial(13), 560));
     b.add(Item::frame(QRectF(0, 160, kHeaderWidth, 89)));
     pair(b, 16, 120, 288, QStringLiteral("Pan/Paní.:"), guestText(h), 15, 345);
     pair(b, 16, 120, 312, QStringLiteral("Identifikace.:"), h.PASSPORT, 15, 345);
@@ -74,18 +79,29 @@ Band pageHeader(const AccountHeader& h, const QString& paymentDate)
 Band groupHeader(const AccountLine& line)
 {
     Band b(Band::Kind::GroupHeader, 28);
-    b.add(Item::textAt(16, 8, line.UPNAME, arial(13, true), 460));
+    // A charge whose item type was deleted still has a heading over it.
+    const QString heading = line.UPNAME.isEmpty() ? QStringLiteral("Ostatní") : line.UPNAME;
+    b.add(Item::textAt(16, 8, heading, arial(13, true), 460));
     sideLines(b);
     return b;
 }
 
 Band detail(const AccountLine& line, bool inEUR)
 {
-    Band b(Band::Kind::Detail, 22);
     const Font f = arial(13);
+    // A description too long for one line of its column wraps onto a second line, and the
+    // line's band grows by it; the amount keeps its place on the first line.
+    Item description = Item::textAt(120, 3, line.DESCR == line.UPNAME ? QString() : line.DESCR, f, kDescrWidth);
+    const QFontMetricsF metrics(report::qtFont(f));
+    double height = 22;
+    if (metrics.horizontalAdvance(description.text) > kDescrWidth) {
+        description = Item::paragraph(QRectF(120, 3, kDescrWidth, 2 * metrics.lineSpacing() + 1), description.text, f);
+        height = std::max(height, 6 + 2 * metrics.lineSpacing());
+    }
+    Band b(Band::Kind::Detail, height);
     b.add(Item::textAt(16, 3, line.TAXRATE, f, 30, Align::Right));
     b.add(Item::textAt(48, 3, QStringLiteral("% DPH"), f, 70));
-    b.add(Item::textAt(120, 3, line.DESCR == line.UPNAME ? QString() : line.DESCR, f, 241));
+    b.add(description);
     b.add(Item::textAt(360, 3, report::formatAmount(inEUR ? line.amountEUR : line.amountCZK), f, 81, Align::Right));
     b.add(Item::textAt(448, 3, inEUR ? QStringLiteral("EUR") : QStringLiteral("CZK"), f, 40));
     sideLines(b);
@@ -108,10 +124,10 @@ Band summary(const AccountPrintData& data)
 
 QString loadStaysSql(const QString& db, int uid)
 {
-    return QStringLiteral("SELECT * FROM \"%1UCTY.DB\" AS UCT,\"%1POBYTY.DB\" AS POB, \"%1POKOJE.DB\" AS POK  "
-                          "WHERE UCT.UID=%2 and UCT.UID=POB.UID       and POB.PID=POK.PID "
-                          "ORDER BY POB.DATEFROM, POB.DATETHRU, POB.PID")
-        .arg(db, QString::number(uid));
+    return shell::Sql(u"SELECT * FROM %1 AS UCT,%2 AS POB, %3 AS POK  "
+                      u"WHERE UCT.UID=%4 and UCT.UID=POB.UID       and POB.PID=POK.PID "
+                      u"ORDER BY POB.DATEFROM, POB.DATETHRU, POB.PID",
+                      shell::Table(db, u"UCTY.DB"), shell::Table(db, u"POBYTY.DB"), shell::Table(db, u"POKOJE.DB"), uid);
 }
 
 QString stayLine(const TStaysData& stay, bool onlyStay)
@@ -122,41 +138,54 @@ QString stayLine(const TStaysData& stay, bool onlyStay)
 
 QString accountFilter(int uid, const QString& pid)
 {
-    return QStringLiteral(" WHERE UID=%1 and PID=%2").arg(QString::number(uid), shell::QuoteText(pid));
+    return shell::Sql(u" WHERE UID=%1 and PID=%2", uid, shell::QuoteText(pid));
 }
 
-QString headerInfoSql(const QString& db, int uid, const QString& pid)
+QString headerInfoSql(const QString& db, int uid, const QString& pid, int bid)
 {
-    return QStringLiteral("SELECT PNAME,PPRICE,MAIDPRICE,   DATEFROM,DATETHRU,   FORMPAYM,DATEPAYM,   "
-                          "TITLE,SURNAME,NAME,PASSPORT,COUNTRY from \"%1POKOJE.DB\" AS POK,\"%1POBYTY.DB\" AS POB,      "
-                          "\"%1UCTY.DB\" AS UCT,\"%1KARTY.DB\" AS KAR")
-               .arg(db)
-        + accountFilter(uid, pid) + QStringLiteral(" and POB.PID=POK.PID and KAR.KID=POB.KID and POB.UID=UCT.UID");
+    QString sql = shell::Sql(u"SELECT PNAME,PPRICE,MAIDPRICE,   DATEFROM,DATETHRU,   FORMPAYM,DATEPAYM,   "
+                             u"TITLE,SURNAME,NAME,PASSPORT,COUNTRY from %1 AS POK,%2 AS POB,      "
+                             u"%3 AS UCT,%4 AS KAR%5 and POB.PID=POK.PID and KAR.KID=POB.KID and POB.UID=UCT.UID",
+                             shell::Table(db, u"POKOJE.DB"), shell::Table(db, u"POBYTY.DB"), shell::Table(db, u"UCTY.DB"),
+                             shell::Table(db, u"KARTY.DB"), accountFilter(uid, pid));
+    // The chosen stay: the same room may stand twice on one account.
+    if (bid > 0) sql += shell::Sql(u" and POB.BID=%1", bid);
+    return sql;
+}
+
+QString roomStaysSql(const QString& db, int uid, const QString& pid)
+{
+    return shell::Sql(u"SELECT DATEFROM, DATETHRU FROM %1%2 ORDER BY DATEFROM, DATETHRU",
+                      shell::Table(db, u"POBYTY.DB"), accountFilter(uid, pid));
 }
 
 QString accountItemsSql(const QString& db, int uid, const QString& pid)
 {
-    return QStringLiteral("SELECT UCP.UPID, UPNAME, DESCR, TAXRATE, SUM(AMNTEUR) AS AMNTE, SUM(AMNTCZK) AS AMNTC "
-                          "from \"%1UCTYPOL.DB\" AS UCP, \"%1UCPODEF.DB\" AS UCD")
-               .arg(db)
-        + accountFilter(uid, pid) + QStringLiteral(" and UCP.UPID=UCD.UPID GROUP BY UCP.UPID, UPNAME, DESCR, TAXRATE");
+    return shell::Sql(u"SELECT UCP.UPID, UPNAME, DESCR, TAXRATE, SUM(AMNTEUR) AS AMNTE, SUM(AMNTCZK) AS AMNTC "
+                      u"from %1 AS UCP, %2 AS UCD%3 and UCP.UPID=UCD.UPID GROUP BY UCP.UPID, UPNAME, DESCR, TAXRATE",
+                      shell::Table(db, u"UCTYPOL.DB"), shell::Table(db, u"UCPODEF.DB"), accountFilter(uid, pid));
 }
 
 QString orphanItemsSql(const QString& db, int uid, const QString& pid)
 {
-    return QStringLiteral("SELECT UPID, DESCR, TAXRATE, SUM(AMNTEUR) AS AMNTE, SUM(AMNTCZK) AS AMNTC "
-                          "from \"%1UCTYPOL.DB\" AS UCP")
-               .arg(db)
-        + accountFilter(uid, pid)
-        + QStringLiteral(" and (UPID IS NULL or UPID NOT IN (SELECT UPID FROM \"%1UCPODEF.DB\")) "
-                         "GROUP BY UPID, DESCR, TAXRATE")
-              .arg(db);
+    return shell::Sql(u"SELECT UPID, DESCR, TAXRATE, SUM(AMNTEUR) AS AMNTE, SUM(AMNTCZK) AS AMNTC "
+                      u"from %1 AS UCP%2 and (UPID IS NULL or UPID NOT IN (SELECT UPID FROM %3)) "
+                      u"GROUP BY UPID, DESCR, TAXRATE",
+                      shell::Table(db, u"UCTYPOL.DB"), accountFilter(uid, pid), shell::Table(db, u"UCPODEF.DB"));
 }
 
 QString totalAccountSql(const QString& db, int uid, const QString& pid)
 {
-    return QStringLiteral("SELECT SUM(AMNTEUR) AS AMNTE, SUM(AMNTCZK) AS AMNTC from \"%1UCTYPOL.DB\" AS UCP").arg(db)
-        + accountFilter(uid, pid);
+    return shell::Sql(u"SELECT SUM(AMNTEUR) AS AMNTE, SUM(AMNTCZK) AS AMNTC from %1 AS UCP%2",
+                      shell::Table(db, u"UCTYPOL.DB"), accountFilter(uid, pid));
+}
+
+QString sharedChargesText(const QStringList& periods)
+{
+    if (periods.size() < 2) return QString();
+    const QString lead = periods.size() == 2 ? QStringLiteral("Položky zahrnují oba pobyty na tomto pokoji: ")
+                                             : QStringLiteral("Položky zahrnují všechny pobyty na tomto pokoji: ");
+    return lead + periods.join(QStringLiteral(", "));
 }
 
 QList<AccountLine> mergeLines(QList<AccountLine> typed, const QList<AccountLine>& untyped)

@@ -7,12 +7,17 @@
 //  - the printed texts are the fixed Czech texts of the bill; only the payment form name
 //    follows the user-interface language (the caller passes it translated);
 //  - every charge counted in the total is on a line: charges whose item type was deleted
-//    print under an empty heading, so the lines add up to the total;
+//    print under the heading "Ostatní", so the lines add up to the total;
+//  - the header shows the chosen stay; the charges are kept per room of the account, so
+//    when the room stands on it more than once the bill says its charges cover those stays;
+//  - no printed character is cut: a long description wraps, an amount shrinks to its box;
 //  - a printout without lines has no page (nothing to preview or print);
-//  - text values in statements are quoted with QuoteText; numbers are spliced as numbers.
+//  - statements are composed with shell::Sql and shell::Table; text values are quoted with
+//    QuoteText.
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include "report/Report.h"
 
@@ -22,6 +27,7 @@ namespace documents {
 struct TStaysData {
     int account = 0;       // the account identifier given by the caller
     int stayAccount = 0;   // UID of the stay row
+    int stay = 0;          // BID of the stay row
     QString period;        // DATEFROM - DATETHRU
     QString room;          // PID
     QString roomName;      // PNAME
@@ -33,7 +39,13 @@ QString stayLine(const TStaysData& stay, bool onlyStay);
 
 // " WHERE UID={id} and PID="{pid}"": the charges of one room of the account.
 QString accountFilter(int uid, const QString& pid);
-QString headerInfoSql(const QString& db, int uid, const QString& pid);
+// The header of the stay bid (every stay of the room on the account when bid is 0).
+QString headerInfoSql(const QString& db, int uid, const QString& pid, int bid = 0);
+// The periods of every stay of the room on the account.
+QString roomStaysSql(const QString& db, int uid, const QString& pid);
+// The bill's note when the room stands on the account more than once (periods in order);
+// empty for one stay.
+QString sharedChargesText(const QStringList& periods);
 QString accountItemsSql(const QString& db, int uid, const QString& pid);
 // The charges of the room whose item type no longer exists, grouped like the item lines.
 QString orphanItemsSql(const QString& db, int uid, const QString& pid);
@@ -43,6 +55,7 @@ struct AccountHeader {
     QString PID, PNAME, PPRICE, MAIDPRICE, DATEFROM, DATETHRU;
     QString paymentForm;   // the payment form's name, already translated
     QString DATEPAYM, TITLE, SURNAME, NAME, PASSPORT, COUNTRY;
+    QString sharedCharges;   // sharedChargesText of the room's stays
 };
 
 struct AccountLine {

@@ -6,6 +6,7 @@
 
 #include "engine/Engine.h"
 #include "shell/Money.h"
+#include "shell/Statement.h"
 
 namespace documents {
 
@@ -15,21 +16,19 @@ long long whole(double value) { return static_cast<long long>(shell::roundHalfEv
 
 QString ConfirmationReportSql(const QString& db, int bid)
 {
-    return QStringLiteral("SELECT PNAME,PPRICE,PDESCR,MAIDPRICE, AGENCY,   DATEFROM,DATETHRU, DATETHRU-DATEFROM as "
+    return shell::Sql(u"SELECT PNAME,PPRICE,PDESCR,MAIDPRICE, AGENCY,   DATEFROM,DATETHRU, DATETHRU-DATEFROM as "
                           "NIGHTS,   TITLE,SURNAME,NAME, NAME+\" \"+SURNAME AS CLIENT, PASSPORT,COUNTRY,   CARDNUM, "
-                          "CARDEXP,CARDTYPE,NUMPERS,PRICEEUR,MAIDEUR from \"%1POKOJE.DB\" AS POK,\"%1POBYTY.DB\" AS "
-                          "POB,      \"%1KARTY.DB\" AS KAR WHERE POB.BID=%2 and POB.PID=POK.PID and KAR.KID=POB.KID")
-        .arg(db)
-        .arg(bid);
+                          "CARDEXP,CARDTYPE,NUMPERS,PRICEEUR,MAIDEUR from %1 AS POK,%2 AS "
+                          "POB,      %3 AS KAR WHERE POB.BID=%4 and POB.PID=POK.PID and KAR.KID=POB.KID",
+                      shell::Table(db, u"POKOJE.DB"), shell::Table(db, u"POBYTY.DB"), shell::Table(db, u"KARTY.DB"), bid);
 }
 
 QString ConfirmationEmailSql(const QString& db, int bid)
 {
-    return QStringLiteral("SELECT POB.*, POK.*, KAR.*, DATETHRU-DATEFROM as NIGHTS, NAME+\" \"+SURNAME AS CLIENT from "
-                          "\"%1POKOJE.DB\" AS POK,\"%1POBYTY.DB\" AS POB,      \"%1KARTY.DB\" AS KAR WHERE POB.BID=%2 "
-                          "and POB.PID=POK.PID and KAR.KID=POB.KID")
-        .arg(db)
-        .arg(bid);
+    return shell::Sql(u"SELECT POB.*, POK.*, KAR.*, DATETHRU-DATEFROM as NIGHTS, NAME+\" \"+SURNAME AS CLIENT from "
+                          "%1 AS POK,%2 AS POB,      %3 AS KAR WHERE POB.BID=%4 "
+                          "and POB.PID=POK.PID and KAR.KID=POB.KID",
+                      shell::Table(db, u"POKOJE.DB"), shell::Table(db, u"POBYTY.DB"), shell::Table(db, u"KARTY.DB"), bid);
 }
 
 std::optional<QString> StayRow::column(const QString& name) const

@@ -6,9 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QUrl>
 
 #include "platform/Platform.h"
-#include "shell/DataModule.h"
 
 namespace documents {
 
@@ -42,13 +42,17 @@ bool ReadTemplate(const QString& path, EmailTemplate& out)
     return true;
 }
 
-QStringList TemplateNames(const QString& folder)
+QList<TemplateFile> TemplateFiles(const QString& folder)
 {
-    QStringList names;
-    const QStringList files =
-        QDir(folder).entryList({QStringLiteral("*.etp")}, QDir::Files | QDir::Readable, QDir::Unsorted);
-    for (const QString& file : files) names.append(file.left(file.size() - 4));
-    return names;
+    QList<TemplateFile> templates;
+    // System lists a link whose target is gone as well: it is shown and said unreadable.
+    const QDir dir(folder);
+    const QStringList files = dir.entryList({QStringLiteral("*.etp")}, QDir::Files | QDir::System, QDir::Unsorted);
+    for (const QString& file : files) {
+        if (!file.endsWith(QLatin1String(".etp"), Qt::CaseInsensitive)) continue;
+        templates.append({file.left(file.size() - 4), dir.filePath(file)});
+    }
+    return templates;
 }
 
 Substituted SubstitutePlaceholders(const QString& text, const PlaceholderLookup& lookup)
@@ -81,8 +85,8 @@ Substituted SubstitutePlaceholders(const QString& text, const PlaceholderLookup&
 
 QString MailtoLink(const QString& subject, const QString& body)
 {
-    return QStringLiteral("mailto: &subject=") + shell::PercentEncode(subject) + QStringLiteral("&body=") +
-           shell::PercentEncode(body);
+    return QStringLiteral("mailto:?subject=") + QString::fromLatin1(QUrl::toPercentEncoding(subject)) +
+           QStringLiteral("&body=") + QString::fromLatin1(QUrl::toPercentEncoding(body));
 }
 
 }  // namespace documents

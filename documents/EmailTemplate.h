@@ -16,6 +16,7 @@
 //  - every "{name}" asks the lookup exactly once, in the order the body holds them.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -35,9 +36,15 @@ EmailTemplate SplitTemplate(const QByteArray& fileBytes);
 // Reads and splits the template file; false when it is missing or cannot be read.
 bool ReadTemplate(const QString& path, EmailTemplate& out);
 
-// The names of the "*.etp" files of a folder, without their extension, in the order the
-// folder lists them.
-QStringList TemplateNames(const QString& folder);
+// A template file of the folder: the name the list shows (the file name without its
+// extension) and the file itself, which is the one opened when the name is chosen.
+struct TemplateFile {
+    QString name;
+    QString path;
+};
+// The "*.etp" files of a folder in any letter case ("Hotel.ETP"), in the order the folder
+// lists them; a file that cannot be read is listed too, so choosing it can say so.
+QList<TemplateFile> TemplateFiles(const QString& folder);
 
 // What a placeholder stands for.
 struct PlaceholderValue {
@@ -61,8 +68,9 @@ struct Substituted {
 // Stops at the first placeholder whose value failed.
 Substituted SubstitutePlaceholders(const QString& text, const PlaceholderLookup& lookup);
 
-// "mailto: &subject=<subject>&body=<body>" with both percent-encoded byte by byte in
-// Windows-1250 (every character but 0-9, A-Z, a-z as %XX).
+// "mailto:?subject=<subject>&body=<body>", both percent-encoded as UTF-8 (RFC 6068): every
+// byte but the unreserved characters (0-9, A-Z, a-z, "-", ".", "_", "~") as %XX, so a
+// blank, a line break, "&", "=" and "%" of the text stay part of it.
 QString MailtoLink(const QString& subject, const QString& body);
 
 }  // namespace documents

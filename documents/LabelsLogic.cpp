@@ -9,14 +9,15 @@
 
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
+#include "shell/Statement.h"
 
 namespace documents {
 
 QString LabelsSql(const QString& db)
 {
-    return QStringLiteral("SELECT * from \"%1KARTY.DB\" WHERE SURNAME<>\"\" and ADDRESS<>\"\" and CITY<>\"\" ORDER BY "
-                          "surname,name")
-        .arg(db);
+    return shell::Sql(u"SELECT * from %1 WHERE SURNAME<>\"\" and ADDRESS<>\"\" and CITY<>\"\" ORDER BY "
+                      u"surname,name",
+                      shell::Table(db, u"KARTY.DB"));
 }
 
 bool IsHomeCountry(const QString& country)

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "shell/DataModule.h"
+#include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 
 namespace documents {
@@ -122,7 +123,7 @@ void identity(Form& f, const RegCardData& d)
 void addressAndStatements(Form& f, const RegCardData& d)
 {
     f.frame(47, 260, 361, 306);
-    f.caption(56, 264, QStringLiteral("Home address and phone no."), QStringLiteral("Adresa bydliště a telefonní číslo"), 345);
+    f.caption(48, 264, QStringLiteral("Home address and phone no."), QStringLiteral("Adresa bydliště a telefonní číslo"), 345);
     f.value(56, 318, d.ADDRESS, 345);
     f.value(56, 338, d.CITY, 345);
     f.value(56, 358, d.POSTAL, 345);
@@ -207,26 +208,25 @@ void roommates(Form& f)
 
 QString regCardClientSql(const QString& db, int bid)
 {
-    return QStringLiteral("SELECT KID, CARDNUM, CARDTYPE, CARDEXP from \"%1POBYTY.DB\" AS POB,      "
-                          "\"%1KARTY.DB\" AS KAR WHERE POB.BID=%2 and KAR.KID=POB.KID")
-        .arg(db, QString::number(bid));
+    return shell::Sql(u"SELECT KID, CARDNUM, CARDTYPE, CARDEXP from %1 AS POB,      "
+                      u"%2 AS KAR WHERE POB.BID=%3 and KAR.KID=POB.KID",
+                      shell::Table(db, u"POBYTY.DB"), shell::Table(db, u"KARTY.DB"), bid);
 }
 
 QString cardWriteBackSql(const QString& db, int kid, const QString& number, const QString& type, const QString& expiry)
 {
-    return QStringLiteral("UPDATE \"") + db + QStringLiteral("KARTY.DB\" SET  CARDNUM=") + sqlValue(number, kCardNumWidth)
-        + QStringLiteral(",  CARDTYPE=") + sqlValue(type, kCardTypeWidth) + QStringLiteral(",  CARDEXP=")
-        + sqlValue(expiry, kCardExpWidth) + QStringLiteral("  WHERE KID=") + QString::number(kid);
+    return shell::Sql(u"UPDATE %1 SET  CARDNUM=%2,  CARDTYPE=%3,  CARDEXP=%4  WHERE KID=%5", shell::Table(db, u"KARTY.DB"),
+                      sqlValue(number, kCardNumWidth), sqlValue(type, kCardTypeWidth), sqlValue(expiry, kCardExpWidth), kid);
 }
 
 QString regCardInfoSql(const QString& db, int bid)
 {
-    return QStringLiteral("SELECT PNAME,PPRICE,PDESCR,PID,MAIDPRICE,   DATEFROM,DATETHRU, DATETHRU-DATEFROM as NIGHTS,   "
-                          "TITLE,SURNAME,NAME, NAME+\" \"+SURNAME AS CLIENT, PASSPORT,COUNTRY,   "
-                          "CARDNUM, CARDEXP, CARDTYPE, NUMPERS,PRICEEUR,MAIDEUR, DATEBIRTH, PLACEBIRTH,   "
-                          "ADDRESS, CITY, POSTAL from \"%1POKOJE.DB\" AS POK,\"%1POBYTY.DB\" AS POB,      "
-                          "\"%1KARTY.DB\" AS KAR WHERE POB.BID=%2 and POB.PID=POK.PID and KAR.KID=POB.KID")
-        .arg(db, QString::number(bid));
+    return shell::Sql(u"SELECT PNAME,PPRICE,PDESCR,PID,MAIDPRICE,   DATEFROM,DATETHRU, DATETHRU-DATEFROM as NIGHTS,   "
+                      u"TITLE,SURNAME,NAME, NAME+\" \"+SURNAME AS CLIENT, PASSPORT,COUNTRY,   "
+                      u"CARDNUM, CARDEXP, CARDTYPE, NUMPERS,PRICEEUR,MAIDEUR, DATEBIRTH, PLACEBIRTH,   "
+                      u"ADDRESS, CITY, POSTAL from %1 AS POK,%2 AS POB,      "
+                      u"%3 AS KAR WHERE POB.BID=%4 and POB.PID=POK.PID and KAR.KID=POB.KID",
+                      shell::Table(db, u"POKOJE.DB"), shell::Table(db, u"POBYTY.DB"), shell::Table(db, u"KARTY.DB"), bid);
 }
 
 QString checkInTimeText(const QTime& time)

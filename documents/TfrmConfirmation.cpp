@@ -96,7 +96,7 @@ int TfrmConfirmation::Execute()
 void TfrmConfirmation::FormActivate()
 {
     if (cmbEmailTemplate->count() == 0) {
-        cmbEmailTemplate->addItems(TemplateNames(platform::programFolder()));
+        for (const TemplateFile& t : TemplateFiles(platform::programFolder())) cmbEmailTemplate->addItem(t.name, t.path);
         cmbEmailTemplate->setCurrentIndex(-1);
     }
 }
@@ -106,7 +106,14 @@ ConfirmationTexts TfrmConfirmation::texts() const
     return {edSpecialOffer->text(), edBreakfast->text(), edUserName->text()};
 }
 
-void TfrmConfirmation::cmbEmailTemplateChange() { btEmail->setEnabled(cmbEmailTemplate->currentIndex() >= 0); }
+void TfrmConfirmation::cmbEmailTemplateChange()
+{
+    btEmail->setEnabled(cmbEmailTemplate->currentIndex() >= 0);
+    // A listed template that cannot be read is said at once, not only when Email is pressed.
+    EmailTemplate mail;
+    if (cmbEmailTemplate->currentIndex() >= 0 && !ReadTemplate(cmbEmailTemplate->currentData().toString(), mail))
+        cannotSend();
+}
 
 void TfrmConfirmation::cannotSend()
 {
@@ -116,8 +123,7 @@ void TfrmConfirmation::cannotSend()
 
 bool TfrmConfirmation::composeEmail(EmailTemplate& mail)
 {
-    const QString path = platform::programFolder() + cmbEmailTemplate->currentText() + QStringLiteral(".etp");
-    if (cmbEmailTemplate->currentIndex() < 0 || !ReadTemplate(path, mail)) {
+    if (cmbEmailTemplate->currentIndex() < 0 || !ReadTemplate(cmbEmailTemplate->currentData().toString(), mail)) {
         cannotSend();
         return false;
     }
@@ -162,15 +168,16 @@ void TfrmConfirmation::btEmailClick()
 void TfrmConfirmation::btPreviewClick()
 {
     const ConfirmationTexts typed = texts();
-    m_report->PreviewReport(BID, typed.specialOffer, typed.userName, typed.breakfast);
+    const bool shown = m_report->PreviewReport(BID, typed.specialOffer, typed.userName, typed.breakfast);
     m_report->CloseQuery();
-    accept();
+    // A form that could not be read (the user was told) keeps the dialog open to try again.
+    if (shown) accept();
 }
 
 void TfrmConfirmation::btPrintClick()
 {
     const ConfirmationTexts typed = texts();
-    m_report->PrintReport(BID, typed.specialOffer, typed.userName, typed.breakfast);
+    const bool printed = m_report->PrintReport(BID, typed.specialOffer, typed.userName, typed.breakfast);
     m_report->CloseQuery();
-    accept();
+    if (printed) accept();
 }

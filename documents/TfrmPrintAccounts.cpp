@@ -83,6 +83,7 @@ void TfrmPrintAccounts::FormShow()
             documents::TStaysData stay;
             stay.account = AccountId;
             stay.stayAccount = int(queLoadStays->integer("UID"));
+            stay.stay = int(queLoadStays->integer("BID"));
             stay.period = QString::fromStdString(queLoadStays->text("DATEFROM")) + QStringLiteral(" - ")
                 + QString::fromStdString(queLoadStays->text("DATETHRU"));
             stay.room = QString::fromStdString(queLoadStays->text("PID"));
@@ -108,11 +109,11 @@ const documents::TStaysData* TfrmPrintAccounts::chosenStay() const
 void TfrmPrintAccounts::btPreviewClick()
 {
     if (const documents::TStaysData* stay = chosenStay())
-        m_rep->Preview(stay->account, stay->room, chkFX->isChecked());
+        m_rep->Preview(stay->account, stay->room, chkFX->isChecked(), stay->stay);
 }
 
 void TfrmPrintAccounts::btPrintClick()
 {
     if (const documents::TStaysData* stay = chosenStay())
-        m_rep->Print(stay->account, stay->room, chkFX->isChecked());
+        m_rep->Print(stay->account, stay->room, chkFX->isChecked(), stay->stay);
 }

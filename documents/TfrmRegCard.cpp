@@ -65,6 +65,9 @@ TfrmRegCard::TfrmRegCard(TqrpRegistrationCard* report, QWidget* parent)
     btPrint = named(new QPushButton(QStringLiteral("Print"), this), "btPrint");
     btCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "btCancel");
     for (QPushButton* b : {btPreview, btPrint, btCancel}) b->setAutoDefault(false);
+    // A label with a buddy reads "&&" as one ampersand ("Type & Exp:"), as the caption means.
+    lbCardNum->setBuddy(edCardNum);
+    lbCardTypExp->setBuddy(cmbCardType);
 
     auto* grid = new QGridLayout;
     auto* payment = new QHBoxLayout;
@@ -177,20 +180,22 @@ TRegCardRequest TfrmRegCard::Request() const
 
 TRegCardRequest TfrmRegCard::prepare()
 {
+    // The card prints what the client card holds, so a failed write-back is said before it.
     if (rbCard->isChecked() && !WriteCardBack())
-        LangMessageBox(this, QStringLiteral("Insert/Update failed."), kCaption, platform::Icon::Warning,
-                       platform::Buttons::Ok);
+        LangMessageBox(this, QStringLiteral("The card data was not stored on the client card; the card prints the data stored there."),
+                       kCaption, platform::Icon::Warning, platform::Buttons::Ok);
     return Request();
 }
 
 void TfrmRegCard::btPreviewClick()
 {
-    m_report->Preview(prepare());
+    // A card that could not be built (its query failed, the user was told) keeps the dialog open.
+    if (m_report->Preview(prepare()) < 0) return;
     accept();
 }
 
 void TfrmRegCard::btPrintClick()
 {
-    m_report->Print(prepare());
+    if (m_report->Print(prepare()) == platform::PrintOutcome::Failed) return;
     accept();
 }

@@ -6,7 +6,9 @@
 // Invariants: made once and reused; the user name keeps its text between openings, the
 // payment choice stays as last used, everything else is set on opening; the card fields are
 // enabled only while "Card" is chosen; the card data is written back only for "Card" and
-// only to the stay's client card, and a failed write-back is reported before the card prints.
+// only to the stay's client card, and a failed write-back is reported before the card prints
+// (which prints what the client card holds); Preview and Print close the dialog with OK only
+// when the card was built.
 
 #include <QDialog>
 

@@ -48,6 +48,10 @@ bool TqrpRegistrationCard::Build(const TRegCardRequest& request)
             d.DATEFROM = text(*qryInfo, "DATEFROM");
             d.DATETHRU = text(*qryInfo, "DATETHRU");
             d.dailyRate = documents::dailyRateText(qryInfo->number("PRICEEUR"), qryInfo->number("NIGHTS"));
+            // What the client card holds (as just written back, or as it was when that failed).
+            d.cardNum = text(*qryInfo, "CARDNUM");
+            d.cardExp = text(*qryInfo, "CARDEXP");
+            d.cardType = text(*qryInfo, "CARDTYPE");
         }
     } catch (const std::exception&) {
         LangMessageBox(this, QStringLiteral("Can't load the data"), QStringLiteral("Registration Card"),
@@ -55,11 +59,7 @@ bool TqrpRegistrationCard::Build(const TRegCardRequest& request)
         return false;
     }
     d.paymentWord = request.paymentWord;
-    if (request.paymentWord == QLatin1String("card")) {
-        d.cardNum = request.cardNum;
-        d.cardExp = request.cardExp;
-        d.cardType = request.cardType;
-    }
+    if (request.paymentWord != QLatin1String("card")) d.cardNum = d.cardExp = d.cardType = QString();
     d.business = request.business;
     d.travel = request.travel;
     d.userName = request.userName;
@@ -69,7 +69,7 @@ bool TqrpRegistrationCard::Build(const TRegCardRequest& request)
 
 int TqrpRegistrationCard::Preview(const TRegCardRequest& request)
 {
-    if (!Build(request)) return 0;
+    if (!Build(request)) return -1;
     return report::preview(parentWidget(), Report());
 }
 

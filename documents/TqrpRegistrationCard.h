@@ -5,8 +5,9 @@
 //
 // Invariants: the query is closed when Build returns; a query that does not return exactly
 // one row is reported as "Internal error 53 ..." and the form is built from the first row
-// (or without values); the card lines print the card data the caller gives for "card"
-// (the texts just written back to the client card) and stay blank for "cash".
+// (or without values); the card lines print for "card" what the client card holds (the
+// texts just written back, or the older ones when the write-back failed) and stay blank for
+// "cash".
 
 #include <QWidget>
 
@@ -33,6 +34,7 @@ public:
     const documents::RegCardData& data() const { return m_data; }
     report::Report Report() const { return documents::buildRegCardReport(m_data); }
 
+    // The pages previewed, -1 when the card could not be built; Print is Failed then.
     int Preview(const TRegCardRequest& request);
     platform::PrintOutcome Print(const TRegCardRequest& request);
 

@@ -50,7 +50,7 @@ TrepAccount::TrepAccount(QWidget* parent) : QWidget(parent, Qt::Window)
     lbDetailPercent->setObjectName(QStringLiteral("lbDetailPercent"));
 }
 
-bool TrepAccount::Build(int uid, const QString& pid, bool inEUR)
+bool TrepAccount::Build(int uid, const QString& pid, bool inEUR, int bid)
 {
     m_data = {};
     m_data.inEUR = inEUR;
@@ -60,7 +60,7 @@ bool TrepAccount::Build(int uid, const QString& pid, bool inEUR)
     const QString db = dm->DbPrefix();
     try {
         {
-            std::unique_ptr<engine::Query> queHeaderInfo = dm->Open(documents::headerInfoSql(db, uid, pid));
+            std::unique_ptr<engine::Query> queHeaderInfo = dm->Open(documents::headerInfoSql(db, uid, pid, bid));
             const std::int64_t rows = queHeaderInfo->rowCount();
             if (rows != 1)
                 platform::messageBox(this, QStringLiteral("Internal error 89 - Invalid number of records"),
@@ -84,6 +84,13 @@ bool TrepAccount::Build(int uid, const QString& pid, bool inEUR)
                 h.paymentForm = shell::PaymentFormName(QString());
             }
         }
+        {
+            std::unique_ptr<engine::Query> queRoomStays = dm->Open(documents::roomStaysSql(db, uid, pid));
+            QStringList periods;
+            while (queRoomStays->next())
+                periods << text(*queRoomStays, "DATEFROM") + QStringLiteral(" - ") + text(*queRoomStays, "DATETHRU");
+            m_data.header.sharedCharges = documents::sharedChargesText(periods);
+        }
         std::unique_ptr<engine::Query> queAccount = dm->Open(documents::accountItemsSql(db, uid, pid));
         const QList<AccountLine> typed = readLines(*queAccount, true);
         queAccount = dm->Open(documents::orphanItemsSql(db, uid, pid));
@@ -105,14 +112,14 @@ bool TrepAccount::Build(int uid, const QString& pid, bool inEUR)
 
 report::Report TrepAccount::Report() const { return documents::buildAccountReport(m_data); }
 
-int TrepAccount::Preview(int uid, const QString& pid, bool inEUR)
+int TrepAccount::Preview(int uid, const QString& pid, bool inEUR, int bid)
 {
-    if (!Build(uid, pid, inEUR)) return 0;
+    if (!Build(uid, pid, inEUR, bid)) return 0;
     return report::preview(parentWidget(), Report());
 }
 
-platform::PrintOutcome TrepAccount::Print(int uid, const QString& pid, bool inEUR)
+platform::PrintOutcome TrepAccount::Print(int uid, const QString& pid, bool inEUR, int bid)
 {
-    if (!Build(uid, pid, inEUR)) return platform::PrintOutcome::Failed;
+    if (!Build(uid, pid, inEUR, bid)) return platform::PrintOutcome::Failed;
     return report::print(parentWidget(), Report());
 }

@@ -5,6 +5,8 @@
 // itself; its one translated object, lbDetailPercent, carries the VAT label.
 //
 // Invariants: the queries are closed when Build returns (each is read into plain rows);
+// the header is the chosen stay's; when the room stands on the account more than once the
+// header carries the note that the charges cover those stays (they are kept per room);
 // a header that does not come back as exactly one row is reported as "Internal error 89"
 // and the build goes on with the first row (or empty texts); a room without charges gives
 // a report without pages, which is neither previewed nor printed.
@@ -21,15 +23,16 @@ class TrepAccount : public QWidget {
 public:
     explicit TrepAccount(QWidget* parent = nullptr);
 
-    // Reads the rows of room pid on account uid; false when a query failed (then the user
-    // was told and nothing is printed).
-    bool Build(int uid, const QString& pid, bool inEUR);
+    // Reads the rows of room pid on account uid, the header from its stay bid (0: the room's
+    // stay, as long as the room stands once on the account); false when a query failed (then
+    // the user was told and nothing is printed).
+    bool Build(int uid, const QString& pid, bool inEUR, int bid = 0);
     const documents::AccountPrintData& data() const { return m_data; }
     report::Report Report() const;
 
     // Build-and-preview and build-and-print; the number of pages shown or the print outcome.
-    int Preview(int uid, const QString& pid, bool inEUR);
-    platform::PrintOutcome Print(int uid, const QString& pid, bool inEUR);
+    int Preview(int uid, const QString& pid, bool inEUR, int bid = 0);
+    platform::PrintOutcome Print(int uid, const QString& pid, bool inEUR, int bid = 0);
 
     QLabel* lbDetailPercent;
 

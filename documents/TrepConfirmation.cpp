@@ -7,6 +7,7 @@
 #include "documents/TrepConfirmation.h"
 
 #include "engine/Engine.h"
+#include "lang/Language.h"
 #include "platform/Platform.h"
 #include "report/PreviewWindow.h"
 #include "report/ReportRenderer.h"
@@ -137,7 +138,7 @@ TrepConfirmation::TrepConfirmation(QObject* parent) : QObject(parent)
 
 TrepConfirmation::~TrepConfirmation() = default;
 
-report::Report TrepConfirmation::Build(int bid, const ConfirmationTexts& texts)
+std::optional<report::Report> TrepConfirmation::Build(int bid, const ConfirmationTexts& texts)
 {
     CloseQuery();
     std::optional<documents::StayRow> stay;
@@ -148,8 +149,10 @@ report::Report TrepConfirmation::Build(int bid, const ConfirmationTexts& texts)
         rows = qryInfo->rowCount();
         if (qryInfo->next()) stay = documents::ReadStayRow(*qryInfo);
     } catch (const std::exception&) {
-        stay.reset();
-        rows = 0;
+        CloseQuery();
+        LangMessageBox(owner, QStringLiteral("Can't load the data"), QStringLiteral("Definitive Confirmation"),
+                       platform::Icon::Warning, platform::Buttons::Ok);
+        return std::nullopt;
     }
     if (rows != 1)
         platform::messageBox(owner, QStringLiteral("Internal error 53 in ReportConfirmation - Invalid number of records"),
@@ -157,16 +160,20 @@ report::Report TrepConfirmation::Build(int bid, const ConfirmationTexts& texts)
     return documents::ConfirmationReport(documents::MakeConfirmationForm(stay ? &*stay : nullptr, texts));
 }
 
-void TrepConfirmation::PreviewReport(int bid, const QString& specialOffer, const QString& userName,
+bool TrepConfirmation::PreviewReport(int bid, const QString& specialOffer, const QString& userName,
                                      const QString& breakfast)
 {
-    report::preview(owner, Build(bid, {specialOffer, breakfast, userName}));
+    const std::optional<report::Report> form = Build(bid, {specialOffer, breakfast, userName});
+    if (!form) return false;
+    report::preview(owner, *form);
+    return true;
 }
 
-void TrepConfirmation::PrintReport(int bid, const QString& specialOffer, const QString& userName,
+bool TrepConfirmation::PrintReport(int bid, const QString& specialOffer, const QString& userName,
                                    const QString& breakfast)
 {
-    report::print(owner, Build(bid, {specialOffer, breakfast, userName}));
+    const std::optional<report::Report> form = Build(bid, {specialOffer, breakfast, userName});
+    return form && report::print(owner, *form) != platform::PrintOutcome::Failed;
 }
 
 void TrepConfirmation::CloseQuery() { qryInfo.reset(); }

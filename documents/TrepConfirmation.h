@@ -7,10 +7,13 @@
 // Invariants: building reads the stay in qryInfo, which stays open until CloseQuery(); a
 // stay that is not exactly one row gets the untranslated "Internal error 53 ..." and the
 // form still prints (without values when there is no row); a stay of 0 nights prints with
-// a blank daily rate; an empty special offer hides its row and keeps its space.
+// a blank daily rate; an empty special offer hides its row and keeps its space; a query
+// the database refuses (a locked table) is said as "Can't load the data" and nothing is
+// previewed or printed.
 
 #include <QObject>
 #include <memory>
+#include <optional>
 
 #include "documents/ConfirmationLogic.h"
 #include "report/Report.h"
@@ -26,14 +29,15 @@ public:
     explicit TrepConfirmation(QObject* parent = nullptr);
     ~TrepConfirmation() override;
 
-    // Builds the form and shows it in the modal preview.
-    void PreviewReport(int bid, const QString& specialOffer, const QString& userName, const QString& breakfast);
-    // Builds the form and prints it (a PDF when no printer is installed).
-    void PrintReport(int bid, const QString& specialOffer, const QString& userName, const QString& breakfast);
+    // Builds the form and shows it in the modal preview; false when it could not be built.
+    bool PreviewReport(int bid, const QString& specialOffer, const QString& userName, const QString& breakfast);
+    // Builds the form and prints it (a PDF when no printer is installed); false when it could
+    // not be built or printed.
+    bool PrintReport(int bid, const QString& specialOffer, const QString& userName, const QString& breakfast);
     void CloseQuery();
 
-    // Runs the query and lays the form out.
-    report::Report Build(int bid, const documents::ConfirmationTexts& texts);
+    // Runs the query and lays the form out; nothing when the query failed (the user was told).
+    std::optional<report::Report> Build(int bid, const documents::ConfirmationTexts& texts);
 
     // The window message boxes and the preview belong to.
     QWidget* owner = nullptr;

@@ -219,9 +219,12 @@ const QList<Accessor>& accessors()
         {"Text", false, [](QObject* o) { return qobject_cast<QComboBox*>(o) != nullptr; },
          [](QObject* o) { return static_cast<QComboBox*>(o)->currentText(); },
          [](QObject* o, const QString& t) {
+             // The selected index is the user's choice and is kept, as for Items: the text
+             // of a list is its selected item's, so a translation only fills the edit of an
+             // editable box that has no selection.
              auto* c = static_cast<QComboBox*>(o);
              const QSignalBlocker block(c);
-             c->setCurrentText(t);
+             if (c->isEditable() && c->currentIndex() < 0) c->setEditText(t);
          }},
         {"Text", false, [](QObject* o) { return qobject_cast<QLineEdit*>(o) != nullptr; },
          [](QObject* o) { return static_cast<QLineEdit*>(o)->text(); },

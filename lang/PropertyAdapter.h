@@ -6,8 +6,9 @@
 // Invariants: names compare without regard to letter case; a property an object does not
 // have reads as the empty text and ignores writes; list properties read as their items each
 // followed by CR LF and are written from a CR LF separated text (each piece trimmed, a last
-// empty piece dropped, earlier empty pieces kept). Writing a list keeps a combo box's
-// selected index, and no write makes a control signal a user change.
+// empty piece dropped, earlier empty pieces kept). Writing a combo box's list or its text
+// keeps its selected index (translating never changes a user's selection), and no write
+// makes a control signal a user change.
 
 #include <QString>
 #include <QStringList>

@@ -1,9 +1,7 @@
 // TfrmNotesReminder: the list's controls, filter, reading, and the add, display and delete
 // commands.
 //
-// Invariants: see TfrmNotesReminder.h. The filter is kept in the window rather than read
-// back from the drop-down list, because translating the window puts the list's design text
-// ("All") back into it.
+// Invariants: see TfrmNotesReminder.h.
 
 #include "notes/TfrmNotesReminder.h"
 
@@ -14,7 +12,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -106,10 +103,6 @@ int TfrmNotesReminder::Execute()
 
 void TfrmNotesReminder::FormActivate()
 {
-    {
-        const QSignalBlocker block(cmbDisplayType);
-        cmbDisplayType->setCurrentIndex(m_filter);
-    }
     m_list->resetTitles();
     TranslateGridTitles(dbgPoznamky);
     Reload();

@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+#include "shell/Money.h"
+
 namespace report {
 
 namespace {
@@ -113,13 +115,13 @@ QList<Page> layout(const Report& report)
 
 QString formatAmount(double value)
 {
-    const double rounded = std::round(value * 100.0) / 100.0;
-    const bool negative = rounded < 0;
-    QString digits = QString::number(std::fabs(rounded), 'f', 2);
-    const qsizetype point = digits.indexOf(QLatin1Char('.'));
-    QString whole = digits.left(point);
+    const shell::Hundredths cents = shell::hundredthsHalfEven(value);
+    const bool negative = cents < 0;
+    const std::uint64_t magnitude = negative ? std::uint64_t(-(cents + 1)) + 1 : std::uint64_t(cents);
+    QString whole = QString::number(magnitude / 100);
+    const std::uint64_t fraction = magnitude % 100;
     for (qsizetype pos = whole.size() - 3; pos > 0; pos -= 3) whole.insert(pos, QLatin1Char(' '));
-    QString text = whole + digits.mid(point);
+    QString text = whole + QLatin1Char('.') + (fraction < 10 ? QStringLiteral("0") : QString()) + QString::number(fraction);
     if (negative) text.prepend(QLatin1Char('-'));
     return text;
 }

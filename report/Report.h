@@ -48,6 +48,9 @@ struct Item {
     Font font;
     Align align = Align::Left;
     bool wordWrap = false;   // a paragraph wrapped inside rect
+    // A single line wider than its rect is drawn in a smaller font until it fits (never below
+    // kMinFitPixelSize), so no character of an amount or a name is cut at the box's edge.
+    bool shrinkToFit = true;
     double penWidth = 1.0;   // frames and lines
     QImage picture;
 
@@ -91,7 +94,11 @@ QRectF contentRect(const Report& report);
 // Cuts the body into pages. An empty body gives no page.
 QList<Page> layout(const Report& report);
 
-// "# ##0.00": two decimals, a blank between thousands (1 234.50, -12.00).
+// The smallest pixel size a text is shrunk to; below it the text is clipped.
+inline constexpr int kMinFitPixelSize = 6;
+
+// "# ##0.00": two decimals, a blank between thousands (1 234.50, -12.00); halves round to
+// the even neighbour, as money is rounded everywhere in the program (0.125 -> 0.12).
 QString formatAmount(double value);
 
 }  // namespace report

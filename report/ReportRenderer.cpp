@@ -18,7 +18,7 @@ constexpr double kDesignDpi = 96.0;
 
 void paintText(QPainter& painter, const Item& item)
 {
-    const QFont font = qtFont(item.font);
+    const QFont font = fittedFont(item);
     painter.setFont(font);
     const QFontMetricsF metrics(font);
     QRectF rect = item.rect;
@@ -67,6 +67,25 @@ QFont qtFont(const Font& font)
     return f;
 }
 
+QPointF designScale(const QPaintDevice& device)
+{
+    return QPointF(device.logicalDpiX() / kDesignDpi, device.logicalDpiY() / kDesignDpi);
+}
+
+QFont fittedFont(const Item& item)
+{
+    QFont font = qtFont(item.font);
+    if (!item.shrinkToFit || item.wordWrap || item.rect.width() <= 0 || item.text.isEmpty()) return font;
+    // Unhinted metrics scale with the pixel size, so the first guess is close; the loop makes
+    // sure of it one pixel at a time.
+    int px = item.font.pixelSize;
+    while (px > kMinFitPixelSize && QFontMetricsF(font).horizontalAdvance(item.text) > item.rect.width()) {
+        --px;
+        font.setPixelSize(px);
+    }
+    return font;
+}
+
 void paintPage(QPainter& painter, const Page& page)
 {
     painter.save();
@@ -80,11 +99,12 @@ bool paintPages(QPagedPaintDevice& device, const QList<Page>& pages)
 {
     QPainter painter;
     if (!painter.begin(&device)) return false;
-    const double scale = device.logicalDpiX() / kDesignDpi;
+    // Each axis by its own resolution: a device whose dots are not square still prints A4.
+    const QPointF scale = designScale(device);
     for (qsizetype i = 0; i < pages.size(); ++i) {
         if (i > 0 && !device.newPage()) return false;
         painter.save();
-        painter.scale(scale, scale);
+        painter.scale(scale.x(), scale.y());
         paintPage(painter, pages[i]);
         painter.restore();
     }

@@ -3,18 +3,21 @@
 // into an image for the preview. The design surface is 96 dpi; each device is scaled to it,
 // so a page looks the same on paper, in a PDF and on screen.
 //
-// Invariants: a text item is clipped to its rectangle (unless its width is 0) and drawn in
-// Liberation Sans for the design families "Arial" and "Arial CE", with unhinted metrics so
-// that widths do not change with the device's resolution.
+// Invariants: a single-line text item wider than its rectangle is drawn in a smaller font
+// until it fits (shrinkToFit), else it is clipped to its rectangle (unless its width is 0);
+// it is drawn in Liberation Sans for the design families "Arial" and "Arial CE", with
+// unhinted metrics so that widths do not change with the device's resolution.
 
 #include <QFont>
 #include <QImage>
 #include <QList>
+#include <QPointF>
 #include <QString>
 
 #include "platform/Printer.h"
 #include "report/Report.h"
 
+class QPaintDevice;
 class QPainter;
 class QPagedPaintDevice;
 class QWidget;
@@ -23,7 +26,11 @@ namespace report {
 
 // The font the renderer draws a design font with.
 QFont qtFont(const Font& font);
+// The font a text item is drawn with: its own, made smaller until the text fits its width.
+QFont fittedFont(const Item& item);
 
+// The factors from design pixels to the device's, each axis by its own resolution.
+QPointF designScale(const QPaintDevice& device);
 // Paints one page; the painter's coordinates are design pixels from the page's top left.
 void paintPage(QPainter& painter, const Page& page);
 // Paints every page on a paged device, a new page between them. False when painting

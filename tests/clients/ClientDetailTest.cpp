@@ -285,9 +285,11 @@ private slots:
         QCOMPARE(title, QStringLiteral("Client Detail"));
         QCOMPARE(surname, QString());
         QCOMPARE(f->stayedOpen, QStringList{"frmClientDetail"});
-        QCOMPARE(f->messages.size(), 1);
-        QCOMPARE(f->messages[0].text, QStringLiteral("Insert/Update failed."));
-        QCOMPARE(f->messages[0].icon, platform::Icon::Warning);
+        // Said on opening, and Ok saves nothing.
+        QCOMPARE(f->messages.size(), 2);
+        QCOMPARE(f->messages[0].text, QStringLiteral("Can't load the data"));
+        QCOMPARE(f->messages[1].text, QStringLiteral("Insert/Update failed."));
+        QCOMPARE(f->messages[1].icon, platform::Icon::Warning);
         QCOMPARE(f->value("SELECT count(*) FROM \"{db}KARTY.DB\""), QStringLiteral("0"));
     }
 

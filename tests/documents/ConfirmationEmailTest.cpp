@@ -1,10 +1,12 @@
 // The confirmation's e-mail and rate logic without a display: splitting template files,
-// the one-pass substitution of every placeholder, the rate of a 0-night stay, and the exact
-// mailto: link with Czech letters and line breaks.
+// the one-pass substitution of every placeholder, the rate of a 0-night stay, the mailto:
+// link read back as a mail program reads it, and the template list.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
+#include <QDir>
 #include <QFile>
+#include <QMap>
+#include <QTemporaryDir>
 
 #include "documents/ConfirmationLogic.h"
 #include "documents/EmailTemplate.h"
@@ -160,7 +162,53 @@ TEST(ConfirmationRate, AZeroNightStayFailsOnlyAtRate)
     EXPECT_EQ(with.unknownNames, QStringList{"X"});
 }
 
-TEST(ConfirmationEmail, MailtoLinkIsExact)
+namespace {
+
+// The link read as a mail program reads an RFC 6068 "mailto:": the address up to "?", then
+// "&"-separated fields "name=value" whose %XX bytes decode as UTF-8. Anything outside the
+// URI's characters (a raw blank, a byte above 127) makes the link unusable.
+struct ParsedMailto {
+    bool usable = false;
+    QString to;
+    QMap<QString, QString> fields;
+};
+
+ParsedMailto parseMailto(const QString& link)
+{
+    ParsedMailto out;
+    if (!link.startsWith("mailto:")) return out;
+    for (QChar c : link)
+        if (c.unicode() <= 32 || c.unicode() >= 127) return out;
+    const QString rest = link.mid(7);
+    const qsizetype question = rest.indexOf('?');
+    out.to = rest.left(question < 0 ? rest.size() : question);
+    auto decode = [](const QString& part) {
+        QByteArray bytes;
+        for (qsizetype i = 0; i < part.size(); ++i) {
+            if (part[i] == '%' && i + 2 < part.size()) {
+                bytes.append(char(part.mid(i + 1, 2).toInt(nullptr, 16)));
+                i += 2;
+            } else {
+                bytes.append(part[i].toLatin1());
+            }
+        }
+        return QString::fromUtf8(bytes);
+    };
+    if (question >= 0)
+        for (const QString& field : rest.mid(question + 1).split('&')) {
+            const qsizetype eq = field.indexOf('=');
+            if (eq < 0) return out;
+            out.fields.insert(field.left(eq).toLower(), decode(field.mid(eq + 1)));
+        }
+    out.usable = true;
+    return out;
+}
+
+}  // namespace
+
+// Subject and body come out of the link as they went in: Czech letters, line breaks and the
+// characters that separate the link's own parts ("&", "=", "?", "%", "#", "+").
+TEST(ConfirmationEmail, MailProgramsReadSubjectAndBodyFromTheLink)
 {
     const EmailTemplate t = SplitTemplate(
         "Potvrzen\xed rezervace\r\n"
@@ -169,10 +217,48 @@ TEST(ConfirmationEmail, MailtoLinkIsExact)
     ASSERT_EQ(s(t.subject), "Potvrzení rezervace");
     const Substituted body = substitute(t.body);
     EXPECT_EQ(s(body.text), "Dear Jiří Dvořák, your rate is 248 EUR per night.\r\nTotal: 746 + 30 EUR; breakfast included!");
-    EXPECT_EQ(s(MailtoLink(t.subject, body.text)),
-              "mailto: &subject=Potvrzen%ED%20rezervace"
-              "&body=Dear%20Ji%F8%ED%20Dvo%F8%E1k%2C%20your%20rate%20is%20248%20EUR%20per%20night%2E%0D%0A"
-              "Total%3A%20746%20%2B%2030%20EUR%3B%20breakfast%20included%21");
+    const struct {
+        QString subject, body;
+    } cases[] = {
+        {t.subject, body.text},
+        {"A&B=C?", "50% off & more: 100%2 #1 + tip\r\n\"quoted\" it's"},
+        {"", "Žluťoučký kůň úpěl ďábelské ódy"},
+    };
+    for (const auto& c : cases) {
+        const ParsedMailto parsed = parseMailto(MailtoLink(c.subject, c.body));
+        ASSERT_TRUE(parsed.usable) << s(MailtoLink(c.subject, c.body));
+        EXPECT_EQ(parsed.to, "");
+        EXPECT_EQ(parsed.fields.keys(), (QStringList{"body", "subject"}));
+        EXPECT_EQ(s(parsed.fields.value("subject")), s(c.subject));
+        EXPECT_EQ(s(parsed.fields.value("body")), s(c.body));
+    }
+    EXPECT_TRUE(MailtoLink(t.subject, "x").startsWith("mailto:?subject=Potvrzen%C3%AD%20rezervace&body=x"));
+}
+
+// Every "*.etp" is listed whatever the letter case of its extension, and the file listed is
+// the one read; one that cannot be read stays listed (choosing it says so).
+TEST(EmailTemplate, ListsEveryTemplateAndOpensTheFileListed)
+{
+    QTemporaryDir dir;
+    auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    write("Hotel.ETP", "Hotel subject\r\nHotel body");
+    write("lower.etp", "Lower\r\nbody");
+    write("notes.txt", "not a template");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Folder.etp"));
+    ASSERT_TRUE(QFile::link(dir.filePath("gone.bin"), dir.filePath("Broken.etp")));
+    QMap<QString, QString> listed;
+    for (const TemplateFile& f : TemplateFiles(dir.path())) listed.insert(f.name, f.path);
+    EXPECT_EQ(listed.keys(), (QStringList{"Broken", "Hotel", "lower"}));
+    EmailTemplate t;
+    ASSERT_TRUE(ReadTemplate(listed.value("Hotel"), t));
+    EXPECT_EQ(s(t.subject), "Hotel subject");
+    ASSERT_TRUE(ReadTemplate(listed.value("lower"), t));
+    EXPECT_EQ(s(t.body), "body");
+    EXPECT_FALSE(ReadTemplate(listed.value("Broken"), t));
 }
 
 TEST(ConfirmationStatements, SpliceOnlyTheFolderAndTheStay)

@@ -44,6 +44,7 @@ private slots:
     void emailFailures_data();
     void emailFailures();
     void shippedTemplatesFillEveryPlaceholder();
+    void everyTemplateIsListedAndAnUnreadableOneSaysSo();
     void printAndPreviewCloseTheDialog();
     void printedForm_data();
     void printedForm();
@@ -200,9 +201,10 @@ void TestConfirmation::emailIsComposedFromTheChosenTemplate()
     const QString body = QString::fromUtf8(
         "Dear Jiří Dvořák, your rate is 248 EUR per night.\r\nTotal: 746 + 30 EUR; Snídaně v ceně, Sauna. Eva");
     QCOMPARE(m_clipboard, QStringList{body});
-    QCOMPARE(m_opened, QStringList{"mailto:%20&subject=Potvrzen%ED%20rezervace&body="
-                                   "Dear%20Ji%F8%ED%20Dvo%F8%E1k%2C%20your%20rate%20is%20248%20EUR%20per%20night."
-                                   "%0D%0ATotal%3A%20746%20%2B%2030%20EUR%3B%20Sn%EDdan%EC%20v%20cen%EC%2C%20Sauna"
+    // No address, then the subject and body as UTF-8: what every mail program reads.
+    QCOMPARE(m_opened, QStringList{"mailto:?subject=Potvrzen%C3%AD%20rezervace&body="
+                                   "Dear%20Ji%C5%99%C3%AD%20Dvo%C5%99%C3%A1k%2C%20your%20rate%20is%20248%20EUR%20per%20night."
+                                   "%0D%0ATotal%3A%20746%20%2B%2030%20EUR%3B%20Sn%C3%ADdan%C4%9B%20v%20cen%C4%9B%2C%20Sauna"
                                    ".%20Eva"});
 
     // The texts and the choice are kept; a template added since is not listed.
@@ -273,7 +275,7 @@ void TestConfirmation::emailFailures()
     QCOMPARE(shown, messages);
     QCOMPARE(m_clipboard, sent.isEmpty() ? QStringList{} : QStringList{sent});
     QCOMPARE(m_opened.size(), sent.isEmpty() ? 0 : 1);
-    if (!sent.isEmpty()) QVERIFY(m_opened.first().startsWith("mailto:%20&subject=Subject&body="));
+    if (!sent.isEmpty()) QVERIFY(m_opened.first().startsWith("mailto:?subject=Subject&body="));
     QCOMPARE(m_language->collectedMessages(), 0);
 }
 
@@ -303,8 +305,31 @@ void TestConfirmation::shippedTemplatesFillEveryPlaceholder()
         QVERIFY(body.contains("746 + 30 EUR"));
         QVERIFY(body.contains("\r\n"));
     }
-    QVERIFY(m_opened.at(0).startsWith("mailto:%20&subject=Confirmation%20of%20your%20reservation&body=Dear%20"));
-    QVERIFY(m_opened.at(1).startsWith("mailto:%20&subject=Potvrzen%ED%20Va%9A%ED%20rezervace&body=V%E1%9Een%E1%20"));
+    QVERIFY(m_opened.at(0).startsWith("mailto:?subject=Confirmation%20of%20your%20reservation&body=Dear%20"));
+    QVERIFY(m_opened.at(1).startsWith("mailto:?subject=Potvrzen%C3%AD%20Va%C5%A1%C3%AD%20rezervace&body=V%C3%A1%C5%BEen%C3%A1%20"));
+}
+
+void TestConfirmation::everyTemplateIsListedAndAnUnreadableOneSaysSo()
+{
+    {
+        QFile file(m_dir->filePath("Hotel.ETP"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Hotel\r\nDear {CLIENT}");
+    }
+    QVERIFY(QFile::link(m_dir->filePath("nowhere"), m_dir->filePath("Broken.etp")));
+    QStringList names, afterBroken;
+    open(1, [&](TfrmConfirmation& d) {
+        for (int i = 0; i < d.cmbEmailTemplate->count(); ++i) names << d.cmbEmailTemplate->itemText(i);
+        chooseTemplate(d, "Broken");
+        for (const Shown& m : m_messages) afterBroken << m.text;
+        chooseTemplate(d, "Hotel");
+        QTest::mouseClick(d.btEmail, Qt::LeftButton);
+    });
+    names.sort();
+    QCOMPARE(names, QStringList({"Broken", "Hotel"}));
+    QCOMPARE(afterBroken, QStringList{"Cannot send email. Template could not be read."});
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_opened, QStringList{"mailto:?subject=Hotel&body=Dear%20Ji%C5%99%C3%AD%20Dvo%C5%99%C3%A1k"});
 }
 
 void TestConfirmation::printAndPreviewCloseTheDialog()

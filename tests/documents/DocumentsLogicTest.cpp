@@ -171,7 +171,7 @@ TEST(AccountPrintout, ChargesWithoutItemTypeGetTheirOwnHeading)
     const QStringList want = {
         "Ubytování",
         "5|% DPH|Ubytování - Modrý|300.00|EUR",
-        "",   // the heading of the charges whose item type was deleted
+        "Ostatní",   // the heading of the charges whose item type was deleted
         "21|% DPH|Parkování|40.00|EUR",
         "Minibar",
         "21|% DPH||12.50|EUR",   // the description equal to the type's name is left blank
@@ -182,4 +182,17 @@ TEST(AccountPrintout, ChargesWithoutItemTypeGetTheirOwnHeading)
 
     data.lines.clear();
     EXPECT_TRUE(report::layout(documents::buildAccountReport(data)).isEmpty());
+}
+
+// The address block's caption stands at 48 with the form's other captions.
+TEST(RegistrationCard, AddressCaptionLinesUpWithTheOtherCaptions)
+{
+    QMap<QString, double> left;
+    for (const report::Page& page : report::layout(documents::buildRegCardReport({})))
+        for (const report::Item& item : page.items)
+            if (item.kind == report::Item::Kind::Text) left.insert(item.text, item.rect.left());
+    const double family = left.value(QStringLiteral("Family name"), -1);
+    EXPECT_EQ(family, 48);
+    EXPECT_EQ(left.value(QStringLiteral("Home address and phone no.")), family);
+    EXPECT_EQ(left.value(QStringLiteral("Adresa bydliště a telefonní číslo")), family);
 }

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+#include <sqlite3.h>
 
 #include "data/TableFiles.h"
 #include "documents/RegisterDocuments.h"
@@ -25,6 +26,7 @@
 #include "report/PreviewWindow.h"
 #include "report/ReportRenderer.h"
 #include "shell/DataModule.h"
+#include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 #include "tests/report/PdfText.h"
 
@@ -38,14 +40,16 @@ private slots:
     void oneStayIsChosenSeveralMustBePicked();
     void accountPrintsItsLinesAndTotalInEUR();
     void accountInCZK();
-    void sameRoomTwiceIsReportedAndStillPrints();
+    void sameRoomTwicePrintsTheChosenStayAndSaysTheChargesCoverBoth();
+    void longAmountsAndDescriptionsStayInsideTheirBoxes();
     void roomWithoutChargesShowsNothing();
     void printingWithoutPrinterOffersAPdf();
 
     void regCardOpensWithTheClientsCard();
     void regCardWritesTheCardBackAndPrintsIt();
     void regCardWithCashLeavesTheClientCardAlone();
-    void regCardReportsAFailedWriteBack();
+    void regCardReportsAFailedWriteBackAndPrintsWhatIsStored();
+    void regCardStaysOpenWhenItsQueryFails();
     void regCardOfAStayWithoutNights();
 
     void windowsLookRight();
@@ -157,7 +161,7 @@ void TestDocuments::exec(QString sql)
 
 QString TestDocuments::client(const QString& field, int kid)
 {
-    auto q = m_dm->Open(QStringLiteral("SELECT %1 FROM \"%2KARTY.DB\" WHERE KID=%3").arg(field, m_dm->DbPrefix()).arg(kid));
+    auto q = m_dm->Open(shell::Sql(u"SELECT %1 FROM %2 WHERE KID=%3", field, shell::Table(m_dm->DbPrefix(), u"KARTY.DB"), kid));
     return q->next() ? QString::fromStdString(q->text(0)) : QStringLiteral("<no row>");
 }
 
@@ -227,7 +231,8 @@ void TestDocuments::accountPrintsItsLinesAndTotalInEUR()
     for (const char* line : {"5 % DPH Ubytování - Modrý 1 234.50 EUR", "21 % DPH 12.50 EUR", "15 % DPH Víno 7.00 EUR",
                              "21 % DPH Telefon 3.25 EUR", "21 % DPH 10.00 EUR", "Celkem 1 267.25 EUR"})
         QVERIFY2(text.contains(QString::fromUtf8(line)), line);
-    const QStringList order = {"Ubytování\n", "Minibar\n", "Telefon", "Parkování\n", "Celkem"};
+    // The charge of the deleted type has a heading of its own, in its type's place.
+    const QStringList order = {"Ubytování\n", "Minibar\n", "Ostatní\n", "Telefon", "Parkování\n", "Celkem"};
     qsizetype at = -1;
     for (const QString& part : order) {
         const qsizetype found = text.indexOf(part, at + 1);
@@ -253,17 +258,76 @@ void TestDocuments::accountInCZK()
     QVERIFY(TranslateMessage(QStringLiteral("Card")) != QStringLiteral("Card"));
 }
 
-void TestDocuments::sameRoomTwiceIsReportedAndStillPrints()
+void TestDocuments::sameRoomTwicePrintsTheChosenStayAndSaysTheChargesCoverBoth()
 {
     exec("INSERT INTO \"{db}POBYTY.DB\" (KID, PID, DATEFROM, DATETHRU, STATUS, UID) VALUES (1, \"12\", \"20.9.2002\", \"22.9.2002\", \"O\", 1)");
+    for (int chosen : {1, 0}) {
+        open("frmPrintAccounts", {{"UID", 1}}, [chosen](QDialog& d) {
+            auto& f = static_cast<TfrmPrintAccounts&>(d);
+            QCOMPARE(f.cmbStays->count(), 2);
+            f.cmbStays->setCurrentIndex(chosen);
+            QTest::mouseClick(f.btPreview, Qt::LeftButton);
+        });
+        const QString text = testpdf::squeezed(lastPdfText());
+        QVERIFY2(text.contains(chosen == 1 ? QStringLiteral("Pobyt: 20.9.2002 - 22.9.2002") : QStringLiteral("Pobyt: 13.9.2002 - 16.9.2002")),
+                 qPrintable(text));
+        // The charges are kept per room of the account: the bill says they cover both stays.
+        QVERIFY(text.contains(QStringLiteral("Položky zahrnují oba pobyty na tomto pokoji: 13.9.2002 - 16.9.2002, 20.9.2002 - 22.9.2002")));
+        QVERIFY(text.contains(QStringLiteral("Celkem 1 267.25 EUR")));
+    }
+    QVERIFY(messages().isEmpty());
+    // One stay of the room: no such note.
+    exec("DELETE FROM \"{db}POBYTY.DB\" WHERE DATEFROM=\"20.9.2002\"");
     open("frmPrintAccounts", {{"UID", 1}}, [](QDialog& d) {
+        QTest::mouseClick(static_cast<TfrmPrintAccounts&>(d).btPreview, Qt::LeftButton);
+    });
+    QVERIFY(!lastPdfText().contains(QStringLiteral("Položky zahrnují")));
+}
+
+void TestDocuments::longAmountsAndDescriptionsStayInsideTheirBoxes()
+{
+    // A seven-digit CZK total and the longest description the table takes (60 characters).
+    const QString description = QStringLiteral("Accommodation - 203 Double with balcony, sea view, breakfast");
+    QCOMPARE(description.size(), 60);
+    exec("INSERT INTO \"{db}UCTY.DB\" (KID, FORMPAYM, DATEPAYM) VALUES (1, \"M\", \"16.9.2002\")");
+    exec("INSERT INTO \"{db}POBYTY.DB\" (KID, PID, DATEFROM, DATETHRU, STATUS, UID) VALUES (1, \"14\", \"1.9.2002\", \"9.9.2002\", \"O\", 2)");
+    exec("INSERT INTO \"{db}UCTYPOL.DB\" (UID, PID, UPID, DESCR, TAXRATE, AMNTEUR, AMNTCZK) VALUES (2, \"14\", 1, \""
+         + description + "\", 12, 48000, 1230000.2)");
+    exec("INSERT INTO \"{db}UCTYPOL.DB\" (UID, PID, UPID, DESCR, TAXRATE, AMNTEUR, AMNTCZK) VALUES (2, \"14\", 2, \"Víno\", 21, 32, 821)");
+    open("frmPrintAccounts", {{"UID", 2}}, [](QDialog& d) {
         auto& f = static_cast<TfrmPrintAccounts&>(d);
-        QCOMPARE(f.cmbStays->count(), 2);
-        f.cmbStays->setCurrentIndex(1);
+        f.chkFX->setChecked(false);
         QTest::mouseClick(f.btPreview, Qt::LeftButton);
     });
-    QCOMPARE(messages(), QStringList{QStringLiteral("Internal error 89 - Invalid number of records")});
-    QVERIFY(testpdf::squeezed(lastPdfText()).contains(QStringLiteral("Celkem 1 267.25 EUR")));
+    const QList<testpdf::Word> words = testpdf::words(m_pdfs.last());
+    // Design pixels inside the 10 mm margin to PDF points.
+    auto points = [](double px) { return (px + 37.795) * 0.75; };
+    const double slack = 0.8;
+    auto insideColumn = [&](const testpdf::Word& w, double left, double right) {
+        return w.box.left() >= points(left) - slack && w.box.right() <= points(right) + slack;
+    };
+    // Every digit group of both amounts is printed whole, inside the amount column (360..441).
+    QStringList amountWords;
+    for (const testpdf::Word& w : words)
+        if (w.box.top() > points(395) && w.box.left() >= points(300) && w.box.right() <= points(445) && !w.text.isEmpty()
+            && w.text[0].isDigit()) {
+            amountWords << w.text;
+            QVERIFY2(insideColumn(w, 360, 441), qPrintable(w.text));
+        }
+    QVERIFY2(amountWords.join(' ').contains(QStringLiteral("1 230 000.20")), qPrintable(amountWords.join(' ')));
+    QVERIFY2(amountWords.join(' ').contains(QStringLiteral("1 230 821.20")), qPrintable(amountWords.join(' ')));
+    // Every word of the description is printed, inside its column (120..361).
+    for (const QString& part : description.split(' ')) {
+        bool found = false;
+        for (const testpdf::Word& w : words)
+            if (w.text == part && w.box.left() >= points(100) && w.box.left() < points(361)) {
+                found = true;
+                QVERIFY2(insideColumn(w, 120, 361), qPrintable(part));
+            }
+        QVERIFY2(found, qPrintable(part));
+    }
+    // Nothing is written over the amounts: the description's lines end left of them.
+    QVERIFY(messages().isEmpty());
 }
 
 void TestDocuments::roomWithoutChargesShowsNothing()
@@ -376,18 +440,55 @@ void TestDocuments::regCardWithCashLeavesTheClientCardAlone()
     QVERIFY(!text.contains(QStringLiteral("x YES")) && !text.contains(QStringLiteral("x NO")));
 }
 
-void TestDocuments::regCardReportsAFailedWriteBack()
+void TestDocuments::regCardReportsAFailedWriteBackAndPrintsWhatIsStored()
 {
-    open("frmRegCard", {{"BID", 1}}, [this](QDialog& d) {
+    // Another program reads the client cards: the write-back waits out its lock and fails,
+    // the card can still be read.
+    m_dm->db().setLockTimeoutMs(100);
+    sqlite3* reader = nullptr;
+    QCOMPARE(sqlite3_open((m_dir->path() + "/KARTY.DB").toUtf8().constData(), &reader), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM KARTY;", nullptr, nullptr, nullptr), SQLITE_OK);
+    const int result = open("frmRegCard", {{"BID", 1}}, [](QDialog& d) {
         auto& f = static_cast<TfrmRegCard&>(d);
-        exec("DELETE FROM \"{db}KARTY.DB\" WHERE KID=1");   // the card went while the dialog was open
         f.edCardNum->setText(QStringLiteral("5500"));
         QTest::mouseClick(f.btPreview, Qt::LeftButton);
     });
-    QCOMPARE(messages(), (QStringList{QStringLiteral("Insert/Update failed."),
-                                      QStringLiteral("Internal error 53 in ReportConfirmation - Invalid number of records")}));
-    // The card prints with what the guest gave, not with the stale table.
-    QVERIFY(testpdf::squeezed(lastPdfText()).contains(QStringLiteral("Credit card no. / Číslo karty: 5500")));
+    sqlite3_exec(reader, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(reader);
+    QCOMPARE(result, int(QDialog::Accepted));
+    QCOMPARE(messages(), QStringList{QStringLiteral(
+                             "The card data was not stored on the client card; the card prints the data stored there.")});
+    QCOMPARE(client("CARDNUM", 1), QStringLiteral("4111 2222 3333 4444"));
+    // The card prints what the client card holds, not the number that was not stored.
+    const QString text = testpdf::squeezed(lastPdfText());
+    QVERIFY2(text.contains(QStringLiteral("Credit card no. / Číslo karty: 4111 2222 3333 4444")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("Card type / Typ karty: VISA")));
+    QVERIFY(!text.contains(QStringLiteral("5500")));
+}
+
+void TestDocuments::regCardStaysOpenWhenItsQueryFails()
+{
+    m_dm->db().setLockTimeoutMs(100);
+    sqlite3* other = nullptr;
+    QCOMPARE(sqlite3_open((m_dir->path() + "/POBYTY.DB").toUtf8().constData(), &other), SQLITE_OK);
+    bool openAfterPreview = false, openAfterPrint = false;
+    const int result = open("frmRegCard", {{"BID", 1}}, [&](QDialog& d) {
+        auto& f = static_cast<TfrmRegCard&>(d);
+        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        QTest::mouseClick(f.rbCash, Qt::LeftButton);
+        QTest::mouseClick(f.btPreview, Qt::LeftButton);
+        openAfterPreview = f.isVisible() && f.result() != QDialog::Accepted;
+        QTest::mouseClick(f.btPrint, Qt::LeftButton);
+        openAfterPrint = f.isVisible() && f.result() != QDialog::Accepted;
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        QTest::mouseClick(f.btPreview, Qt::LeftButton);   // usable again once the lock is gone
+    });
+    sqlite3_close(other);
+    QVERIFY(openAfterPreview);
+    QVERIFY(openAfterPrint);
+    QCOMPARE(messages(), (QStringList{QStringLiteral("Can't load the data"), QStringLiteral("Can't load the data")}));
+    QCOMPARE(result, int(QDialog::Accepted));
+    QCOMPARE(m_previews, 1);
 }
 
 void TestDocuments::regCardOfAStayWithoutNights()
@@ -424,6 +525,15 @@ void TestDocuments::windowsLookRight()
     }
     QCOMPARE(documents::printAccountsDialog()->windowTitle(), QStringLiteral("Tisk účtů"));
     QCOMPARE(documents::regCardDialog()->windowTitle(), QStringLiteral("Registrační karta"));
+    // "Type && Exp:" shows one ampersand: it looks as a plain label of "Type & Exp:" does.
+    m_language->setLanguageIdent(1);
+    currentLanguage()->TranslateAll();
+    QLabel* typeExp = documents::regCardDialog()->lbCardTypExp;
+    QCOMPARE(typeExp->text(), QStringLiteral("Type && Exp:"));
+    QLabel plain(QStringLiteral("Type & Exp:"));
+    plain.setTextFormat(Qt::PlainText);
+    plain.setFont(typeExp->font());
+    QCOMPARE(typeExp->sizeHint(), plain.sizeHint());
 }
 
 QTEST_MAIN(TestDocuments)

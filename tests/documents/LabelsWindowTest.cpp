@@ -241,6 +241,8 @@ void TestLabels::windowLooksRightInBothLanguages()
         auto* dialog = static_cast<TfrmPrintLabels*>(d);
         d->show();
         if (!QTest::qWaitForWindowExposed(d)) qWarning("the dialog was not shown");
+        // The user's choice of action survives every translation of the window.
+        dialog->cmbAction->setCurrentIndex(1);
         for (int language : {1, 2}) {
             m_language->setLanguageIdent(language);
             currentLanguage()->TranslateAll();
@@ -260,9 +262,8 @@ void TestLabels::windowLooksRightInBothLanguages()
         return int(QDialog::Rejected);
     };
     platform::openDialog(platform::dialogs::Labels);
-    QCOMPARE(captions, QStringList({"Print labels", "Page size:", "Print", "Preview",
-                                    QString::fromUtf8("Tisk štítků"), QString::fromUtf8("Formát archu:"), "Tisk",
-                                    QString::fromUtf8("Náhled")}));
+    QCOMPARE(captions, QStringList({"Print labels", "Page size:", "Print", "Print", QString::fromUtf8("Tisk štítků"),
+                                    QString::fromUtf8("Formát archu:"), "Tisk", "Tisk"}));
     QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(' ')));
     QCOMPARE(documents::clientLabels()->windowTitle(), QString("Labels"));
     QCOMPARE(m_language->collectedMessages(), 0);

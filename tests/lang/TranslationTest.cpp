@@ -227,6 +227,15 @@ TEST_F(TranslationTest, ComboKeepsItsSelectedIndexAndItemData)
     EXPECT_EQ(window->combo->itemData(1).toString(), "R");
     EXPECT_EQ(changed.count(), 0) << "a translation is no user choice";
 
+    // Its Text row (the design text of a list) never moves the selection, nor clears one.
+    language.TranslateObject("frmTest.cmbStatus.Text", u("Předběžná"));
+    EXPECT_EQ(window->combo->currentIndex(), 1);
+    EXPECT_EQ(changed.count(), 0);
+    window->combo->setCurrentIndex(-1);
+    language.TranslateObject("frmTest.cmbStatus.Text", u("Finální"));
+    EXPECT_EQ(window->combo->currentIndex(), -1);
+    window->combo->setCurrentIndex(1);
+
     // A list of another length is replaced whole; the index still holds.
     language.TranslateObject("frmTest.cmbStatus.Items", "A\r\nB\r\nC");
     EXPECT_EQ(window->combo->count(), 3);

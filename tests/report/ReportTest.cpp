@@ -1,6 +1,7 @@
 // The report facility: bands laid out onto A4 pages (page header on every page, no band cut
 // between pages, a group heading kept with its first line), the amount format, PDF output
 // read back with pdftotext, and the printer seam offering a PDF file when no printer exists.
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -58,6 +59,8 @@ private slots:
     void emptyBodyGivesNoPage();
     void pdfCarriesTextsAndPages();
     void textIsClippedToItsRectangle();
+    void aTextWiderThanItsBoxShrinksIntoIt();
+    void eachAxisIsScaledByItsOwnResolution();
     void noPrinterOffersAPdf();
     void aPrinterGetsTheJob();
     void previewShowsAndSavesThePages();
@@ -74,6 +77,12 @@ void TestReport::amountFormat_data()
     QTest::newRow("million") << 1234567.891 << "1 234 567.89";
     QTest::newRow("negative") << -12345.0 << "-12 345.00";
     QTest::newRow("round up to thousand") << 999.999 << "1 000.00";
+    // Halves go to the even neighbour, as every amount of the program is rounded.
+    QTest::newRow("half down to even") << 0.125 << "0.12";
+    QTest::newRow("half up to even") << 0.375 << "0.38";
+    QTest::newRow("negative half") << -2.345 << "-2.34";
+    QTest::newRow("half of a large amount") << 1230821.205 << "1 230 821.20";
+    QTest::newRow("below a half") << 0.0149 << "0.01";
 }
 
 void TestReport::amountFormat()
@@ -149,6 +158,44 @@ void TestReport::textIsClippedToItsRectangle()
     };
     QVERIFY(inked(10, 40));
     QVERIFY(!inked(41, 250));
+}
+
+void TestReport::aTextWiderThanItsBoxShrinksIntoIt()
+{
+    // A seven-digit total, right-aligned in the bill's amount column: every digit is drawn,
+    // and nothing outside the box.
+    const Item amount = Item::textAt(100, 10, QStringLiteral("1 230 821.20"),
+                                     report::Font{QStringLiteral("Arial"), 15, true, true, false}, 81, report::Align::Right);
+    const QFont natural = report::qtFont(amount.font);
+    QVERIFY(QFontMetricsF(natural).horizontalAdvance(amount.text) > 81);
+    const QFont fitted = report::fittedFont(amount);
+    QVERIFY(QFontMetricsF(fitted).horizontalAdvance(amount.text) <= 81);
+    QVERIFY(fitted.pixelSize() >= 12);   // shrunk only as far as needed
+    report::Page page;
+    page.items << amount;
+    const QImage image = report::renderPage(page, 96);
+    auto inkedColumns = [&image](int x0, int x1) {
+        int n = 0;
+        for (int x = x0; x < x1; ++x)
+            for (int y = 8; y < 30; ++y)
+                if (qGray(image.pixel(x, y)) < 160) { ++n; break; }
+        return n;
+    };
+    QCOMPARE(inkedColumns(0, 100), 0);
+    QCOMPARE(inkedColumns(182, 400), 0);
+    // The first digit "1" is inked near the box's left edge, not cut away.
+    QVERIFY(inkedColumns(100, 110) > 0);
+}
+
+void TestReport::eachAxisIsScaledByItsOwnResolution()
+{
+    // An image of 96 dpi across and 192 dpi down: the design page maps onto all of it.
+    QImage image(794, 2245, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(96 / 0.0254));
+    image.setDotsPerMeterY(qRound(192 / 0.0254));
+    const QPointF scale = report::designScale(image);
+    QVERIFY(qAbs(scale.x() - 1.0) < 0.01);
+    QVERIFY(qAbs(scale.y() - 2.0) < 0.01);
 }
 
 void TestReport::noPrinterOffersAPdf()
