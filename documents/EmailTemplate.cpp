@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QUrl>
 
 #include "platform/Platform.h"
@@ -52,6 +53,19 @@ QList<TemplateFile> TemplateFiles(const QString& folder)
         if (!file.endsWith(QLatin1String(".etp"), Qt::CaseInsensitive)) continue;
         templates.append({file.left(file.size() - 4), dir.filePath(file)});
     }
+    return templates;
+}
+
+QList<TemplateFile> TemplateFiles(const QStringList& folders)
+{
+    QList<TemplateFile> templates;
+    QSet<QString> names;
+    for (const QString& folder : folders)
+        for (const TemplateFile& t : TemplateFiles(folder))
+            if (!names.contains(t.name.toLower())) {
+                names.insert(t.name.toLower());
+                templates.append(t);
+            }
     return templates;
 }
 

@@ -45,6 +45,9 @@ struct TemplateFile {
 // The "*.etp" files of a folder in any letter case ("Hotel.ETP"), in the order the folder
 // lists them; a file that cannot be read is listed too, so choosing it can say so.
 QList<TemplateFile> TemplateFiles(const QString& folder);
+// The templates of several folders, searched in order: a name an earlier folder has (the
+// user's own copy) hides the same name in a later one (the installed template).
+QList<TemplateFile> TemplateFiles(const QStringList& folders);
 
 // What a placeholder stands for.
 struct PlaceholderValue {

@@ -18,6 +18,7 @@
 #include "documents/TrepConfirmation.h"
 #include "engine/Engine.h"
 #include "lang/Language.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
 #include "widgets/Named.h"
@@ -96,7 +97,7 @@ int TfrmConfirmation::Execute()
 void TfrmConfirmation::FormActivate()
 {
     if (cmbEmailTemplate->count() == 0) {
-        for (const TemplateFile& t : TemplateFiles(platform::programFolder())) cmbEmailTemplate->addItem(t.name, t.path);
+        for (const TemplateFile& t : TemplateFiles(platform::paths::templateFolders())) cmbEmailTemplate->addItem(t.name, t.path);
         cmbEmailTemplate->setCurrentIndex(-1);
     }
 }

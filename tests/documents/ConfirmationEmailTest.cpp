@@ -261,6 +261,23 @@ TEST(EmailTemplate, ListsEveryTemplateAndOpensTheFileListed)
     EXPECT_FALSE(ReadTemplate(listed.value("Broken"), t));
 }
 
+// The user's own templates come first; the installed template of the same name is hidden.
+TEST(EmailTemplate, TheUsersTemplateHidesTheInstalledOneOfTheSameName)
+{
+    QTemporaryDir user, installed;
+    for (const auto& [dir, name] : {std::pair{&user, "Potvrzeni.etp"}, std::pair{&installed, "POTVRZENI.ETP"},
+                                    std::pair{&installed, "Confirmation.etp"}}) {
+        QFile f(dir->filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("s\r\nb");
+    }
+    QStringList got;
+    for (const TemplateFile& f : TemplateFiles(QStringList{user.path() + "/missing", user.path(), installed.path()}))
+        got << f.path;
+    got.sort();
+    EXPECT_EQ(got, (QStringList{installed.filePath("Confirmation.etp"), user.filePath("Potvrzeni.etp")}));
+}
+
 TEST(ConfirmationStatements, SpliceOnlyTheFolderAndTheStay)
 {
     const QString db = "/srv/hotel's data/DB/";
