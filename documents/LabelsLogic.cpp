@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QSaveFile>
 
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
 #include "shell/Statement.h"
@@ -64,7 +65,7 @@ int LabelHeight(int& labelsDown)
     return 155;
 }
 
-QString ExportFilePath() { return QDir::home().filePath(QStringLiteral("stitky.csv")); }
+QString ExportFilePath() { return platform::paths::labelsFile(); }
 
 bool WriteExportFile(const QString& path, const QString& text)
 {
