@@ -229,7 +229,7 @@ int TfrmNotesReminder::currentRMID() const
 void TfrmNotesReminder::setCurrentRow(int row)
 {
     if (row < 0 || row >= m_list->rowCount()) return;
-    const QModelIndex index = m_list->index(row, 0);
+    const QModelIndex index = dbgPoznamky->model()->index(row, 0);   // the shown model
     dbgPoznamky->setCurrentIndex(index);
     dbgPoznamky->selectRow(row);
     dbgPoznamky->scrollTo(index);

@@ -30,6 +30,7 @@
 #include "platform/DialogSeam.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
+#include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 #include "widgets/DateEdit.h"
 
@@ -170,9 +171,9 @@ int NotesWindowTest::rows(const QString& where)
 
 int NotesWindowTest::addReminder(const QString& text, const QDateTime& due)
 {
-    exec(QStringLiteral("INSERT INTO \"{db}POZNAMKY.DB\" (TXT,TYP,DAT,TIM,DATTIM,USR) VALUES (%1,\"R\",\"%2\",\"%3\",%4,\"\")")
-             .arg(shell::QuoteText(text), due.date().toString("d.M.yyyy"), due.time().toString("H:mm:ss"))
-             .arg(dayNumber(due.date()) + due.time().msecsSinceStartOfDay() / 86400000.0, 0, 'f', 10));
+    exec(shell::Sql(u"INSERT INTO \"{db}POZNAMKY.DB\" (TXT,TYP,DAT,TIM,DATTIM,USR) VALUES (%1,\"R\",\"%2\",\"%3\",%4,\"\")",
+                    shell::QuoteText(text), due.date().toString("d.M.yyyy"), due.time().toString("H:mm:ss"),
+                    QString::number(dayNumber(due.date()) + due.time().msecsSinceStartOfDay() / 86400000.0, 'f', 10)));
     return value("SELECT max(RMID) AS M FROM \"{db}POZNAMKY.DB\"").toInt();
 }
 
@@ -592,7 +593,8 @@ void NotesWindowTest::detailEditsARowAndTheTextComesBack()
         l->setCurrentRow(l->list()->findRow({{"RMID", QString::number(note)}}));
         QTest::keyClick(l->dbgPoznamky, Qt::Key_Return);   // Enter: "&Display"
         reselected = l->currentRMID() == note;
-        const QRect cell = l->dbgPoznamky->visualRect(l->list()->index(l->list()->findRow({{"RMID", QString::number(reminder)}}), 0));
+        const QRect cell = l->dbgPoznamky->visualRect(
+            l->dbgPoznamky->model()->index(l->list()->findRow({{"RMID", QString::number(reminder)}}), 0));
         QTest::mouseClick(l->dbgPoznamky->viewport(), Qt::LeftButton, {}, cell.center());
         QTest::mouseDClick(l->dbgPoznamky->viewport(), Qt::LeftButton, {}, cell.center());
         QTest::mouseClick(l->btClose, Qt::LeftButton);
