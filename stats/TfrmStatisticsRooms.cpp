@@ -240,7 +240,8 @@ void TfrmStatisticsRooms::cmbStatForChange()
         m_reader = std::make_unique<stats::TStayReader>(
             dm->Open(stats::StaysStatement(db, m_usage.start(), m_usage.today())));
     } catch (const std::exception&) {
-        LangMessageBox(this, QStringLiteral("Can't load the data"), kCaption, platform::Icon::Warning, platform::Buttons::Ok);
+        platform::messageBox(this, QStringLiteral("Can't load the data"), kCaption, platform::Icon::Warning,
+                             platform::Buttons::Ok);
         return;
     }
     m_reading.start();
@@ -266,7 +267,8 @@ void TfrmStatisticsRooms::readSlice()
     } catch (const std::exception&) {
         // The bars keep what was counted before the failure.
         finishReading();
-        LangMessageBox(this, QStringLiteral("Can't load the data"), kCaption, platform::Icon::Warning, platform::Buttons::Ok);
+        platform::messageBox(this, QStringLiteral("Can't load the data"), kCaption, platform::Icon::Warning,
+                             platform::Buttons::Ok);
         return;
     }
     if (!more) {
