@@ -42,6 +42,8 @@
 #include "options/Options.h"
 #include "platform/DialogSeam.h"
 #include "platform/Platform.h"
+#include "rooms/RegisterSettings.h"
+#include "rooms/TfrmEditPokojeCeny.h"
 #include "shell/DataModule.h"
 #include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
@@ -265,6 +267,7 @@ void WindowsAtFaultTest::windowsSayWhatTheyCouldNotDoWhileAnotherProgramHoldsEve
          },
          "Error reading item"},
         {"rooms", [&] { menu("mnRoomsDef"); }, "locked by another program"},
+        {"room prices", [&] { platform::runModal(settingsWindows().frmEditPokojeCeny); }, "locked by another program"},
         {"options", [&] { menu("mnOptions"); }, ""},
         {"room usage statistics", [&] { menu("mnRoomsStat"); }, ""},
         // The restore first: the backup of the same minute would take the archive's name.
