@@ -270,9 +270,9 @@ void WindowsAtFaultTest::windowsSayWhatTheyCouldNotDoWhileAnotherProgramHoldsEve
         {"room prices", [&] { platform::runModal(settingsWindows().frmEditPokojeCeny); }, "locked by another program"},
         {"options", [&] { menu("mnOptions"); }, ""},
         {"room usage statistics", [&] { menu("mnRoomsStat"); }, ""},
-        // The restore first: the backup of the same minute would take the archive's name.
-        {"restore", [&] { menu("mnRestore"); }, "The table files could not be replaced"},
+        // The backup fails in the minute of the archive to restore from, and leaves it whole.
         {"backup", [&] { menu("mnBackupDatabase"); }, ""},
+        {"restore", [&] { menu("mnRestore"); }, "The table files could not be replaced"},
     };
     QStringList silent, wrong, net;
     for (const Command& c : commands) {
