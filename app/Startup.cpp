@@ -177,6 +177,22 @@ QImage LoadJpeg(const QString& path)
 
 QString SplashPicturePath() { return platform::paths::splashPicture(); }
 
+namespace {
+// Moves the named child windows of the main window, in the given order, behind all its other
+// children: a parent keeps its children in creation order, and the translation tables and
+// their include file follow that order. The windows are hidden while this runs.
+void placeLast(QWidget* main, std::initializer_list<const char*> names)
+{
+    for (const char* name : names) {
+        auto* window = main->findChild<QWidget*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+        if (!window) continue;
+        const Qt::WindowFlags flags = window->windowFlags();
+        window->setParent(nullptr);
+        window->setParent(main, flags);
+    }
+}
+}  // namespace
+
 TWindows CreateWindows()
 {
     TWindows w;
@@ -188,10 +204,11 @@ TWindows CreateWindows()
     w.frmMain->setVersionText(VersionText());
     ConfigureDatabaseEngine();
     w.frmMain->applyStartOptions(loadOptions());
+    w.frmImage->translateNotice();   // the options chose the language
 
     // The other windows, in their fixed order. Windows of later subsystems join here.
     // Each subsystem creates its windows once and enters them in the dialog seam.
-    registerSettingsDialogs(w.frmMain);   // rooms, room prices, item types, rates
+    registerRoomsDialog(w.frmMain);
     accounts::registerAccountItemsDialog(w.frmMain);
     w.dmDataModule = new TdmDataModule(platform::databaseFolder());
     setDataModule(w.dmDataModule);
@@ -203,8 +220,14 @@ TWindows CreateWindows()
                                  w.dmDataModule->lastError(),
                              QStringLiteral("Tamarel"), platform::Icon::Warning, platform::Buttons::Ok);
     registerStaysDialogs(w.frmMain);      // reservation
-    registerClientDialogs(w.frmMain);     // referral sources, client search, browse, card
+    registerClientDialogs(w.frmMain);     // client card, search, browse, referral sources
+    registerRatesDialog(w.frmMain);
+    // The client windows are made card first (the search and browse windows are given it
+    // when made); they take their places in the start-up order here, with the rates between
+    // the referral sources and the search.
+    placeLast(w.frmMain, {"frmKnowsFrom", "frmRates", "frmFindClientCard", "frmBrowseClientCard", "frmClientDetail"});
     registerStayDetailDialogs(w.frmMain); // check-in, out-of-order periods, room detail
+    registerItemTypesDialog(w.frmMain);
     w.frmNewDateTamarel = new TfrmNewDateTamarel(w.frmMain);
     accounts::registerCloseAccountDialog(w.frmMain);   // and the check-out and account commands
     registerAccountPrintout(w.frmMain);   // repAccount, print accounts
@@ -222,6 +245,7 @@ TWindows CreateWindows()
     registerNotesDialogs(w.frmMain);      // notes list, note detail, reminder pop-up
     w.frmBackupFileAction = new TfrmBackupFileAction(w.frmMain);
     registerLabelsDialogs(w.frmMain);        // label report, print labels
+    registerRoomPricesDialog(w.frmMain);
     registerConfirmationDialogs(w.frmMain);  // confirmation report and dialog
     registerRegistrationCard(w.frmMain);     // registration card report and dialog
     return w;

@@ -9,12 +9,16 @@
 #include <QScreen>
 
 #include "app/Startup.h"
+#include "lang/Language.h"
+#include "lang/LanguageIncludeWriter.h"
 
 TfrmImage::TfrmImage(const QString& picturePath, const QString& version, const QString& legal,
                      QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("frmImage"));
+    // Gone before the first translation: the translation tables leave it out.
+    setProperty(lang::kNotTranslated, true);
     setFixedSize(450, 450);
     setAutoFillBackground(true);
     QPalette black = palette();
@@ -49,6 +53,7 @@ TfrmImage::TfrmImage(const QString& picturePath, const QString& version, const Q
 
     if (!version.isEmpty()) {
         m_lbProgram->setText(QStringLiteral("Tamarel Vs ") + version);
+        m_legal = legal;
         m_lbLegal->setText(legal);
     }
 
@@ -56,6 +61,13 @@ TfrmImage::TfrmImage(const QString& picturePath, const QString& version, const Q
         const QRect area = screen->availableGeometry();
         move(area.center() - QPoint(225, 225));
     }
+}
+
+void TfrmImage::translateNotice()
+{
+    if (m_legal.isEmpty()) return;
+    m_lbLegal->setText(TranslateMessageIfAny(m_legal));
+    if (isVisible()) repaint();
 }
 
 void TfrmImage::showNow()

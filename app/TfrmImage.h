@@ -18,6 +18,9 @@ public:
 
     // Makes the window visible and paints it at once.
     void showNow();
+    // The legal notice in the language the options chose (they are read after the splash
+    // shows), painted at once.
+    void translateNotice();
 
     QLabel* img1() const { return m_img1; }
     QLabel* lbProgram() const { return m_lbProgram; }
@@ -27,4 +30,5 @@ private:
     QLabel* m_img1;
     QLabel* m_lbProgram;
     QLabel* m_lbLegal;
+    QString m_legal;   // the notice in English, the key of its message row
 };

@@ -1,10 +1,11 @@
 // The front-office program: reads its command line, sets the application up, lets an
 // installed program without a database choose one, creates every window once (main window
-// first), runs the message loop until the main window closes, then frees the windows.
-#include <QApplication>
+// first), runs the message loop until the main window closes, then frees the windows. An
+// error no window caught is shown by the application's net and the loop goes on.
 #include <QLabel>
 #include <memory>
 
+#include "app/Application.h"
 #include "app/Startup.h"
 #include "app/TfrmFirstRun.h"
 #include "board/DrawGrid.h"
@@ -46,7 +47,7 @@ int main(int argc, char** argv)
                                                                   tamarel::FullVersion(), QString::fromUtf8(kDescription));
     if (line.action != platform::CommandLine::Action::Run) return platform::finishCommandLine(line);
 
-    QApplication application(argc, argv);
+    tamarel::TApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tamarel"));
     platform::paths::setDatabaseForThisRun(line.database);
     if (platform::paths::layout() == platform::paths::Layout::Installed && !platform::paths::databaseChosen()

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <filesystem>
+#include <system_error>
 
 #include "backup/ServerArchive.h"
 #include "backup/TfrmBackupFileAction.h"
@@ -96,6 +98,9 @@ bool BackupDatabase(QWidget* owner, engine::Database& db, const QString& databas
     QDir().mkpath(folder + QStringLiteral("Backup"));  // usually there already
     const QString name = BackupArchiveName(started);
     const QString path = folder + QStringLiteral("Backup/") + name;
+    // Written under a hidden name and put in place only when whole: a backup that fails (a
+    // table locked by another program) leaves an archive of the same minute as it was.
+    const QString writing = folder + QStringLiteral("Backup/.") + name + QStringLiteral(".part");
 
     std::unique_ptr<TfrmProgressWindow> progress;
     backup::WriteOptions options = backupWriteOptions(db, owner);
@@ -120,10 +125,16 @@ bool BackupDatabase(QWidget* owner, engine::Database& db, const QString& databas
                 WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
                 ~WaitCursor() { QApplication::restoreOverrideCursor(); }
             } waiting;
-            backup::writeServerArchive(db, QString::fromStdString(db.workingFolder()), QFile::encodeName(path).toStdString(),
-                                       options);
+            backup::writeServerArchive(db, QString::fromStdString(db.workingFolder()),
+                                       QFile::encodeName(writing).toStdString(), options);
         } else
-            backup::writeArchive(QFile::encodeName(folder).toStdString(), QFile::encodeName(path).toStdString(), options);
+            backup::writeArchive(QFile::encodeName(folder).toStdString(), QFile::encodeName(writing).toStdString(), options);
+        std::error_code renamed;
+        std::filesystem::rename(QFile::encodeName(writing).toStdString(), QFile::encodeName(path).toStdString(), renamed);
+        if (renamed) {
+            QFile::remove(writing);
+            throw backup::ArchiveError(backup::ArchiveError::Kind::Write, renamed.message());
+        }
     } catch (const backup::ArchiveError& e) {
         finishProgress();
         showAndMessage(owner,

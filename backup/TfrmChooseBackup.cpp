@@ -95,17 +95,27 @@ void TfrmChooseBackup::btRestoreClick()
                        "This operation can NOT be undone!"),
         QStringLiteral("Tamarel"), platform::Icon::Warning, platform::Buttons::YesNoCancel);
     if (answer == QMessageBox::Yes) {
-        m_restored = restoreSelected();
-        LangMessageBox(this,
-                       m_restored ? QStringLiteral("Database is now restored!")
-                                  : QStringLiteral("Restore NOT successful! Data is corrupt!\r\n\r\n"
-                                                   "The database is unchanged."),
-                       QStringLiteral("Tamarel"), platform::Icon::Warning, platform::Buttons::Ok);
+        QString replaceFailure;
+        m_restored = restoreSelected(&replaceFailure);
+        if (!replaceFailure.isEmpty())
+            // Not the archive's fault (another program holds a table, the disk refused): the
+            // receptionist may simply try again, so the data is not called corrupt.
+            platform::messageBox(this,
+                                 TranslateMessage(QStringLiteral("Restore NOT successful! The table files could not be replaced:"))
+                                     + QStringLiteral("\r\n") + replaceFailure + QStringLiteral("\r\n\r\n")
+                                     + TranslateMessage(QStringLiteral("The database is unchanged.")),
+                                 TranslateMessage(QStringLiteral("Tamarel")), platform::Icon::Warning, platform::Buttons::Ok);
+        else
+            LangMessageBox(this,
+                           m_restored ? QStringLiteral("Database is now restored!")
+                                      : QStringLiteral("Restore NOT successful! Data is corrupt!\r\n\r\n"
+                                                       "The database is unchanged."),
+                           QStringLiteral("Tamarel"), platform::Icon::Warning, platform::Buttons::Ok);
     }
     accept();
 }
 
-bool TfrmChooseBackup::restoreSelected()
+bool TfrmChooseBackup::restoreSelected(QString* replaceFailure)
 {
     if (cmbBackups->currentIndex() < 0 || !m_db) return false;
     const QString archive = m_databaseFolder + QStringLiteral("Backup/") + cmbBackups->currentText() + QStringLiteral(".tmb");
@@ -115,8 +125,10 @@ bool TfrmChooseBackup::restoreSelected()
         backup::restoreDatabaseArchive(QFile::encodeName(archive).toStdString(), *m_db, m_databaseFolder,
                                        backupReadOptions(this), [this] { m_db->releaseTables(); });
         ok = true;
-    } catch (const std::exception&) {
-        ok = false;
+    } catch (const backup::ArchiveError& e) {
+        if (e.kind() == backup::ArchiveError::Kind::Replace && replaceFailure) *replaceFailure = QString::fromStdString(e.what());
+    } catch (const std::exception& e) {
+        if (replaceFailure) *replaceFailure = QString::fromStdString(e.what());
     }
     QApplication::restoreOverrideCursor();
     return ok;

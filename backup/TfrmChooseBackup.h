@@ -40,7 +40,9 @@ protected:
 
 private:
     void btRestoreClick();
-    bool restoreSelected();
+    // replaceFailure: the reason when the archive was sound but the table files could not be
+    // replaced (a table locked by another program); empty for a damaged archive.
+    bool restoreSelected(QString* replaceFailure = nullptr);
 
     engine::Database* m_db = nullptr;
     QString m_databaseFolder;  // with a trailing '/'

@@ -29,6 +29,7 @@
 #include "board/TfrmNewDateTamarel.h"
 #include "lang/Language.h"
 #include "options/Options.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
 #include "shell/ValueHelpers.h"
@@ -726,7 +727,11 @@ void TfrmMain::mnRestoreClick()
 
 void TfrmMain::mnHelpHelpClick()
 {
-    const QString page = platform::programFolder() + QStringLiteral("Help/HelpContent.html");
+    // In Czech the Czech page (Help/cs/), when it is there; otherwise the English one.
+    const QString help = platform::paths::helpFolder();
+    const QString czech = help + QStringLiteral("cs/HelpContent.html");
+    const bool inCzech = m_language && m_language->LanguageIdent() == 2;
+    const QString page = inCzech && QFileInfo::exists(czech) ? czech : help + QStringLiteral("HelpContent.html");
     if (QFileInfo::exists(page)) platform::shellOpen(QUrl::fromLocalFile(page));
 }
 
@@ -782,8 +787,10 @@ void TfrmMain::FormActivate()
                 int(platform::Buttons::Ok));
         m_ignoreActivationUntil = QDateTime::currentMSecsSinceEpoch() + 500;
     }
-    m_language->WriteLanguageInclude();
     m_inActivation = false;
+    // Last, and after the flag: a failed write of the include file reaches the event loop's
+    // net as an error, and later activations still run.
+    m_language->WriteLanguageInclude();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)

@@ -14,11 +14,45 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QLocale>
+#include <QPointer>
 #include <QTableWidget>
+#include <QTranslator>
 #include <QWidget>
 
 namespace {
 TLanguage* g_currentLanguage = nullptr;
+
+// The message table behind QCoreApplication::translate(lang::kContext, text), for the texts
+// of code below the translation engine (the date box's tooltip and message, the printer
+// seam's chooser), which cannot call TranslateMessage. Only that context is answered, so Qt's
+// own texts keep Qt's translations; a text the table lacks gives no answer (the English text
+// stays), and nothing is collected for the include file.
+class MessageTranslator : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* sourceText, const char*, int) const override
+    {
+        TLanguage* language = g_currentLanguage;
+        if (!language || !sourceText || qstrcmp(context, lang::kContext) != 0) return {};
+        const QString text = QString::fromUtf8(sourceText);
+        for (const LanguageRow& row : language->tables().messages)
+            if (row.key == text) return language->LanguageIdent() == 0 ? QString() : row.text(language->LanguageIdent());
+        return {};
+    }
+};
+
+QPointer<MessageTranslator> g_messageTranslator;
+
+// (Re)installs the table's translator: installing it tells every widget that the language
+// changed (QEvent::LanguageChange), so texts set through it are set again.
+void installMessageTranslator()
+{
+    if (!QCoreApplication::instance()) return;
+    if (g_messageTranslator) QCoreApplication::removeTranslator(g_messageTranslator);
+    else g_messageTranslator = new MessageTranslator(QCoreApplication::instance());
+    QCoreApplication::installTranslator(g_messageTranslator);
+}
 
 QObject* findByName(const QList<QObject*>& candidates, const QString& name)
 {
@@ -47,6 +81,7 @@ TLanguage::TLanguage(QObject* parent) : QObject(parent)
     m_languageList << QStringLiteral("English");
     setTables(LanguageTables::compiled());
     g_currentLanguage = this;
+    installMessageTranslator();
 }
 
 TLanguage::~TLanguage()
@@ -163,9 +198,12 @@ int TLanguage::languageForSystem(int systemLanguage) const
 
 void TLanguage::setLanguageIdent(int ident)
 {
+    const bool changed = ident != m_languageIdent;
     m_languageIdent = ident;
-    if (g_currentLanguage == this)
+    if (g_currentLanguage == this) {
         platform::setInterfaceLanguage(ident == 2 ? QLocale::Czech : QLocale::English);
+        if (changed || !g_messageTranslator) installMessageTranslator();
+    }
 }
 
 void TLanguage::DetectLanguage() { setLanguageIdent(languageForSystem(QLocale::system().language())); }

@@ -19,6 +19,13 @@
 class QWidget;
 class QAbstractItemView;
 
+namespace lang {
+// The translation context of texts that code below the translation engine translates with
+// QCoreApplication::translate(lang::kContext, "English text"): answered from the message
+// table in the current language.
+inline constexpr char kContext[] = "Tamarel";
+}  // namespace lang
+
 class TLanguage : public QObject {
     Q_OBJECT
 public:
@@ -39,6 +46,8 @@ public:
 // (for windows that also open without one, such as the report preview).
 QString TranslateMessageIfAny(const QString& text);
     void DetectLanguage();
+    // The include file generator; a failed write reaches the caller as
+    // lang::IncludeWriteError (LanguageIncludeWriter.h).
     void WriteLanguageInclude();
 
     // Fired before a property is set; the handler may change the new value.

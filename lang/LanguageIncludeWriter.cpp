@@ -2,20 +2,24 @@
 // quote of every translation stands in the 24th column and that of every message text in
 // the 20th with the two shipped languages; labels are padded from the language name length.
 //
-// Windows are walked in the order of their object names (Qt keeps no creation order of
-// top-level widgets); a window's named descendants are listed flat under the window, as the
-// object paths address them, except child windows, which are listed as windows of their own.
+// Windows are walked in creation order: the main window, then its child windows in the order
+// they were made (Qt keeps a parent's children in that order); a window's named descendants
+// are listed flat under the window, as the object paths address them, a menu's entries in
+// the menu's order, and child windows as windows of their own. The splash is left out.
 
 #include "lang/LanguageIncludeWriter.h"
 
 #include "lang/Language.h"
 #include "lang/PropertyAdapter.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QHash>
 #include <QMenu>
+#include <QMenuBar>
+#include <QSet>
 #include <QSaveFile>
 #include <QWidget>
 #include <algorithm>
@@ -68,22 +72,76 @@ bool isOwnWindow(QObject* object)
 
 bool isListedName(const QString& name) { return !name.isEmpty() && !name.startsWith(QLatin1String("qt_")); }
 
-void listObject(QObject* object, const QString& prefix, QList<LanguageIncludeWriter::ListedProperty>& out)
-{
-    for (const lang::ExposedProperty& p : lang::exposedProperties(object)) {
-        if (!p.isList && lang::readProperty(object, p.name).isEmpty()) continue;
-        out.append({prefix + p.name, object, p.name});
-    }
-}
+// A window the tables leave out: the splash, gone before the first translation.
+bool isLeftOut(QObject* window) { return window->property(lang::kNotTranslated).toBool(); }
 
-void listDescendants(QObject* parent, const QString& prefix, QList<LanguageIncludeWriter::ListedProperty>& out)
-{
-    for (QObject* child : parent->children()) {
-        if (isOwnWindow(child)) continue;
-        if (isListedName(child->objectName())) listObject(child, prefix + child->objectName() + ".", out);
-        listDescendants(child, prefix, out);
+// The walk of one window: the objects in the order the window made them, a menu's or menu
+// bar's entries in the menu's own order (a submenu followed by its entries, separators in
+// their places) and a menu's own action, which stands for the menu, never as an entry of
+// its own. Each object is listed once.
+class Walk {
+public:
+    explicit Walk(QList<LanguageIncludeWriter::ListedProperty>& out) : m_out(out) {}
+
+    void window(QWidget* w)
+    {
+        const QString prefix = w->objectName() + ".";
+        listObject(w, prefix);
+        descendants(w, prefix);
+        // Child windows after their owner's controls, in creation order.
+        for (QObject* child : w->children())
+            if (isOwnWindow(child) && isListedName(child->objectName()) && !isLeftOut(child))
+                window(static_cast<QWidget*>(child));
     }
-}
+
+private:
+    void listObject(QObject* object, const QString& prefix)
+    {
+        for (const lang::ExposedProperty& p : lang::exposedProperties(object)) {
+            if (!p.isList && lang::readProperty(object, p.name).isEmpty()) continue;
+            m_out.append({prefix + p.name, object, p.name});
+        }
+    }
+
+    // An object of the window: listed under its name (when it has one), then what it holds.
+    void visit(QObject* object, const QString& prefix)
+    {
+        if (m_seen.contains(object)) return;
+        m_seen.insert(object);
+        if (isListedName(object->objectName())) listObject(object, prefix + object->objectName() + ".");
+        if (auto* menu = qobject_cast<QMenu*>(object)) {
+            m_seen.insert(menu->menuAction());
+            entries(menu->actions(), prefix);
+        } else if (auto* bar = qobject_cast<QMenuBar*>(object)) {
+            entries(bar->actions(), prefix);
+        }
+        descendants(object, prefix);
+    }
+
+    void entries(const QList<QAction*>& actions, const QString& prefix)
+    {
+        for (QAction* action : actions) {
+            if (QMenu* submenu = action->menu<QMenu*>()) visit(submenu, prefix);
+            else visit(action, prefix);
+        }
+    }
+
+    void descendants(QObject* parent, const QString& prefix)
+    {
+        for (QObject* child : parent->children()) {
+            if (isOwnWindow(child)) continue;
+            // A menu's own action is the menu's: it is never an entry of its own.
+            if (auto* action = qobject_cast<QAction*>(child); action && action->menu<QMenu*>()) {
+                m_seen.insert(action);
+                continue;
+            }
+            visit(child, prefix);
+        }
+    }
+
+    QList<LanguageIncludeWriter::ListedProperty>& m_out;
+    QSet<QObject*> m_seen;
+};
 
 }  // namespace
 
@@ -98,22 +156,27 @@ QString LanguageIncludeWriter::projectSourcePath(const QString& programPath)
 
 QList<LanguageIncludeWriter::ListedProperty> LanguageIncludeWriter::listProperties() const
 {
-    QList<QObject*> windows;
+    // The windows that have no owner window: in the program only the main window (every
+    // other window is its child, in creation order; the splash is left out). Qt keeps no
+    // order among windows without an owner, so those are taken by name.
+    QList<QWidget*> roots;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (isOwnWindow(w) && isListedName(w->objectName())) windows.append(w);
-    if (qApp) {
-        for (QObject* o : qApp->children())
-            if (!o->isWidgetType() && isListedName(o->objectName())) windows.append(o);
-    }
-    std::stable_sort(windows.begin(), windows.end(), [](QObject* a, QObject* b) {
+        if (isOwnWindow(w) && !w->parentWidget() && isListedName(w->objectName()) && !isLeftOut(w)) roots.append(w);
+    std::stable_sort(roots.begin(), roots.end(), [](QWidget* a, QWidget* b) {
         return a->objectName().compare(b->objectName(), Qt::CaseInsensitive) < 0;
     });
 
     QList<ListedProperty> out;
-    for (QObject* window : windows) {
-        const QString prefix = window->objectName() + ".";
-        listObject(window, prefix, out);
-        listDescendants(window, prefix, out);
+    Walk walk(out);
+    for (QWidget* root : roots) walk.window(root);
+    // Modules without a window hang from the application object, after the windows.
+    if (qApp) {
+        for (QObject* o : qApp->children()) {
+            if (o->isWidgetType() || !isListedName(o->objectName())) continue;
+            const QString prefix = o->objectName() + ".";
+            for (const lang::ExposedProperty& p : lang::exposedProperties(o))
+                if (p.isList || !lang::readProperty(o, p.name).isEmpty()) out.append({prefix + p.name, o, p.name});
+        }
     }
     return out;
 }
@@ -195,14 +258,22 @@ QString LanguageIncludeWriter::closingMessageRow(const QString& indent) const
 
 bool LanguageIncludeWriter::write()
 {
-    if (!QFileInfo::exists(projectSourcePath(platform::programPath()))) return false;
+    // The project's sources stand beside the include file: beside the program when it is
+    // portable, in the user's data folder when installed.
+    const QString besideInclude =
+        QFileInfo(includePath()).absolutePath() + QLatin1Char('/') + QFileInfo(platform::programPath()).fileName();
+    if (!QFileInfo::exists(projectSourcePath(besideInclude))) return false;
     m_language.m_objectText = buildObjectText(listProperties());
     m_language.m_messageText = buildMessageText();
     m_language.m_collectedMessages = 0;
     const QString text = m_language.m_objectText
         + QString("Const lLangMessagesNum = %1;").arg(m_language.tables().messages.size()) + kEol
         + m_language.m_messageText + closingMessageRow(QStringLiteral("  "));
-    return save(text);
+    if (!save(text))
+        throw lang::IncludeWriteError(
+            (TranslateMessage(QStringLiteral("The file cannot be written:")) + QStringLiteral("\r\n") + includePath())
+                .toStdString());
+    return true;
 }
 
 bool LanguageIncludeWriter::writeFinal()
@@ -216,9 +287,11 @@ bool LanguageIncludeWriter::writeFinal()
     return save(text);
 }
 
+QString LanguageIncludeWriter::includePath() { return platform::paths::languageIncludeFile(); }
+
 bool LanguageIncludeWriter::save(const QString& text) const
 {
-    QSaveFile file(platform::programFolder() + "lang.inc");
+    QSaveFile file(includePath());
     if (!file.open(QIODevice::WriteOnly)) return false;
     file.write(platform::toCp1250(text));
     return file.commit();

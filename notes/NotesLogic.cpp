@@ -5,8 +5,11 @@
 
 #include "notes/NotesLogic.h"
 
+#include <QStringList>
+
 
 #include "shell/DataModule.h"   // TwoDigits
+#include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 
 namespace notes {
@@ -77,58 +80,55 @@ QString TextValue(const QString& value)
 }
 
 namespace {
-QString table(const QString& db) { return QStringLiteral("\"%1POZNAMKY.DB\"").arg(db); }
+QString table(const QString& db) { return shell::Table(db, u"POZNAMKY.DB"); }
 QString moment(double dattim) { return shell::FixedReal(dattim, 10); }
 }  // namespace
 
 QString ListSql(const QString& db, int filter)
 {
     switch (filter) {
-    case 0: return QStringLiteral("SELECT * FROM %1 WHERE typ='N' ORDER BY dat,tim").arg(table(db));
-    case 1: return QStringLiteral("SELECT * FROM %1 WHERE typ='R' ORDER BY dat,tim").arg(table(db));
-    default: return QStringLiteral("SELECT * FROM %1  ORDER BY dat,tim").arg(table(db));
+    case 0: return shell::Sql(u"SELECT * FROM %1 WHERE typ='N' ORDER BY dat,tim", table(db));
+    case 1: return shell::Sql(u"SELECT * FROM %1 WHERE typ='R' ORDER BY dat,tim", table(db));
+    default: return shell::Sql(u"SELECT * FROM %1  ORDER BY dat,tim", table(db));
     }
 }
 
 QString RowSql(const QString& db, int rmid)
 {
-    return QStringLiteral("SELECT * from %1 WHERE rmid=%2").arg(table(db)).arg(rmid);
+    return shell::Sql(u"SELECT * from %1 WHERE rmid=%2", table(db), rmid);
 }
 
 QString DeleteSql(const QString& db, int rmid)
 {
-    return QStringLiteral("DELETE FROM %1 WHERE rmid=%2").arg(table(db)).arg(rmid);
+    return shell::Sql(u"DELETE FROM %1 WHERE rmid=%2", table(db), rmid);
 }
 
 QString InsertSql(const QString& db, const TNoteRow& r)
 {
     if (!r.reminder)
-        return QStringLiteral("INSERT INTO %1 (txt,typ,usr,upmj,upmt) VALUES (%2,\"N\",%3,%4,%5)")
-            .arg(table(db), TextValue(r.txt), TextValue(r.usr), TextValue(r.upmj), TextValue(r.upmt));
-    return QStringLiteral("INSERT INTO %1 (txt,typ,dat,tim,dattim,usr,upmj,upmt) VALUES (%2,\"R\",%3, %4, %5, %6,%7,%8)")
-        .arg(table(db), TextValue(r.txt), TextValue(r.dat), TextValue(r.tim), moment(r.dattim), TextValue(r.usr),
-             TextValue(r.upmj), TextValue(r.upmt));
+        return shell::Sql(u"INSERT INTO %1 (txt,typ,usr,upmj,upmt) VALUES (%2,\"N\",%3,%4,%5)", table(db),
+                          TextValue(r.txt), TextValue(r.usr), TextValue(r.upmj), TextValue(r.upmt));
+    return shell::Sql(u"INSERT INTO %1 (txt,typ,dat,tim,dattim,usr,upmj,upmt) VALUES (%2,\"R\",%3, %4, %5, %6,%7,%8)",
+                      table(db), TextValue(r.txt), TextValue(r.dat), TextValue(r.tim), moment(r.dattim),
+                      TextValue(r.usr), TextValue(r.upmj), TextValue(r.upmt));
 }
 
 QString UpdateSql(const QString& db, int rmid, const TNoteRow& r)
 {
     if (!r.reminder)
-        return QStringLiteral("UPDATE %1 SET txt=%2, typ=\"N\", usr=%3, upmj=%4, upmt=%5  WHERE rmid=%6")
-            .arg(table(db), TextValue(r.txt), TextValue(r.usr), TextValue(r.upmj), TextValue(r.upmt))
-            .arg(rmid);
-    return QStringLiteral("UPDATE %1 SET txt=%2, typ=\"R\", dat=%3, tim=%4, dattim=%5, usr=%6, upmj=%7, upmt=%8  "
-                          "WHERE rmid=%9")
-        .arg(table(db), TextValue(r.txt), TextValue(r.dat), TextValue(r.tim), moment(r.dattim), TextValue(r.usr),
-             TextValue(r.upmj), TextValue(r.upmt))
-        .arg(rmid);
+        return shell::Sql(u"UPDATE %1 SET txt=%2, typ=\"N\", usr=%3, upmj=%4, upmt=%5  WHERE rmid=%6", table(db),
+                          TextValue(r.txt), TextValue(r.usr), TextValue(r.upmj), TextValue(r.upmt), rmid);
+    return shell::Sql(u"UPDATE %1 SET txt=%2, typ=\"R\", dat=%3, tim=%4, dattim=%5, usr=%6, upmj=%7, upmt=%8  "
+                      u"WHERE rmid=%9",
+                      table(db), TextValue(r.txt), TextValue(r.dat), TextValue(r.tim), moment(r.dattim),
+                      TextValue(r.usr), TextValue(r.upmj), TextValue(r.upmt), rmid);
 }
 
 QString PostponeSql(const QString& db, int rmid, const QString& txt, const QString& dat, const QString& tim,
                     double dattim)
 {
-    return QStringLiteral("UPDATE %1 SET txt=%2, dat=%3,  tim=%4, dattim=%5 WHERE rmid=%6")
-        .arg(table(db), TextValue(txt), TextValue(dat), TextValue(tim), moment(dattim))
-        .arg(rmid);
+    return shell::Sql(u"UPDATE %1 SET txt=%2, dat=%3,  tim=%4, dattim=%5 WHERE rmid=%6", table(db), TextValue(txt),
+                      TextValue(dat), TextValue(tim), moment(dattim), rmid);
 }
 
 double MomentNumber(const QDateTime& at)
@@ -139,6 +139,27 @@ double MomentNumber(const QDateTime& at)
 QString MomentDateText(const QDateTime& at) { return at.date().toString(QStringLiteral("dd.MM.yyyy")); }
 
 QString MomentTimeText(const QDateTime& at) { return at.time().toString(QStringLiteral("HH:mm:ss")); }
+
+namespace {
+// Each part of a text of `parts` parts split at `separator` padded to two digits; the text as
+// it is when it has another form.
+QString padParts(const QString& text, QChar separator, int parts)
+{
+    QStringList split = text.split(separator);
+    if (split.size() != parts) return text;
+    for (QString& part : split) {
+        if (part.isEmpty() || part.size() > 4) return text;
+        for (const QChar c : part)
+            if (!c.isDigit()) return text;
+        part = shell::PadTwo(part);
+    }
+    return split.join(separator);
+}
+}  // namespace
+
+QString StoredDateText(const QString& engineText) { return padParts(engineText, QLatin1Char('.'), 3); }
+
+QString StoredTimeText(const QString& engineText) { return padParts(engineText, QLatin1Char(':'), 3); }
 
 QDateTime PostponedUntil(const QDateTime& now, const QString& minutesText)
 {

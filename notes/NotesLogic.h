@@ -71,6 +71,12 @@ double MomentNumber(const QDateTime& moment);
 QString MomentDateText(const QDateTime& moment);   // 05.03.2004
 QString MomentTimeText(const QDateTime& moment);   // 09:05:07
 
+// A reminder's date and time as the list shows them: the engine reads the stored texts back
+// in its short form (5.3.2004, 5:32:49); the list shows them with leading zeros, as stored
+// (05.03.2004, 05:32:49). A text of another form, or an empty one, stays as it is.
+QString StoredDateText(const QString& engineText);
+QString StoredTimeText(const QString& engineText);
+
 // The new due moment of a postponement: now plus the minutes of the postpone box's text
 // (DigitsToInt: "30 min" is 30, a text without digits 0).
 QDateTime PostponedUntil(const QDateTime& now, const QString& minutesText);

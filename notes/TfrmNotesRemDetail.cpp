@@ -2,8 +2,9 @@
 // rule, the checks and the save.
 //
 // Invariants: see TfrmNotesRemDetail.h. The time field's leaving rule runs after the focus
-// has moved, and not when it moved to Ok or Cancel: Ok reads the time again itself, and
-// Cancel must close without being held up by a time that will not be saved.
+// has moved; whatever gets the focus, a valid time is shown normalised. Only its warning is
+// left out when the focus went to Ok or Cancel: Ok reads the time again itself, and Cancel
+// must close without being held up by a time that will not be saved.
 
 #include "notes/TfrmNotesRemDetail.h"
 
@@ -168,13 +169,24 @@ bool TfrmNotesRemDetail::edTimeExit()
     return true;
 }
 
+void TfrmNotesRemDetail::showTimeIfValid()
+{
+    const notes::TTimeOfDay time = notes::ParseTime(edTime->text());
+    if (!time.valid) return;
+    edTime->setText(time.text);
+    m_timeOfDay = time.dayFraction;
+}
+
 bool TfrmNotesRemDetail::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == edTime && event->type() == QEvent::FocusOut && leftWithinWindow(event)) {
         QTimer::singleShot(0, this, [this] {
             QWidget* now = focusWidget();
-            if (!isVisible() || !edTime->isEnabled() || now == edTime || now == btOk || now == btCancel) return;
-            edTimeExit();
+            if (!isVisible() || !edTime->isEnabled() || now == edTime) return;
+            // Towards Ok or Cancel the box shows the normalised time too, but an invalid one
+            // is not warned about here: Ok says it itself, and Cancel must not be held up.
+            if (now == btOk || now == btCancel) showTimeIfValid();
+            else edTimeExit();
         });
     }
     return QDialog::eventFilter(watched, event);

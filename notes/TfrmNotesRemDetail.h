@@ -57,6 +57,8 @@ protected:
 
 private:
     bool save();
+    // The time box normalised, without a message, when it holds a valid time.
+    void showTimeIfValid();
     int warn(const QString& text, const QString& caption);
 
     double m_timeOfDay = 0;

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -36,6 +37,26 @@ QList<widgets::GridColumn> noteColumns()
             {QStringLiteral("USR"), QStringLiteral("User")}};
 }
 
+// The list as the grid shows it: the date and time columns as they were stored (05.03.2004,
+// 05:32:49), not in the engine's short form; titles are set on the list itself, so their
+// translation reaches the list whether it has rows or not.
+class StoredTextsModel : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const QVariant shown = QIdentityProxyModel::data(index, role);
+        if (role != Qt::DisplayRole) return shown;
+        if (index.column() == 1) return notes::StoredDateText(shown.toString());
+        if (index.column() == 2) return notes::StoredTimeText(shown.toString());
+        return shown;
+    }
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) override
+    {
+        return sourceModel() && sourceModel()->setHeaderData(section, orientation, value, role);
+    }
+};
+
 }  // namespace
 
 TfrmNotesReminder::TfrmNotesReminder(QWidget* parent)
@@ -46,7 +67,9 @@ TfrmNotesReminder::TfrmNotesReminder(QWidget* parent)
 
     m_list = new widgets::QueryTableModel(noteColumns(), this);
     dbgPoznamky = named(new QTableView(this), "dbgPoznamky");
-    dbgPoznamky->setModel(m_list);
+    auto* shown = new StoredTextsModel(this);
+    shown->setSourceModel(m_list);
+    dbgPoznamky->setModel(shown);
     dbgPoznamky->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbgPoznamky->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgPoznamky->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -174,7 +197,13 @@ void TfrmNotesReminder::btDeleteClick()
                        QStringLiteral("Note / Reminder"), platform::Icon::Question, platform::Buttons::YesNo)
         != QMessageBox::Yes)
         return;
-    if (TdmDataModule* dm = dmDataModule()) dm->ExecStatement(notes::DeleteSql(dm->DbPrefix(), rmid));
+    TdmDataModule* dm = dmDataModule();
+    if (dm && !dm->ExecStatement(notes::DeleteSql(dm->DbPrefix(), rmid)))
+        platform::messageBox(this,
+                             TranslateMessage(QStringLiteral("The Note / Reminder could not be deleted:"))
+                                 + QStringLiteral("\r\n") + dm->lastError(),
+                             TranslateMessage(QStringLiteral("Note / Reminder")), platform::Icon::Warning,
+                             platform::Buttons::Ok);
     Reload();
 }
 
@@ -193,7 +222,7 @@ int TfrmNotesReminder::currentRMID() const
 void TfrmNotesReminder::setCurrentRow(int row)
 {
     if (row < 0 || row >= m_list->rowCount()) return;
-    const QModelIndex index = m_list->index(row, 0);
+    const QModelIndex index = dbgPoznamky->model()->index(row, 0);   // the shown model
     dbgPoznamky->setCurrentIndex(index);
     dbgPoznamky->selectRow(row);
     dbgPoznamky->scrollTo(index);

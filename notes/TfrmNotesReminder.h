@@ -6,7 +6,8 @@
 // Invariants: the filter is "All" when the window is made and then stays as the
 // receptionist left it, also across openings and language switches; the list is read
 // again on every opening and after every change made from it; a row is deleted only after
-// a Yes to the question.
+// a Yes to the question, and a refused delete is said; dates and times show as stored, with
+// their leading zeros.
 
 #include <QDialog>
 #include <QPointer>

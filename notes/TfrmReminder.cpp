@@ -1,10 +1,11 @@
 // TfrmReminder: the pop-up's controls, reading the reminder, postponing and removing it.
 //
-// Invariants: see TfrmReminder.h. Failures of the postponement or removal are not reported:
-// the reminder then stays as it was and comes up again.
+// Invariants: see TfrmReminder.h. A postponement or removal the table refused keeps the window
+// open with its message and the text typed into it: the reminder stays as it was.
 
 #include "notes/TfrmReminder.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -27,6 +28,14 @@ namespace {
 
 using widgets::named;
 using widgets::label;
+
+// The splash window goes before a reminder comes up over it: a reminder already due at start
+// pops up at the board's first tick, which may come before the splash has gone.
+void hideSplash()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == QLatin1String("frmImage") && window->isVisible()) window->hide();
+}
 
 }  // namespace
 
@@ -101,6 +110,7 @@ int TfrmReminder::Execute(int rmid, bool bringForward, bool* shown)
     RMID = rmid;
     if (!FormActivate()) return QDialog::Rejected;
     if (shown) *shown = true;
+    hideSplash();
     if (bringForward && parentWidget()) {
         QWidget* main = parentWidget()->window();
         if (main->isMinimized()) main->showNormal();
@@ -143,18 +153,37 @@ bool TfrmReminder::FormActivate()
 void TfrmReminder::btPostponeClick()
 {
     const QDateTime until = notes::PostponedUntil(platform::now(), cmbPostponeBy->currentText());
-    edDate->setText(notes::MomentDateText(until));
-    edTime->setText(notes::MomentTimeText(until));
-    DueMoment = notes::MomentNumber(until);
-    if (TdmDataModule* dm = dmDataModule())
-        dm->ExecStatement(notes::PostponeSql(dm->DbPrefix(), RMID, notes::TextForStorage(memTxt->toPlainText()),
-                                             edDate->text(), edTime->text(), DueMoment));
+    const QString dat = notes::MomentDateText(until), tim = notes::MomentTimeText(until);
+    const double due = notes::MomentNumber(until);
+    TdmDataModule* dm = dmDataModule();
+    // The window closes only when the row took the new moment: otherwise the reminder would
+    // be due again at once and the text typed here would be lost.
+    if (!dm
+        || !dm->ExecStatement(notes::PostponeSql(dm->DbPrefix(), RMID, notes::TextForStorage(memTxt->toPlainText()),
+                                                 dat, tim, due))
+        || dm->lastCount() != 1) {
+        LangMessageBox(this, QStringLiteral("Error inserting/updating the record"), QStringLiteral("Reminder"),
+                       platform::Icon::Warning, platform::Buttons::Ok);
+        return;
+    }
+    edDate->setText(dat);
+    edTime->setText(tim);
+    DueMoment = due;
     accept();
 }
 
 void TfrmReminder::btRemoveClick()
 {
-    if (TdmDataModule* dm = dmDataModule()) dm->ExecStatement(notes::DeleteSql(dm->DbPrefix(), RMID));
+    TdmDataModule* dm = dmDataModule();
+    // A row another desk removed already needs no removing; a refused removal keeps the
+    // window, so the receptionist knows the reminder will come up again.
+    if (dm && !dm->ExecStatement(notes::DeleteSql(dm->DbPrefix(), RMID))) {
+        platform::messageBox(this,
+                             TranslateMessage(QStringLiteral("The reminder could not be removed:")) + QStringLiteral("\r\n")
+                                 + dm->lastError(),
+                             TranslateMessage(QStringLiteral("Reminder")), platform::Icon::Warning, platform::Buttons::Ok);
+        return;
+    }
     accept();
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 // TfrmReminder (form frmReminder): the pop-up of a due reminder over every other window.
 // The receptionist postpones it by some minutes (the text of the memo edited there is saved
-// with it) or removes it; either closes the window.
+// with it) or removes it; either closes the window once the table took it, and a refusal is
+// said with the window still open.
 //
 // Invariants: the window shows only when its row was read (a missing or unreadable row
 // closes it before it appears); it brings the main window forward only when it does show,
 // and only when its caller asks; it has no close box and Esc does not close it, so it ends
-// only through "Postpone" or "Remove".
+// only through "Postpone" or "Remove"; the splash window is gone before it shows.
 
 #include <QDialog>
 

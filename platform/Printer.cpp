@@ -5,6 +5,7 @@
 #include "platform/Printer.h"
 #include "platform/Platform.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QPdfWriter>
@@ -74,7 +75,8 @@ PrintOutcome printPages(QWidget* owner, const QString& title, const PaintPages& 
     QString fileName = title;
     fileName.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("_"));
     const QString suggested = QDir::home().filePath(fileName + QStringLiteral(".pdf"));
-    const QString path = chooseSaveFile(owner, QString::fromLatin1(kNoPrinterTitle), suggested,
+    // "Tamarel" is the translation engine's context: the chooser's title in the user's language.
+    const QString path = chooseSaveFile(owner, QCoreApplication::translate("Tamarel", kNoPrinterTitle), suggested,
                                         QStringLiteral("PDF (*.pdf)"));
     if (path.isEmpty()) return PrintOutcome::Cancelled;
     if (!writePdfFile(path, title, paint)) return PrintOutcome::Failed;

@@ -5,6 +5,7 @@
 #include "report/PreviewWindow.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -74,8 +75,9 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QDialog(parent)
 
 void PreviewWindow::setReport(const Report& source)
 {
-    m_title = source.title;
-    setWindowTitle(source.title);
+    // Looked up without being collected: a title may be a guest's name (the account's).
+    m_title = QCoreApplication::translate(lang::kContext, source.title.toUtf8().constData());
+    setWindowTitle(m_title);
     m_pages = report::layout(source);
     showPages();
 }

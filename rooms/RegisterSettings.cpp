@@ -28,16 +28,40 @@ platform::DialogHandler modalHandler(QDialog* dialog)
 }
 }  // namespace
 
-void registerSettingsDialogs(QWidget* mainWindow)
+void registerRoomsDialog(QWidget* mainWindow)
+{
+    TSettingsWindows& w = windows();
+    if (!w.frmEditPokoje) w.frmEditPokoje = new TfrmEditPokoje(w.frmEditPokojeCeny, mainWindow);
+    platform::registerDialog(platform::dialogs::Rooms, modalHandler(w.frmEditPokoje));
+}
+
+void registerRatesDialog(QWidget* mainWindow)
+{
+    TSettingsWindows& w = windows();
+    if (!w.frmRates) w.frmRates = new TfrmRates(mainWindow);
+    platform::registerDialog(platform::dialogs::Rates, modalHandler(w.frmRates));
+}
+
+void registerItemTypesDialog(QWidget* mainWindow)
+{
+    TSettingsWindows& w = windows();
+    if (!w.frmModifActPolDef) w.frmModifActPolDef = new TfrmModifActPolDef(mainWindow);
+    platform::registerDialog(platform::dialogs::AcctItemTypes, modalHandler(w.frmModifActPolDef));
+}
+
+void registerRoomPricesDialog(QWidget* mainWindow)
 {
     TSettingsWindows& w = windows();
     if (!w.frmEditPokojeCeny) w.frmEditPokojeCeny = new TfrmEditPokojeCeny(mainWindow);
-    if (!w.frmEditPokoje) w.frmEditPokoje = new TfrmEditPokoje(w.frmEditPokojeCeny, mainWindow);
-    if (!w.frmModifActPolDef) w.frmModifActPolDef = new TfrmModifActPolDef(mainWindow);
-    if (!w.frmRates) w.frmRates = new TfrmRates(mainWindow);
-    platform::registerDialog(platform::dialogs::Rooms, modalHandler(w.frmEditPokoje));
-    platform::registerDialog(platform::dialogs::AcctItemTypes, modalHandler(w.frmModifActPolDef));
-    platform::registerDialog(platform::dialogs::Rates, modalHandler(w.frmRates));
+    if (w.frmEditPokoje) w.frmEditPokoje->setPrices(w.frmEditPokojeCeny);
+}
+
+void registerSettingsDialogs(QWidget* mainWindow)
+{
+    registerRoomsDialog(mainWindow);
+    registerRatesDialog(mainWindow);
+    registerItemTypesDialog(mainWindow);
+    registerRoomPricesDialog(mainWindow);
 }
 
 void unregisterSettingsDialogs()

@@ -20,7 +20,13 @@ struct TSettingsWindows {
     TfrmRates* frmRates = nullptr;
 };
 
-// Creates the windows (parented to mainWindow, which may be null) and registers them.
+// Creates the windows (parented to mainWindow, which may be null) and registers them: each
+// at its own place in the start-up order (rooms, then rates, item types and room prices
+// among the other windows), or all four at once.
+void registerRoomsDialog(QWidget* mainWindow);
+void registerRatesDialog(QWidget* mainWindow);
+void registerItemTypesDialog(QWidget* mainWindow);
+void registerRoomPricesDialog(QWidget* mainWindow);
 void registerSettingsDialogs(QWidget* mainWindow);
 // Unregisters the handlers and deletes the windows (at exit, and between tests).
 void unregisterSettingsDialogs();

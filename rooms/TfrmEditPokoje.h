@@ -43,6 +43,8 @@ public:
     QAction* mnDelete = nullptr;
 
     engine::TableCursor* tbPokoje() const { return table(); }
+    // The prices window is made later at start-up than this one, and handed over then.
+    void setPrices(TfrmEditPokojeCeny* prices) { m_prices = prices; }
 
     void FormActivate() override;
     void mnmNewRecordClick();

@@ -17,6 +17,7 @@
 #include <exception>
 
 #include "platform/Platform.h"
+#include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 
 #ifdef TAMAREL_HAVE_LANG
@@ -84,8 +85,8 @@ bool keepCount(int& lastCount, QString& lastError, Run run)
 QString selectWhereEquals(const QString& prefix, const char* table, const QString& field, const QString& value)
 {
     if (!isPlainIdentifier(field)) return QString();
-    return QStringLiteral("SELECT * FROM \"%1%2\" WHERE %3=%4")
-        .arg(prefix, QLatin1String(table), field, shell::QuoteText(value));
+    return shell::Sql(u"SELECT * FROM %1 WHERE %2=%3", shell::Table(prefix, QString::fromLatin1(table)), field,
+                      shell::QuoteText(value));
 }
 
 // The one row the statement selects, read into a Record by fill. No statement, no row, a
@@ -162,13 +163,14 @@ bool TdmDataModule::ExecStatement(const QString& sql)
 bool TdmDataModule::ExecComposed(const QStringList& statements)
 {
     // The table files are the statements' double-quoted "....DB" references ({db} already
-    // replaced by the folder).
-    static const QRegularExpression tableRef(QStringLiteral("\"([^\"]*\\.DB)\""),
+    // replaced by the folder; a double quote in the folder's name stands doubled).
+    static const QRegularExpression tableRef(QStringLiteral("\"((?:[^\"]|\"\")*\\.DB)\""),
                                              QRegularExpression::CaseInsensitiveOption);
     std::vector<std::string> files;
     for (const QString& sql : statements) {
         for (auto it = tableRef.globalMatch(sql); it.hasNext();) {
-            const std::string file = it.next().captured(1).toStdString();
+            const std::string file =
+                it.next().captured(1).replace(QStringLiteral("\"\""), QStringLiteral("\"")).toStdString();
             if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(file);
         }
     }
@@ -197,7 +199,7 @@ void TdmDataModule::FillRoomCombo(QStringList& list, bool withAll)
     list.clear();
     if (withAll) list << TranslateMessage(QStringLiteral("* All rooms *"));
     try {
-        auto q = Open(QStringLiteral("SELECT PID,PNAME FROM \"%1POKOJE.DB\" ORDER BY PID").arg(m_prefix));
+        auto q = Open(shell::Sql(u"SELECT PID,PNAME FROM %1 ORDER BY PID", shell::Table(m_prefix, u"POKOJE.DB")));
         while (q->next()) list << fieldText(*q, "PNAME");
     } catch (const std::exception&) {
     }
@@ -230,8 +232,8 @@ bool TdmDataModule::ProposeRoomPrice(const QString& roomName, int firstNight, in
     int k = -1;
     bool anyRow = false;
     try {
-        auto q = Open(QStringLiteral("SELECT * FROM \"%1POKCENY.DB\" WHERE PID=%2 ORDER BY PID,DATEFROM")
-                          .arg(m_prefix, shell::QuoteText(room.PID)));
+        auto q = Open(shell::Sql(u"SELECT * FROM %1 WHERE PID=%2 ORDER BY PID,DATEFROM",
+                                 shell::Table(m_prefix, u"POKCENY.DB"), shell::QuoteText(room.PID)));
         while (q->next()) {
             anyRow = true;
             TTableRoomPrices row;
@@ -287,7 +289,7 @@ void TdmDataModule::FillKnowsFromCombo(QStringList& list)
 {
     list.clear();
     try {
-        auto q = Open(QStringLiteral("SELECT FID,FDESCR FROM \"%1ODKUDVI.DB\" ORDER BY FID").arg(m_prefix));
+        auto q = Open(shell::Sql(u"SELECT FID,FDESCR FROM %1 ORDER BY FID", shell::Table(m_prefix, u"ODKUDVI.DB")));
         while (q->next()) list << fieldText(*q, "FID") + QStringLiteral(" - ") + fieldText(*q, "FDESCR");
     } catch (const std::exception&) {
     }
@@ -297,7 +299,7 @@ void TdmDataModule::FillAgencyCombo(QStringList& list)
 {
     list.clear();
     try {
-        auto q = Open(QStringLiteral("SELECT DISTINCT(AGENCY) FROM \"%1KARTY.DB\" ORDER BY AGENCY").arg(m_prefix));
+        auto q = Open(shell::Sql(u"SELECT DISTINCT(AGENCY) FROM %1 ORDER BY AGENCY", shell::Table(m_prefix, u"KARTY.DB")));
         while (q->next()) list << qs(q->text(0));
     } catch (const std::exception&) {
     }
@@ -307,8 +309,8 @@ void TdmDataModule::FillReasonCombo(QStringList& list)
 {
     list.clear();
     try {
-        auto q = Open(QStringLiteral("SELECT DISTINCT(BOOKEDFOR) FROM \"%1POBYTY.DB\" WHERE (STATUS=\"X\") ORDER BY BOOKEDFOR")
-                          .arg(m_prefix));
+        auto q = Open(shell::Sql(u"SELECT DISTINCT(BOOKEDFOR) FROM %1 WHERE (STATUS=\"X\") ORDER BY BOOKEDFOR",
+                                 shell::Table(m_prefix, u"POBYTY.DB")));
         while (q->next()) list << qs(q->text(0));
     } catch (const std::exception&) {
     }
@@ -316,12 +318,12 @@ void TdmDataModule::FillReasonCombo(QStringList& list)
 
 double TdmDataModule::CurrentRate(const QString& dateText)
 {
+    const QString rates = shell::Table(m_prefix, u"KURZY.DB");
     const QString latest = dateText.isEmpty()
-        ? QStringLiteral("SELECT max(RDATE) FROM \"%1KURZY.DB\"").arg(m_prefix)
-        : QStringLiteral("SELECT max(RDATE) FROM \"%1KURZY.DB\" WHERE RDATE<=%2")
-              .arg(m_prefix, shell::QuoteText(dateText));
+        ? shell::Sql(u"SELECT max(RDATE) FROM %1", rates)
+        : shell::Sql(u"SELECT max(RDATE) FROM %1 WHERE RDATE<=%2", rates, shell::QuoteText(dateText));
     try {
-        auto q = Open(QStringLiteral("SELECT CRR FROM \"%1KURZY.DB\" WHERE RDATE in (%2)").arg(m_prefix, latest));
+        auto q = Open(shell::Sql(u"SELECT CRR FROM %1 WHERE RDATE in (%2)", rates, latest));
         if (!q->next()) return -1;
         const double rate = q->number(0);
         if (q->next()) return -1;   // two currencies on the latest date: no single rate
@@ -365,8 +367,8 @@ TTableAcctTypes TdmDataModule::FindAcctType(const QString& field, const QString&
 {
     // The name is looked up as a part of it; any other field by its whole value.
     const QString sql = field.compare(QLatin1String("UPNAME"), Qt::CaseInsensitive) == 0
-        ? QStringLiteral("SELECT * FROM \"%1UCPODEF.DB\" WHERE UPNAME like %2")
-              .arg(m_prefix, shell::QuoteText(QLatin1Char('%') + value + QLatin1Char('%')))
+        ? shell::Sql(u"SELECT * FROM %1 WHERE UPNAME like %2", shell::Table(m_prefix, u"UCPODEF.DB"),
+                     shell::QuoteText(QLatin1Char('%') + value + QLatin1Char('%')))
         : selectWhereEquals(m_prefix, "UCPODEF.DB", field, value);
     return readUnique<TTableAcctTypes>(*this, sql, [](const engine::Query& q, TTableAcctTypes& t) {
         t.UPID = static_cast<int>(fieldInteger(q, "UPID"));

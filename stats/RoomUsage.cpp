@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "engine/Engine.h"
+#include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 
 namespace stats {
@@ -28,15 +29,16 @@ std::string cutToThree(const std::string& text)
 
 QString RoomsStatement(const QString& db)
 {
-    return QStringLiteral("SELECT PID FROM \"%1POKOJE.DB\" ORDER BY PID").arg(db);
+    return shell::Sql(u"SELECT PID FROM %1 ORDER BY PID", shell::Table(db, u"POKOJE.DB"));
 }
 
 QString StaysStatement(const QString& db, int start, int today)
 {
     // Three blanks before each AND, as the statement has always been written.
-    return QStringLiteral("SELECT PID, DATEFROM, DATETHRU, STATUS FROM \"%1POBYTY.DB\" WHERE DATETHRU>\"%2\"   "
-                          "AND DATEFROM<=\"%3\"   AND STATUS<>\"P\"")
-        .arg(db, shell::DateText(double(start)), shell::DateText(double(today)));
+    return shell::Sql(u"SELECT PID, DATEFROM, DATETHRU, STATUS FROM %1 WHERE DATETHRU>%2   "
+                      u"AND DATEFROM<=%3   AND STATUS<>\"P\"",
+                      shell::Table(db, u"POBYTY.DB"), shell::QuoteText(shell::DateText(double(start))),
+                      shell::QuoteText(shell::DateText(double(today))));
 }
 
 int NightsInPeriod(int arrival, int departure, int start, int today)

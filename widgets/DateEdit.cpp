@@ -78,7 +78,7 @@ TDateEdit::TDateEdit(QWidget* parent) : QLineEdit(parent)
     setProperty(kDialogTitleProperty, QStringLiteral("Select a Date"));
     QAction* button = addAction(calendarIcon(), QLineEdit::TrailingPosition);
     // Left unnamed: it is part of the box, not a control the translation tables address.
-    button->setToolTip(QStringLiteral("Calendar"));
+    button->setToolTip(QCoreApplication::translate("Tamarel", "Calendar"));
     connect(button, &QAction::triggered, this, &TDateEdit::openCalendar);
     // Room for ten digits and the button, nothing more: the dialogs place it in a row.
     setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00.00.00000")) + 36);
@@ -127,6 +127,14 @@ void TDateEdit::normaliseText()
     }
 }
 
+void TDateEdit::changeEvent(QEvent* event)
+{
+    QLineEdit::changeEvent(event);
+    // "Tamarel" is the translation engine's context: its message table answers.
+    if (event->type() == QEvent::LanguageChange)
+        for (QAction* action : actions()) action->setToolTip(QCoreApplication::translate("Tamarel", "Calendar"));
+}
+
 bool TDateEdit::checkValidDate()
 {
     if (isEmpty() || date().isValid()) {
@@ -136,7 +144,7 @@ bool TDateEdit::checkValidDate()
     if (m_checking) return false;
     m_checking = true;
     const QString caption = QApplication::applicationDisplayName();
-    platform::messageBox(window(), QStringLiteral("'%1' is not a valid date").arg(text().trimmed()),
+    platform::messageBox(window(), QCoreApplication::translate("Tamarel", "'%1' is not a valid date").arg(text().trimmed()),
                          caption, platform::Icon::Error, platform::Buttons::Ok);
     m_checking = false;
     setFocus(Qt::OtherFocusReason);

@@ -53,6 +53,7 @@ public:
 protected:
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;   // the tooltip follows a change of language
 
 private:
     void normaliseText();

@@ -124,6 +124,20 @@ TEST_F(IncludeFileTest, NothingIsWrittenWithoutTheProjectSourceFile)
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList());
 }
 
+TEST_F(IncludeFileTest, AFailedWriteReachesTheCaller)
+{
+    createMarker();
+    ASSERT_TRUE(QDir(folder.path()).mkdir("lang.inc"));   // a folder where the file would go
+    TLanguage language;
+    language.setTables(includeTables());
+    try {
+        language.WriteLanguageInclude();
+        ADD_FAILURE() << "the failed write went unsaid";
+    } catch (const lang::IncludeWriteError& e) {
+        EXPECT_TRUE(QString::fromStdString(e.what()).endsWith(includePath())) << e.what();
+    }
+}
+
 TEST(IncludeFileMarker, IsTheProgramPathWithTheDprExtension)
 {
     const struct {

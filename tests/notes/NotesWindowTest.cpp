@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "board/TfrmMain.h"
+#include "engine/Engine.h"
 #include "widgets/QueryTableModel.h"
 #include "data/TableFiles.h"
 #include "lang/Language.h"
@@ -29,6 +30,7 @@
 #include "platform/DialogSeam.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
+#include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 #include "widgets/DateEdit.h"
 
@@ -53,12 +55,16 @@ private slots:
     void dueReminderPopsUpAtTheNextTickAndIsPostponed_data();
     void dueReminderPopsUpAtTheNextTickAndIsPostponed();
     void removedReminderNeverComesBack();
+    void refusedPostponeOrRemoveKeepsThePopUpAndItsText();
+    void dueReminderAtStartComesAfterTheSplash();
     void reminderWaitsForAModalWindowAndNeverShowsTwice();
     void boardComesForwardOnlyWithAPopUpAndOncePerDueReminder();
     void listShowsAndFiltersNotesAndReminders();
     void detailChecksAndStoresWhatItShows_data();
     void detailChecksAndStoresWhatItShows();
     void detailEditsARowAndTheTextComesBack();
+    void timeBoxShowsTheNormalisedTimeWhereverTheFocusGoes_data();
+    void timeBoxShowsTheNormalisedTimeWhereverTheFocusGoes();
     void translationRowsReachTheControls();
     void windowsLookRightInBothLanguages();
 
@@ -165,9 +171,9 @@ int NotesWindowTest::rows(const QString& where)
 
 int NotesWindowTest::addReminder(const QString& text, const QDateTime& due)
 {
-    exec(QStringLiteral("INSERT INTO \"{db}POZNAMKY.DB\" (TXT,TYP,DAT,TIM,DATTIM,USR) VALUES (%1,\"R\",\"%2\",\"%3\",%4,\"\")")
-             .arg(shell::QuoteText(text), due.date().toString("d.M.yyyy"), due.time().toString("H:mm:ss"))
-             .arg(dayNumber(due.date()) + due.time().msecsSinceStartOfDay() / 86400000.0, 0, 'f', 10));
+    exec(shell::Sql(u"INSERT INTO \"{db}POZNAMKY.DB\" (TXT,TYP,DAT,TIM,DATTIM,USR) VALUES (%1,\"R\",\"%2\",\"%3\",%4,\"\")",
+                    shell::QuoteText(text), due.date().toString("d.M.yyyy"), due.time().toString("H:mm:ss"),
+                    QString::number(dayNumber(due.date()) + due.time().msecsSinceStartOfDay() / 86400000.0, 'f', 10)));
     return value("SELECT max(RMID) AS M FROM \"{db}POZNAMKY.DB\"").toInt();
 }
 
@@ -278,6 +284,57 @@ void NotesWindowTest::removedReminderNeverComesBack()
     QCOMPARE(m_main->nextReminderId(), 0);
 }
 
+// Another program holds the notes table while the receptionist postpones or removes: the
+// pop-up says so and stays, with the text typed into it, and the next try goes through.
+void NotesWindowTest::refusedPostponeOrRemoveKeepsThePopUpAndItsText()
+{
+    const int rmid = addReminder("Deposit 50%1st night", QDateTime(kDay, QTime(9, 0)));
+    m_dm->db().setLockTimeoutMs(100);
+    engine::Database other(m_db.toStdString());
+    auto holding = other.beginChange({m_db.toStdString() + "POZNAMKY.DB"});
+    QStringList seen;
+    drive("frmReminder", [&](QDialog* d) {
+        auto* r = static_cast<TfrmReminder*>(d);
+        r->memTxt->setPlainText("Deposit 50%1st night, 20%2 more");
+        r->cmbPostponeBy->setCurrentText("30");
+        QTest::mouseClick(r->btPostpone, Qt::LeftButton);
+        seen << QString("postpone: open %1, %2, time %3").arg(r->isVisible()).arg(r->memTxt->toPlainText(), r->edTime->text());
+        QTest::mouseClick(r->btRemove, Qt::LeftButton);
+        seen << QString("remove: open %1").arg(r->isVisible());
+        holding.reset();   // the other program is done
+        QTest::mouseClick(r->btPostpone, Qt::LeftButton);
+        seen << QString("again: open %1").arg(r->isVisible());
+    });
+    tick();
+    QCOMPARE(seen, (QStringList{"postpone: open 1, Deposit 50%1st night, 20%2 more, time 09:00:00", "remove: open 1",
+                                "again: open 0"}));
+    QCOMPARE(m_messages.size(), 2);
+    QCOMPARE(m_messages[0].text, QString("Error inserting/updating the record"));
+    QCOMPARE(m_messages[0].caption, QString("Reminder"));
+    QVERIFY2(m_messages[1].text.startsWith("The reminder could not be removed:\r\n")
+                 && m_messages[1].text.contains("locked by another program"),
+             qPrintable(m_messages[1].text));
+    const QString where = QString(" FROM \"{db}POZNAMKY.DB\" WHERE RMID=%1").arg(rmid);
+    QCOMPARE(value("SELECT TXT" + where), QString("Deposit 50%1st night, 20%2 more"));
+    QCOMPARE(value("SELECT TIM" + where), QString("9:35:00"));
+}
+
+void NotesWindowTest::dueReminderAtStartComesAfterTheSplash()
+{
+    addReminder("Overdue since yesterday", QDateTime(kDay.addDays(-1), QTime(18, 0)));
+    QWidget splash(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    splash.setObjectName("frmImage");
+    splash.show();
+    bool splashUp = true;
+    drive("frmReminder", [&](QDialog* d) {
+        splashUp = splash.isVisible();
+        QTest::mouseClick(static_cast<TfrmReminder*>(d)->btRemove, Qt::LeftButton);
+    });
+    tick();   // the first tick, before the splash's own second is over
+    QCOMPARE(m_opened, QStringList{"frmReminder"});
+    QVERIFY(!splashUp);
+}
+
 void NotesWindowTest::reminderWaitsForAModalWindowAndNeverShowsTwice()
 {
     addReminder("Breakfast for room 12", QDateTime(kDay, QTime(7, 0)));
@@ -365,7 +422,7 @@ void NotesWindowTest::listShowsAndFiltersNotesAndReminders()
     addReminder("Second reminder", QDateTime(kDay.addDays(1), QTime(8, 0)));
     const int early = addReminder("First reminder", QDateTime(kDay, QTime(10, 30)));
     addNote("Plumber's number" + QString(QChar(0xFF)) + "777 123");
-    QStringList texts, captions;
+    QStringList texts, captions, shownWhen;
     auto shownTexts = [](TfrmNotesReminder* l) {
         QStringList t;
         for (int r = 0; r < l->list()->rowCount(); ++r) t << l->list()->fieldText(r, "TXT");
@@ -378,6 +435,13 @@ void NotesWindowTest::listShowsAndFiltersNotesAndReminders()
             texts << shownTexts(l);
             captions << l->windowTitle();
         }
+        // A reminder's and a note's date and time as the grid shows them.
+        for (int filter : {0, 1}) {   // ending on the reminders, as the loop above did
+            l->cmbDisplayType->setCurrentIndex(filter);
+            const QAbstractItemModel* grid = l->dbgPoznamky->model();
+            const int r = filter == 1 ? l->list()->findRow({{"TXT", "Second reminder"}}) : 0;
+            shownWhen << grid->index(r, 1).data().toString() + " " + grid->index(r, 2).data().toString();
+        }
         QTest::mouseClick(l->btClose, Qt::LeftButton);
     });
     m_main->menuItem("mnReminderNotes")->trigger();
@@ -385,6 +449,8 @@ void NotesWindowTest::listShowsAndFiltersNotesAndReminders()
                                  "Plumber's number" + QString(QChar(0xFF)) + "777 123",
                                  "First reminder | Second reminder"}));
     QCOMPARE(captions, (QStringList{"Notes / Reminder", "Notes", "Reminder"}));
+    // Dates and times as stored, with leading zeros, not in the engine's short form.
+    QCOMPARE(shownWhen, (QStringList{" ", "11.03.2004 08:00:00"}));
     // The menu command reads the earliest reminder again afterwards.
     QCOMPARE(m_main->nextReminderId(), early);
 
@@ -527,7 +593,8 @@ void NotesWindowTest::detailEditsARowAndTheTextComesBack()
         l->setCurrentRow(l->list()->findRow({{"RMID", QString::number(note)}}));
         QTest::keyClick(l->dbgPoznamky, Qt::Key_Return);   // Enter: "&Display"
         reselected = l->currentRMID() == note;
-        const QRect cell = l->dbgPoznamky->visualRect(l->list()->index(l->list()->findRow({{"RMID", QString::number(reminder)}}), 0));
+        const QRect cell = l->dbgPoznamky->visualRect(
+            l->dbgPoznamky->model()->index(l->list()->findRow({{"RMID", QString::number(reminder)}}), 0));
         QTest::mouseClick(l->dbgPoznamky->viewport(), Qt::LeftButton, {}, cell.center());
         QTest::mouseDClick(l->dbgPoznamky->viewport(), Qt::LeftButton, {}, cell.center());
         QTest::mouseClick(l->btClose, Qt::LeftButton);
@@ -570,6 +637,40 @@ void NotesWindowTest::detailEditsARowAndTheTextComesBack()
     QCOMPARE(notes::notesRemDetailDialog()->Execute(note), int(QDialog::Rejected));
     QCOMPARE(opened, 2);
     QVERIFY(m_messages.isEmpty());
+}
+
+void NotesWindowTest::timeBoxShowsTheNormalisedTimeWhereverTheFocusGoes_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("toOk");       // Tab to Ok, else Shift+Tab back to the date box
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("messages");
+    QTest::newRow("comma, to Ok") << "7,5" << true << "07:05:00" << 0;
+    QTest::newRow("point, to Ok") << "8.30" << true << "08:30:00" << 0;
+    QTest::newRow("comma, to the date") << "7,5" << false << "07:05:00" << 0;
+    QTest::newRow("invalid, to Ok: Ok will say it") << "123" << true << "123" << 0;
+    QTest::newRow("invalid, to the date") << "123" << false << "123" << 1;
+}
+
+void NotesWindowTest::timeBoxShowsTheNormalisedTimeWhereverTheFocusGoes()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, toOk);
+    QFETCH(QString, shown);
+    QFETCH(int, messages);
+    QString after;
+    drive("frmNotesRemDetail", [&](QDialog* d) {
+        auto* e = static_cast<TfrmNotesRemDetail*>(d);
+        e->cmbType->setCurrentIndex(1);
+        typeInto(e->edTime, typed);
+        QTest::keyClick(e->edTime, Qt::Key_Tab, toOk ? Qt::NoModifier : Qt::ShiftModifier);
+        QCoreApplication::processEvents();
+        after = e->edTime->text();
+        QTest::mouseClick(e->btCancel, Qt::LeftButton);
+    });
+    notes::notesRemDetailDialog()->Execute(0);
+    QCOMPARE(after, shown);
+    QCOMPARE(m_messages.size(), messages);
 }
 
 // ---- translation and looks ---------------------------------------------------------------
