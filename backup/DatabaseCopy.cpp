@@ -115,11 +115,15 @@ CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation
     const QString sourceIdentity = sameness(sourceLocation);
     if (!sourceIdentity.isEmpty() && sourceIdentity == sameness(targetLocation))
         throw std::runtime_error("the source and the target are the same database");
-    const QList<data::TableDefinition> tables = chosenTables(options);
     const QString sourcePrefix = data::folderPrefix(sourceLocation);
     if (!onServer(sourceLocation) && !QFileInfo(sourceLocation).isDir())
         throw std::runtime_error(sourceLocation.toStdString() + " is not a folder");
-    // Every table of the source must be there: a copy is whole or not made.
+    // A table added after the ten that the source was made without is not copied: the copy
+    // is the database as it is (the target of a copy onto a server gets it empty).
+    QList<data::TableDefinition> tables;
+    for (const data::TableDefinition& t : chosenTables(options))
+        if (!t.addedLater || data::tableExists(source, sourceLocation, t.file)) tables << t;
+    // Every other table of the source must be there: a copy is whole or not made.
     for (const data::TableDefinition& t : tables) {
         if (!onServer(sourceLocation) && !QFileInfo::exists(sourcePrefix + t.file))
             throw std::runtime_error(sourceLocation.toStdString() + " has no table file " + t.file.toStdString());

@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QStringList>
 #include <algorithm>
 #include <cstdio>
@@ -32,6 +33,7 @@ int usage()
 {
     err(QStringLiteral(
         "usage: tamarel-db init FOLDER\n"
+        "       tamarel-db upgrade FOLDER\n"
         "       tamarel-db demo FOLDER [--today D.M.YYYY]\n"
         "       tamarel-db sql FOLDER STATEMENT\n"
         "       tamarel-db large FOLDER [--stays N] [--rooms R] [--years Y] [--clients C]\n"
@@ -54,6 +56,23 @@ int init(const QString& folder)
     const QStringList kept = data::createTables(db, folder);
     reportKept(kept);
     out(QStringLiteral("%1 table files created in %2").arg(data::tableDefinitions().size() - kept.size()).arg(folder));
+    return 0;
+}
+
+// Adds the tables a database made by an older version lacks, with their indexes, and touches
+// nothing else: no table that is there is changed, no row is written.
+int upgrade(const QString& folder)
+{
+    if (!engine::isServerLocation(folder.toStdString()) && !QFileInfo(folder).isDir()) {
+        err(QStringLiteral("%1 is not a database folder (tamarel-db init makes one)").arg(folder));
+        return 1;
+    }
+    engine::Database db(data::databaseLocation(folder).toStdString());
+    const QStringList missing = data::missingTables(db, folder);
+    data::createTables(db, folder);  // makes exactly the missing ones
+    for (const QString& file : missing) out(file + QStringLiteral(" created"));
+    out(missing.isEmpty() ? QStringLiteral("%1 has every table; nothing changed").arg(folder)
+                          : QStringLiteral("%1 tables added to %2").arg(QString::number(missing.size()), folder));
     return 0;
 }
 
@@ -217,6 +236,7 @@ int main(int argc, char** argv)
     const QString folder = args[1];
     try {
         if (command == QLatin1String("init") && args.size() == 2) return init(folder);
+        if (command == QLatin1String("upgrade") && args.size() == 2) return upgrade(folder);
         if (command == QLatin1String("demo")) return demo(folder, args.mid(2));
         if (command == QLatin1String("sql") && args.size() == 3) return sql(folder, args[2]);
         if (command == QLatin1String("large")) return large(folder, args.mid(2));
