@@ -9,6 +9,7 @@
 #include "guests/TfrmGuests.h"
 #include "guests/TfrmHotelDetails.h"
 #include "platform/DialogSeam.h"
+#include "shell/DataModule.h"
 
 namespace guests {
 
@@ -42,6 +43,11 @@ void registerGuestsDialogs(QWidget* mainWindow)
         if (!g_guests) return platform::kRejected;
         g_guests->BID = args.value(QStringLiteral("BID")).toInt();
         g_guests->KID = args.value(QStringLiteral("KID")).toInt();
+        // After a check-in on a database without the guest book nothing is said: check-in
+        // goes on as it always did.
+        TdmDataModule* dm = dmDataModule();
+        if (args.value(QStringLiteral("afterCheckIn")).toBool() && (!dm || !guestBookReady(dm->db(), dm->DbPrefix())))
+            return platform::kRejected;
         return g_guests->Execute() == QDialog::Accepted ? platform::kAccepted : platform::kRejected;
     });
     platform::registerDialog(QLatin1String(kGuestBookDialog), [](QVariantMap&) {
