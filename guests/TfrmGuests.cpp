@@ -118,7 +118,7 @@ void TfrmGuests::buildControls()
 
     // Every edit goes into the selected person at once, so the warnings follow the typing.
     for (QLineEdit* e : {edSurname, edName, edBirth, edDocNum, edVisa, edAddress, edFeeExempt, edNote})
-        connect(e, &QLineEdit::textEdited, this, [this] { storeEditors(); });
+        connect(e, &QLineEdit::textChanged, this, [this] { storeEditors(); });
     for (QComboBox* c : {cmbCitizen, cmbDocType, cmbPurpose})
         connect(c, &QComboBox::currentIndexChanged, this, [this] { storeEditors(); });
     for (QDateEdit* d : {dtFrom, dtThru}) connect(d, &QDateEdit::dateChanged, this, [this] { storeEditors(); });
