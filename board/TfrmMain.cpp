@@ -251,7 +251,7 @@ void TfrmMain::buildMenu()
         {"mnGuests", [this] {
              const TRoomsUsage* s = StayAtCursor();
              if (!s || s->STATUS == QLatin1Char('X'))
-                 message("No stay selected", "Guests of the Stay", int(platform::Icon::Warning), int(platform::Buttons::Ok));
+                 message("No stay selected", "Guests of the stay", int(platform::Icon::Warning), int(platform::Buttons::Ok));
              else platform::openDialog(QStringLiteral("frmGuests"), QVariantMap{{"BID", s->BID}});
          }},
         {"mnGuestBook", [] { platform::openDialog(QStringLiteral("frmGuestBook")); }},

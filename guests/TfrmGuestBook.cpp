@@ -116,7 +116,12 @@ bool TfrmGuestBook::FormActivate()
     const QDate today = platform::today();
     dtFrom->setDate(QDate(today.year(), today.month(), 1));
     dtThru->setDate(today);
+    cmbShow->clear();
+    cmbShow->addItems({TranslateMessage(QStringLiteral("All guests")), TranslateMessage(QStringLiteral("Foreign guests"))});
     cmbShow->setCurrentIndex(0);
+    QStringList titles;
+    for (const char* c : kColumns) titles << TranslateMessage(QString::fromLatin1(c));
+    grBook->setHorizontalHeaderLabels(titles);
     reload();
     return true;
 }

@@ -189,6 +189,9 @@ bool TfrmGuests::FormActivate()
     TdmDataModule* dm = dmDataModule();
     if (!guests::guestBookReadyOrSay(parentWidget(), dm, kCaption)) return false;
     fillLists();
+    QStringList titles;
+    for (const char* c : kColumns) titles << TranslateMessage(QString::fromLatin1(c));
+    grGuests->setHorizontalHeaderLabels(titles);
     m_guests.clear();
     m_makeCard.clear();
     m_current = -1;
