@@ -111,7 +111,8 @@ report::Report registrationForms(const HotelDetails& hotel, const QList<Guest>& 
         Band form(Band::Kind::Detail, 1000);
         form.add(Item::textAt(0, 0, QStringLiteral("Přihlašovací tiskopis pro ubytované cizince"), title, 718));
         form.add(Item::textAt(0, 24, QStringLiteral("Registration form for foreign guests"), title, 718));
-        form.add(Item::textAt(0, 56, hotel.name + QStringLiteral(", ") + hotelAddressLine(hotel), label, 718));
+        const QString address = hotelAddressLine(hotel);
+        form.add(Item::textAt(0, 56, address.isEmpty() ? hotel.name : hotel.name + QStringLiteral(", ") + address, label, 718));
         const QString doc = (g.DOCTYPE == QLatin1String("I")   ? QStringLiteral("OP / ID card ")
                              : g.DOCTYPE == QLatin1String("O") ? QStringLiteral("Jiný / Other ")
                                                                : QStringLiteral("Pas / Passport ")) +

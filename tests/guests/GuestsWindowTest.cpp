@@ -4,6 +4,7 @@
 // left as they are when the client card is edited or deleted afterwards; a database made
 // before the guest book says how to add it; the book's PDF holds its rows (pdftotext).
 #include <QCheckBox>
+#include <QLabel>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -39,6 +40,8 @@ private slots:
     void anOldDatabaseSaysHowToAddTheGuestBook_data() { storages(); }
     void anOldDatabaseSaysHowToAddTheGuestBook();
     void guestBookPdfHoldsItsRowsInOrderOfArrival();
+    void registrationFormsHoldOnePagePerForeignGuest();
+    void windowsSpeakCzech();
 
 private:
     void storages()
@@ -205,6 +208,22 @@ void GuestsWindowTest::anOldDatabaseSaysHowToAddTheGuestBook()
     }
 }
 
+namespace {
+// The text of a PDF, page by page; the file is kept in $TAMAREL_KEEP_PDF (a folder) when set,
+// to look at it.
+QStringList pdfPages(const QList<report::Page>& pages, const QString& name)
+{
+    QTemporaryDir dir;
+    const QString keep = qEnvironmentVariable("TAMAREL_KEEP_PDF");
+    const QString pdf = (keep.isEmpty() ? dir.path() : keep) + QLatin1Char('/') + name;
+    if (!report::writePdf(pdf, name, pages)) return {};
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+}
+}  // namespace
+
 void GuestsWindowTest::guestBookPdfHoldsItsRowsInOrderOfArrival()
 {
     guests::HotelDetails hotel;
@@ -227,14 +246,8 @@ void GuestsWindowTest::guestBookPdfHoldsItsRowsInOrderOfArrival()
     }
     const QList<report::Page> pages = guests::guestBookPages(hotel, rows, QDate(2026, 1, 1), QDate(2026, 1, 31));
     QVERIFY(pages.size() >= 2);
-    QTemporaryDir dir;
-    const QString pdf = dir.filePath(QStringLiteral("book.pdf"));
-    QVERIFY(report::writePdf(pdf, QStringLiteral("Guest book"), pages));
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    QVERIFY(p.waitForFinished(60000));
-    const QString text = QString::fromUtf8(p.readAllStandardOutput());
-    QStringList pagesText = text.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    const QStringList pagesText = pdfPages(pages, QStringLiteral("book.pdf"));
+    const QString text = pagesText.join(QLatin1Char('\f'));
     QCOMPARE(pagesText.size(), int(pages.size()));
     for (int i = 0; i < pagesText.size(); ++i) {
         QVERIFY(pagesText[i].contains(QStringLiteral("Hotel Pošta")));
@@ -250,6 +263,71 @@ void GuestsWindowTest::guestBookPdfHoldsItsRowsInOrderOfArrival()
         const int at = text.indexOf(QStringLiteral("Guest%1 ").arg(i, 2, 10, QLatin1Char('0')));
         QVERIFY2(at > last, qPrintable(QString::number(i)));
         last = at;
+    }
+}
+
+void GuestsWindowTest::registrationFormsHoldOnePagePerForeignGuest()
+{
+    guests::HotelDetails hotel;
+    hotel.name = QStringLiteral("Penzion U Lípy");
+    guests::Guest father, mother, child;
+    father.SURNAME = QStringLiteral("Kowalski");
+    father.NAME = QStringLiteral("Piotr");
+    father.CITIZEN = QStringLiteral("POL");
+    father.DOCTYPE = QStringLiteral("I");
+    father.DOCNUM = QStringLiteral("ABC123456");
+    father.PURPOSE = QStringLiteral("10");
+    father.DATEFROM = QDate(2026, 1, 10);
+    father.DATETHRU = QDate(2026, 1, 14);
+    mother = father;
+    mother.NAME = QStringLiteral("Małgorzata");   // a letter Windows-1250 has; the form prints any
+    mother.DATEBIRTH = QStringLiteral("00.05.1980");
+    child = father;
+    child.NAME = QStringLiteral("Jan");
+    child.CITIZEN = QStringLiteral("CZE");   // a Czech citizen fills in no form
+    const report::Report forms = guests::registrationForms(hotel, {father, mother, child}, QStringLiteral("cs"));
+    const QStringList pages = pdfPages(report::layout(forms), QStringLiteral("forms.pdf"));
+    QCOMPARE(pages.size(), 2);
+    for (const QString& page : pages) {
+        QVERIFY(page.contains(QStringLiteral("Přihlašovací tiskopis pro ubytované cizince")));
+        QVERIFY(page.contains(QStringLiteral("Registration form for foreign guests")));
+        QVERIFY(page.contains(QStringLiteral("Penzion U Lípy")));
+        QVERIFY(page.contains(QStringLiteral("Podpis / Signature")));
+        // (pdftotext closes up double blanks.)
+        QVERIFY(page.contains(QRegularExpression(QStringLiteral("POL\\s+Polsko"))));
+        QVERIFY(page.contains(QStringLiteral("OP / ID card ABC123456")));
+        QVERIFY(page.contains(QRegularExpression(QStringLiteral("10\\s+Turistika / Tourism"))));
+        QVERIFY(page.contains(QStringLiteral("10.01.2026 - 14.01.2026")));
+    }
+    QVERIFY(pages[0].contains(QStringLiteral("Piotr")));
+    QVERIFY(pages[1].contains(QStringLiteral("Małgorzata")));
+    QVERIFY(pages[1].contains(QStringLiteral("00.05.1980")));
+}
+
+void GuestsWindowTest::windowsSpeakCzech()
+{
+    open(Storage::Files);
+    exec(R"(INSERT INTO "{db}POBYTY.DB" (KID, PID, DATEFROM, DATETHRU, STATUS, NUMPERS) VALUES (0, "101", "10.1.2026", "14.1.2026", "H", 2))");
+    exec(R"(INSERT INTO "{db}HOSTE.DB" (BID, SURNAME, NAME, CITIZEN, DATEFROM, DATETHRU) VALUES (1, "Kowalski", "Piotr", "POL", "10.1.2026", "14.1.2026"))");
+    m_language->setLanguageIdent(2);
+    m_language->TranslateAll();
+    TfrmGuests* w = guests::guestsDialog();
+    w->BID = 1;
+    w->KID = 0;
+    QVERIFY(w->FormActivate());
+    QCOMPARE(w->windowTitle(), QStringLiteral("Hosté pobytu"));
+    QCOMPARE(w->findChild<QLabel*>("lbSurname")->text(), QStringLiteral("Příjmení:"));
+    QCOMPARE(w->btNew->text(), QStringLiteral("Nová osoba"));
+    QCOMPARE(w->grGuests->horizontalHeaderItem(0)->text(), QStringLiteral("Příjmení"));
+    QCOMPARE(w->cmbCitizen->currentText(), QStringLiteral("Polsko (POL)"));
+    QVERIFY(w->cmbPurpose->currentText().endsWith(QStringLiteral("Turistika")));
+    QVERIFY(w->warningLines().contains(QStringLiteral("Pobyt je pro 2 osob a zapsáno je 1.")));
+    QVERIFY(w->warningLines().contains(QStringLiteral("Kowalski Piotr: policie požaduje rok narození, číslo dokladu.")));
+    const QString keep = qEnvironmentVariable("TAMAREL_KEEP_PDF");
+    if (!keep.isEmpty()) {
+        w->show();
+        w->grab().save(keep + QStringLiteral("/guests-cs.png"));
+        w->hide();
     }
 }
 
