@@ -139,6 +139,22 @@ QString rightTrimmed(const QString& s)
     return s.left(n);
 }
 
+// Appends the text in Windows-1250; false (out unchanged) when a letter has no code there.
+bool appendCp1250(const QString& v, QByteArray& out)
+{
+    bool ascii = true;
+    for (QChar c : v) ascii = ascii && c.unicode() < 0x80;
+    if (ascii) {
+        out += v.toLatin1();
+        return true;
+    }
+    // The conversion writes "?" for a letter it lacks: more "?" than the text has is a loss.
+    const QByteArray bytes = platform::toCp1250(v);
+    if (bytes.count('?') != v.count(QLatin1Char('?'))) return false;
+    out += bytes;
+    return true;
+}
+
 // Appends one record's bytes; problems of its fields go to problems (nothing appended then).
 template <size_t N, class Value>
 void writeRecord(const Field (&fields)[N], Value value, QByteArray& line, QList<PoliceProblem>& problems,
@@ -164,9 +180,7 @@ void writeRecord(const Field (&fields)[N], Value value, QByteArray& line, QList<
         if (f.maxLength > 0 && v.size() > f.maxLength) { problem("is too long"); continue; }
         if (!v.isEmpty() && v.size() < f.minLength) { problem("is too short"); continue; }
         if (f.source == Source::Birth && !validBirthDate(v)) { problem("is not DD.MM.YYYY"); continue; }
-        const QByteArray bytes = platform::toCp1250(v);
-        if (platform::fromCp1250(bytes) != v) { problem("holds a letter Windows-1250 cannot write"); continue; }
-        out += bytes;
+        if (!appendCp1250(v, out)) { problem("holds a letter Windows-1250 cannot write"); continue; }
         out += '|';
     }
     if (problems.size() > before) return;
