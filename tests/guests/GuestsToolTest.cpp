@@ -76,6 +76,21 @@ TEST_P(GuestsTool, AnOldDatabaseWorksAndUpgradeAddsOnlyTheMissingTables)
     EXPECT_TRUE(again.out.contains(QStringLiteral("nothing changed"))) << again.out.toStdString();
     EXPECT_EQ(tool({"hotel", location}).exitCode, 0);
     EXPECT_EQ(tool({"upgrade", scratch.filePath(QStringLiteral("nosuch"))}).exitCode, 1);   // no folder is made
+
+    // Upgraded, the database copies and backs up with its new tables (more than one change
+    // of table files can span), and the archive restores.
+    sql(QStringLiteral("INSERT INTO \"{db}HOSTE.DB\" (BID, SURNAME) VALUES (1, \"Kept\")"));
+    const QString newCopy = scratch.filePath(QStringLiteral("copy2"));
+    const ToolRun copiedAgain = tool({"copy", location, newCopy});
+    ASSERT_EQ(copiedAgain.exitCode, 0) << copiedAgain.err.toStdString();
+    EXPECT_TRUE(copiedAgain.out.contains(QStringLiteral("HOSTE.DB 1 rows"))) << copiedAgain.out.toStdString();
+    const QString archive = scratch.filePath(QStringLiteral("new.tmb"));
+    const ToolRun backedUpAgain = tool({"backup", location, archive});
+    ASSERT_EQ(backedUpAgain.exitCode, 0) << backedUpAgain.err.toStdString();
+    sql(QStringLiteral("DELETE FROM \"{db}HOSTE.DB\""));
+    const ToolRun restored = tool({"restore", location, archive});
+    ASSERT_EQ(restored.exitCode, 0) << restored.err.toStdString();
+    EXPECT_EQ(sql(QStringLiteral("SELECT SURNAME FROM \"{db}HOSTE.DB\"")), QStringList{"Kept"});
 }
 
 TEST_P(GuestsTool, HotelDetailsAreSetAllOrNothing)
