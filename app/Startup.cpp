@@ -21,6 +21,7 @@
 #include "documents/RegisterConfirmation.h"
 #include "documents/RegisterLabels.h"
 #include "documents/RegisterDocuments.h"
+#include "guests/RegisterGuests.h"
 #include "options/OptionsDialog.h"
 #include "options/Options.h"
 #include "platform/Paths.h"
@@ -248,11 +249,13 @@ TWindows CreateWindows()
     registerRoomPricesDialog(w.frmMain);
     registerConfirmationDialogs(w.frmMain);  // confirmation report and dialog
     registerRegistrationCard(w.frmMain);     // registration card report and dialog
+    registerGuestsDialogs(w.frmMain);        // guests of a stay, guest book, hotel details
     return w;
 }
 
 void DestroyWindows(TWindows& w)
 {
+    guests::unregisterGuestsDialogs();
     documents::unregisterRegistrationCard();
     documents::unregisterConfirmationDialogs();
     documents::unregisterLabelsDialogs();

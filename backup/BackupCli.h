@@ -4,7 +4,7 @@
 //                                        FOLDER/Backup under its usual name when ARCHIVE is
 //                                        not given) and prints its path;
 //   tamarel-db backup URI ARCHIVE        the same of a database on a server (the archive holds
-//                                        the ten tables as table files);
+//                                        the database's tables as table files);
 //   tamarel-db restore FOLDER ARCHIVE    checks and restores it, all or nothing (FOLDER may be
 //                                        a server URI: all tables in one transaction).
 // args are the words after the program name, starting with "backup" or "restore".

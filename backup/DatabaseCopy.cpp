@@ -115,11 +115,15 @@ CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation
     const QString sourceIdentity = sameness(sourceLocation);
     if (!sourceIdentity.isEmpty() && sourceIdentity == sameness(targetLocation))
         throw std::runtime_error("the source and the target are the same database");
-    const QList<data::TableDefinition> tables = chosenTables(options);
     const QString sourcePrefix = data::folderPrefix(sourceLocation);
     if (!onServer(sourceLocation) && !QFileInfo(sourceLocation).isDir())
         throw std::runtime_error(sourceLocation.toStdString() + " is not a folder");
-    // Every table of the source must be there: a copy is whole or not made.
+    // A table added after the ten that the source was made without is not copied: the copy
+    // is the database as it is (the target of a copy onto a server gets it empty).
+    QList<data::TableDefinition> tables;
+    for (const data::TableDefinition& t : chosenTables(options))
+        if (!t.addedLater || data::tableExists(source, sourceLocation, t.file)) tables << t;
+    // Every other table of the source must be there: a copy is whole or not made.
     for (const data::TableDefinition& t : tables) {
         if (!onServer(sourceLocation) && !QFileInfo::exists(sourcePrefix + t.file))
             throw std::runtime_error(sourceLocation.toStdString() + " has no table file " + t.file.toStdString());
@@ -140,17 +144,18 @@ CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation
     }
 
     CopySummary summary;
-    // Writes every table into the database into (table paths with intoPrefix) in one change.
+    // Writes the tables into the database into (table paths with intoPrefix) in one change.
     // A fresh target (a hidden folder of new files) holds no rows; another one is emptied when
     // replacing, and otherwise checked again once the change holds its tables (a desk may have
     // written a row since the first look).
-    auto copyAll = [&](engine::Database& into, const QString& intoPrefix, bool fresh) {
+    auto copyTables = [&](engine::Database& into, const QString& intoPrefix, bool fresh,
+                          const QList<data::TableDefinition>& group) {
         std::vector<std::string> files;
-        for (const auto& t : tables) files.push_back((intoPrefix + t.file).toStdString());
+        for (const auto& t : group) files.push_back((intoPrefix + t.file).toStdString());
         auto change = into.beginChange(files);
         if (!fresh && !options.replace) {
             QStringList filled;
-            for (const auto& t : tables) {
+            for (const auto& t : group) {
                 auto q = change->open("SELECT COUNT(*) AS N FROM " + tableRef(intoPrefix, t.file));
                 if (q->next() && q->integer(0) > 0) filled << t.file;
             }
@@ -159,7 +164,7 @@ CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation
                                       .toStdString(),
                                   filled);
         }
-        for (const auto& t : tables) {
+        for (const auto& t : group) {
             if (options.beforeTable) options.beforeTable(t.file);
             const std::string intoRef = tableRef(intoPrefix, t.file);
             if (!fresh && options.replace) change->execute("DELETE FROM " + intoRef);
@@ -170,6 +175,15 @@ CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation
             summary.tables << qMakePair(t.file, rows);
         }
         change->commit();
+    };
+    // A server takes every table in one transaction. A change over table files spans at most
+    // ten of them, so a fresh folder (swapped in whole afterwards, which keeps the copy all or
+    // nothing) is written ten tables a change.
+    auto copyAll = [&](engine::Database& into, const QString& intoPrefix, bool fresh) {
+        if (!fresh) return copyTables(into, intoPrefix, fresh, tables);
+        constexpr int kFilesPerChange = 10;
+        for (int i = 0; i < tables.size(); i += kFilesPerChange)
+            copyTables(into, intoPrefix, fresh, tables.mid(i, kFilesPerChange));
     };
 
     if (targetOnServer) {

@@ -1,5 +1,5 @@
 #pragma once
-// Copying the ten tables of a database between a folder of table files and a PostgreSQL
+// Copying the tables of a database (the ten and those added later that it has) between a folder of table files and a PostgreSQL
 // server, either way (folder to folder and server to server too): the `tamarel-db copy`
 // command, and the restore and backup of a database on a server, which pass through a folder
 // of table files.
@@ -38,7 +38,7 @@ public:
 
 struct CopyOptions {
     bool replace = false;
-    // Table files to copy ("POBYTY.DB"); empty: all ten. Others of the target stay as they are.
+    // Table files to copy ("POBYTY.DB"); empty: all of them. Others of the target stay as they are.
     QStringList tables;
     // Runs before each table is written into the target (tests throw here to break a copy
     // in the middle).

@@ -28,7 +28,7 @@ namespace backup {
 // for a database on a server (which has no folder) the program's own folder.
 QString backupHome(const engine::Database& db, const QString& databaseFolder);
 
-// Writes an archive of the ten tables of the database on the server at uri (db opened on it).
+// Writes an archive of the tables (the ten and those added later it has) of the database on the server at uri (db opened on it).
 // options.guard is not used (the tables are read under their read locks). On failure removes
 // the incomplete archive and throws ArchiveError.
 void writeServerArchive(engine::Database& db, const QString& uri, const std::string& archivePath,
@@ -36,7 +36,7 @@ void writeServerArchive(engine::Database& db, const QString& uri, const std::str
 
 // Restores an archive onto the server: reads it into a folder in the system's temporary
 // folder (removed again), checks every table file, then replaces the rows of each of the
-// ten tables the archive holds (other entries are left out). Returns the table files
+// tables of the database the archive holds (other entries are left out). Returns the table files
 // restored. beforeTable (tests) runs before each table is written and may throw. Throws
 // ArchiveError (Read: the archive or a table in it is not sound; Replace: the server refused,
 // nothing changed).

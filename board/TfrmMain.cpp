@@ -64,6 +64,7 @@ const MenuBarEntry kMenu[] = {
      {{"mnClients", "&Clients", 15},
       {"mnReminderNotes", "&Notes && Reminder", 22},
       {"mnAcctItems", "&Account Items", 24},
+      {"mnGuestBook", "&Guest book", kNoTag},
       {"mnBreak1", "-", kNoTag},
       {"mnExit", "E&xit", kNoTag}}},
     {"mnAction", "&Action",
@@ -73,6 +74,7 @@ const MenuBarEntry kMenu[] = {
       {"mnBreak2", "-", kNoTag},
       {"mnCheckIn", "&Check In", 9},
       {"mnAddToAccount", "&Add Stay to Account", 10},
+      {"mnGuests", "&Guests of the Stay", kNoTag},
       {"mnBreak3", "-", kNoTag},
       {"mnCheckOut", "C&heck out", 5},
       {"mnCloseAccount", "C&lose Account", 6},
@@ -86,6 +88,7 @@ const MenuBarEntry kMenu[] = {
       {"mnAcctItemTypes", "&Account Item Types", 13},
       {"mnKnowFrom", "&Knows from", 12},
       {"mnRates", "Ra&tes", 14},
+      {"mnHotelDetails", "&Hotel details", kNoTag},
       {"mnBreak10", "-", kNoTag},
       {"mnOptions", "&Options", 17},
       {"mnBreak6", "-", kNoTag},
@@ -245,6 +248,15 @@ void TfrmMain::buildMenu()
         {"mnRoomsStat", [] { platform::openDialog(platform::dialogs::Statistics); }},
         {"mnPrintLabels", [] { platform::openDialog(platform::dialogs::Labels); }},
         {"mnHelpHelp", [this] { mnHelpHelpClick(); }},
+        // The guest book's windows (guests/RegisterGuests.h): the persons of the selected stay.
+        {"mnGuests", [this] {
+             const TRoomsUsage* s = StayAtCursor();
+             if (!s || s->STATUS == QLatin1Char('X'))
+                 message("No stay selected", "Guests of the stay", int(platform::Icon::Warning), int(platform::Buttons::Ok));
+             else platform::openDialog(QStringLiteral("frmGuests"), QVariantMap{{"BID", s->BID}});
+         }},
+        {"mnGuestBook", [] { platform::openDialog(QStringLiteral("frmGuestBook")); }},
+        {"mnHotelDetails", [] { platform::openDialog(QStringLiteral("frmHotelDetails")); }},
     };
     for (const MenuBarEntry& top : kMenu) {
         QMenu* menu = bar->addMenu(QString::fromUtf8(top.caption));

@@ -1,4 +1,4 @@
-// Creation of the ten table files from the built-in table definitions.
+// Creation of the table files from the built-in table definitions.
 //
 // Invariants: existing table files are left as they are and reported; a table's indexes
 // follow their table, so a kept table keeps exactly the indexes it had.
@@ -34,19 +34,30 @@ QStringList splitStatements(const QString& script)
     return statements;
 }
 
+namespace {
+// The comment line of tables.sql after which the tables added later follow.
+constexpr const char* kLaterMarker = "-- The tables beyond the ten.";
+}  // namespace
+
 QList<TableDefinition> tableDefinitions()
 {
     static const QRegularExpression fileRe(QStringLiteral("\"\\{db\\}([A-Za-z0-9_]+)\\.DB\""));
+    const QString script = QString::fromUtf8(kTablesSql);
+    const qsizetype marker = script.indexOf(QLatin1String(kLaterMarker));
     QList<TableDefinition> tables;
-    for (const QString& sql : splitStatements(QString::fromUtf8(kTablesSql))) {
-        const auto m = fileRe.match(sql);
-        if (!m.hasMatch()) continue;
-        const QString table = m.captured(1);
-        if (sql.startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive)) {
-            tables.append({table + QStringLiteral(".DB"), table, {sql}});
-        } else {
-            for (auto& t : tables)
-                if (t.table == table) t.statements << sql;
+    // The script before the marker holds the ten, the rest the tables added later.
+    const QStringList parts = marker < 0 ? QStringList{script} : QStringList{script.left(marker), script.mid(marker)};
+    for (int part = 0; part < parts.size(); ++part) {
+        for (const QString& sql : splitStatements(parts[part])) {
+            const auto m = fileRe.match(sql);
+            if (!m.hasMatch()) continue;
+            const QString table = m.captured(1);
+            if (sql.startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive)) {
+                tables.append({table + QStringLiteral(".DB"), table, {sql}, part == 1});
+            } else {
+                for (auto& t : tables)
+                    if (t.table == table) t.statements << sql;
+            }
         }
     }
     return tables;
@@ -55,8 +66,7 @@ QList<TableDefinition> tableDefinitions()
 namespace {
 bool onServer(const QString& location) { return engine::isServerLocation(location.trimmed().toStdString()); }
 
-// Whether the table is there: its file in a folder, the table itself on a server.
-bool tableExists(engine::Database& db, const QString& prefix, const QString& location, const QString& file)
+bool tableThere(engine::Database& db, const QString& prefix, const QString& location, const QString& file)
 {
     if (!onServer(location)) return QFileInfo::exists(prefix + file);
     try {
@@ -67,6 +77,20 @@ bool tableExists(engine::Database& db, const QString& prefix, const QString& loc
     }
 }
 }  // namespace
+
+bool tableExists(engine::Database& db, const QString& folder, const QString& file)
+{
+    return tableThere(db, folderPrefix(folder), folder, file);
+}
+
+QStringList missingTables(engine::Database& db, const QString& folder)
+{
+    const QString prefix = folderPrefix(folder);
+    QStringList missing;
+    for (const TableDefinition& t : tableDefinitions())
+        if (!tableThere(db, prefix, folder, t.file)) missing << t.file;
+    return missing;
+}
 
 QString databaseLocation(const QString& folder) { return onServer(folder) ? folder.trimmed() : folderPrefix(folder); }
 
@@ -86,7 +110,7 @@ QStringList createTables(engine::Database& db, const QString& folder)
     const QString prefix = folderPrefix(folder);
     QStringList kept;
     for (const TableDefinition& t : tableDefinitions()) {
-        if (tableExists(db, prefix, folder, t.file)) {
+        if (tableThere(db, prefix, folder, t.file)) {
             kept << t.file + QStringLiteral(" exists, left as it is");
             continue;
         }
@@ -103,7 +127,7 @@ QStringList filledTables(engine::Database& db, const QString& folder)
     const QString prefix = folderPrefix(folder);
     QStringList filled;
     for (const TableDefinition& t : tableDefinitions()) {
-        if (!tableExists(db, prefix, folder, t.file)) continue;
+        if (!tableThere(db, prefix, folder, t.file)) continue;
         auto q = db.open(QStringLiteral("SELECT COUNT(*) AS N FROM \"%1%2\"").arg(prefix, t.file).toStdString());
         if (q->next() && q->integer(0) > 0) filled << t.file;
     }

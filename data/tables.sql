@@ -60,3 +60,22 @@ CREATE TABLE "{db}POZNAMKY.DB" (
   USR VARCHAR(20), UPMJ DATE, UPMT TIME,
   PRIMARY KEY (RMID));
 CREATE INDEX POZNAMKY_DUE ON "{db}POZNAMKY.DB" (DAT, TIM);
+
+-- The tables beyond the ten. A database made before them goes on working without them: the
+-- windows that need one say so, and "tamarel-db upgrade" adds the missing ones (and nothing
+-- else); copies, backups and restores carry each one a database has.
+-- HOSTE: what the guest book says of one person on one stay, copied (not linked) from a
+-- client card when taken from one, so that editing or deleting the card never changes it.
+CREATE TABLE "{db}HOSTE.DB" (
+  HID AUTOINC, BID INTEGER, KID INTEGER, SURNAME VARCHAR(40), NAME VARCHAR(30),
+  DATEBIRTH VARCHAR(10), CITIZEN CHAR(3), DOCTYPE CHAR(1), DOCNUM VARCHAR(30), VISA VARCHAR(15),
+  ADDRESS VARCHAR(128), PURPOSE CHAR(2), DATEFROM DATE, DATETHRU DATE, FEEEXEMPT VARCHAR(40),
+  REPORTED DATE, NOTE VARCHAR(255), USR VARCHAR(20), UPMJ DATE, UPMT TIME,
+  PRIMARY KEY (HID));
+CREATE INDEX HOSTE_BID ON "{db}HOSTE.DB" (BID);
+CREATE INDEX HOSTE_DATES ON "{db}HOSTE.DB" (DATEFROM, DATETHRU);
+-- NASTAVENI: the settings every desk shares (the hotel's details for the reports), one row
+-- per key.
+CREATE TABLE "{db}NASTAVENI.DB" (
+  KEY VARCHAR(40) NOT NULL, VALUE VARCHAR(255),
+  PRIMARY KEY (KEY));

@@ -14,6 +14,7 @@
 #include <exception>
 
 #include "lang/Language.h"
+#include "platform/DialogSeam.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
 #include "shell/ValueHelpers.h"
@@ -243,5 +244,7 @@ bool TfrmCheckIn::checkIn()
     }
     LangMessageBox(this, QStringLiteral("Ok. Client is successfully checked in."), QStringLiteral("Tamarel"),
                    platform::Icon::None, platform::Buttons::Ok);
+    // The persons of the stay next, the booker listed first (guests/; Cancel skips it).
+    platform::openDialog(QStringLiteral("frmGuests"), {{"BID", BID}, {"KID", KID}, {"afterCheckIn", true}});
     return true;
 }

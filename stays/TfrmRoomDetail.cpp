@@ -26,6 +26,7 @@
 
 #include "lang/Language.h"
 #include "options/Options.h"
+#include "platform/DialogSeam.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
 #include "shell/ValueHelpers.h"
@@ -243,6 +244,11 @@ void TfrmRoomDetail::layoutControls()
     item->setRowStretch(6, 1);
 
     auto* buttons = new QHBoxLayout;
+    // The persons of the stay live in the guest book's own window (guests/), reached by name.
+    auto* btGuests = named(new QPushButton(QStringLiteral("Guests..."), this), "btGuests");
+    btGuests->setAutoDefault(false);
+    connect(btGuests, &QPushButton::clicked, this, [this] { platform::openDialog(QStringLiteral("frmGuests"), {{"BID", BID}}); });
+    buttons->addWidget(btGuests);
     buttons->addStretch(1);
     buttons->addWidget(btOk);
     buttons->addWidget(btCancel);

@@ -1,6 +1,7 @@
 // tamarel-db: the database tool. The program itself never creates tables; an installation
-// gets its table files from here, empty or with the demo set, and an administrator can run
-// one statement against a folder without the console.
+// gets its table files from here, empty or with the demo set (and an older one the tables
+// added since, with upgrade), and an administrator can run one statement against a folder
+// without the console, set the hotel's details and write the police file unattended.
 //
 // Invariants: init and demo never touch an existing table file; demo writes only into
 // empty tables; every failure ends with a message on stderr and exit code 1.
@@ -9,6 +10,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMap>
+#include <QSaveFile>
 #include <QStringList>
 #include <algorithm>
 #include <cstdio>
@@ -20,6 +24,10 @@
 #include "data/LargeDatabase.h"
 #include "data/TableFiles.h"
 #include "engine/Engine.h"
+#include "guests/Dates.h"
+#include "guests/Guest.h"
+#include "guests/HotelSettings.h"
+#include "guests/PoliceFile.h"
 #include "platform/Platform.h"
 #include "rates/BankFetch.h"
 #include "rates/RateUpdate.h"
@@ -39,6 +47,9 @@ QString usageText()
 {
     return QStringLiteral(
         "usage: tamarel-db init FOLDER\n"
+        "       tamarel-db upgrade FOLDER\n"
+        "       tamarel-db hotel FOLDER [KEY=VALUE ...]\n"
+        "       tamarel-db police-report FOLDER FROM THRU FILE [--all]\n"
         "       tamarel-db demo FOLDER [--today D.M.YYYY]\n"
         "       tamarel-db sql FOLDER STATEMENT\n"
         "       tamarel-db large FOLDER [--stays N] [--rooms R] [--years Y] [--clients C]\n"
@@ -68,6 +79,109 @@ int init(const QString& folder)
     const QStringList kept = data::createTables(db, folder);
     reportKept(kept);
     out(QStringLiteral("%1 table files created in %2").arg(data::tableDefinitions().size() - kept.size()).arg(folder));
+    return 0;
+}
+
+// Adds the tables a database made by an older version lacks, with their indexes, and touches
+// nothing else: no table that is there is changed, no row is written.
+int upgrade(const QString& folder)
+{
+    if (!engine::isServerLocation(folder.toStdString()) && !QFileInfo(folder).isDir()) {
+        err(QStringLiteral("%1 is not a database folder (tamarel-db init makes one)").arg(folder));
+        return 1;
+    }
+    engine::Database db(data::databaseLocation(folder).toStdString());
+    const QStringList missing = data::missingTables(db, folder);
+    data::createTables(db, folder);  // makes exactly the missing ones
+    for (const QString& file : missing) out(file + QStringLiteral(" created"));
+    out(missing.isEmpty() ? QStringLiteral("%1 has every table; nothing changed").arg(folder)
+                          : QStringLiteral("%1 tables added to %2").arg(QString::number(missing.size()), folder));
+    return 0;
+}
+
+// The guest book's commands need its tables; an older database is told how to add them.
+bool guestBookThere(engine::Database& db, const QString& folder)
+{
+    if (guests::guestBookReady(db, data::folderPrefix(folder))) return true;
+    err(QStringLiteral("The guest book is not set up in %1: tamarel-db upgrade %1 adds its tables").arg(folder));
+    return false;
+}
+
+// Shows the hotel's details, or sets the KEY=VALUE pairs given (all or none) and shows them.
+int hotel(const QString& folder, const QStringList& pairs)
+{
+    engine::Database db(data::databaseLocation(folder).toStdString());
+    if (!guestBookThere(db, folder)) return 1;
+    const QString prefix = data::folderPrefix(folder);
+    QMap<QString, QString> values;
+    for (const QString& pair : pairs) {
+        const qsizetype eq = pair.indexOf(QLatin1Char('='));
+        const guests::SettingKey* key = eq > 0 ? guests::findSettingKey(pair.left(eq)) : nullptr;
+        if (!key) {
+            err(QStringLiteral("%1: not KEY=VALUE with one of the keys").arg(pair));
+            QStringList keys;
+            for (const guests::SettingKey& k : guests::settingKeys()) keys << QLatin1String(k.key);
+            err(keys.join(QLatin1Char(' ')));
+            return 2;
+        }
+        values.insert(QLatin1String(key->key), pair.mid(eq + 1).trimmed());
+    }
+    if (!values.isEmpty()) {
+        try {
+            guests::writeSettings(db, prefix, values);
+        } catch (const std::invalid_argument& e) {
+            err(QString::fromUtf8(e.what()) + QStringLiteral(" Nothing was changed."));
+            return 1;
+        }
+    }
+    const QMap<QString, QString> stored = guests::readSettings(db, prefix);
+    for (const guests::SettingKey& k : guests::settingKeys())
+        out(QLatin1String(k.key) + QLatin1Char('=') + stored.value(QLatin1String(k.key)));
+    return 0;
+}
+
+// Writes the police file of the foreign guests who arrived from..thru (those not reported
+// yet, or all with --all), then marks them reported: only once the file is written.
+int policeReport(const QString& folder, const QStringList& rest)
+{
+    if (rest.size() < 3 || rest.size() > 4 || (rest.size() == 4 && rest[3] != QLatin1String("--all"))) return usage();
+    const QDate from = guests::parseDateArgument(rest[0]), thru = guests::parseDateArgument(rest[1]);
+    if (!from.isValid() || !thru.isValid()) {
+        err(QStringLiteral("FROM and THRU are dates: D.M.YYYY or YYYY-MM-DD"));
+        return 2;
+    }
+    const QString target = rest[2];
+    engine::Database db(data::databaseLocation(folder).toStdString());
+    if (!guestBookThere(db, folder)) return 1;
+    const QString prefix = data::folderPrefix(folder);
+    guests::BookQuery query{from, thru, true, rest.size() < 4};
+    const QList<guests::Guest> persons = guests::bookGuests(db, prefix, query);
+    const QDateTime made = platform::now();
+    const guests::PoliceFile file =
+        guests::makePoliceFile(guests::hotelDetails(guests::readSettings(db, prefix)), persons, made);
+    if (!file.ok()) {
+        for (const guests::PoliceProblem& p : file.problems) err(guests::problemText(p));
+        err(QStringLiteral("Nothing was written; mend these in the guests window or the hotel's details."));
+        return 1;
+    }
+    if (file.written.isEmpty()) {
+        out(QStringLiteral("No foreign guest to report from %1 to %2; no file written")
+                .arg(shell::DateText(from), shell::DateText(thru)));
+        return 0;
+    }
+    QSaveFile save(target);
+    if (!save.open(QIODevice::WriteOnly) || save.write(file.bytes) != file.bytes.size() || !save.commit()) {
+        err(QStringLiteral("%1 cannot be written: %2; no guest was marked reported").arg(target, save.errorString()));
+        return 1;
+    }
+    try {
+        guests::markReported(db, prefix, file.written, made.date());
+    } catch (const engine::Error& e) {
+        err(QStringLiteral("%1 was written, but the guests could not be marked reported: %2").arg(target, QString::fromUtf8(e.what())));
+        return 1;
+    }
+    out(QStringLiteral("%1 guests written to %2 and marked reported on %3")
+            .arg(QString::number(file.written.size()), target, shell::DateText(made.date())));
     return 0;
 }
 
@@ -271,6 +385,9 @@ int main(int argc, char** argv)
     const QString folder = args[1];
     try {
         if (command == QLatin1String("init") && args.size() == 2) return init(folder);
+        if (command == QLatin1String("upgrade") && args.size() == 2) return upgrade(folder);
+        if (command == QLatin1String("hotel")) return hotel(folder, args.mid(2));
+        if (command == QLatin1String("police-report")) return policeReport(folder, args.mid(2));
         if (command == QLatin1String("demo")) return demo(folder, args.mid(2));
         if (command == QLatin1String("sql") && args.size() == 3) return sql(folder, args[2]);
         if (command == QLatin1String("large")) return large(folder, args.mid(2));

@@ -1,0 +1,125 @@
+// The shared settings and the hotel's details; see HotelSettings.h.
+#include "guests/HotelSettings.h"
+
+#include <QRegularExpression>
+#include <stdexcept>
+
+#include "engine/Engine.h"
+#include "shell/Statement.h"
+#include "shell/ValueHelpers.h"
+
+namespace guests {
+
+namespace {
+QString noCheck(const QString&) { return {}; }
+
+QString checkIdub(const QString& v)
+{
+    static const QRegularExpression re(QStringLiteral("^[0-9A-Za-z]{12,14}$"));
+    return re.match(v).hasMatch() ? QString() : QStringLiteral("The provider number (IDUB) has 12 to 14 letters or digits.");
+}
+
+QString checkAbbrev(const QString& v)
+{
+    static const QRegularExpression re(QStringLiteral("^[0-9A-Za-z]{5}$"));
+    return re.match(v).hasMatch() ? QString() : QStringLiteral("The provider's abbreviation has 5 letters or digits.");
+}
+
+// At most four digits, "E" before an evidence number.
+QString checkHouseNo(const QString& v)
+{
+    static const QRegularExpression re(QStringLiteral("^E?[0-9]{1,4}$"));
+    return re.match(v).hasMatch() ? QString()
+                                  : QStringLiteral("The house number has at most 4 digits (\"E\" before an evidence number).");
+}
+
+QString checkPostcode(const QString& v)
+{
+    static const QRegularExpression re(QStringLiteral("^[0-9]{5}$"));
+    return re.match(v).hasMatch() ? QString() : QStringLiteral("The postcode has 5 digits without a blank.");
+}
+
+// The limits are the police file's (name 35, contact 50) or the column's.
+const QList<SettingKey> kKeys = {
+    {"NAME", "Name:", 35, noCheck},
+    {"CONTACT", "Contact:", 50, noCheck},
+    {"DISTRICT", "District:", 60, noCheck},
+    {"MUNICIPALITY", "Municipality:", 60, noCheck},
+    {"PART", "Part of municipality:", 60, noCheck},
+    {"STREET", "Street:", 60, noCheck},
+    {"HOUSENO", "House number:", 5, checkHouseNo},
+    {"ORIENTNO", "Orientation number:", 10, noCheck},
+    {"POSTCODE", "Postcode:", 6, checkPostcode},
+    {"IDUB", "Police provider number (IDUB):", 14, checkIdub},
+    {"ABBREV", "Provider abbreviation:", 5, checkAbbrev},
+};
+}  // namespace
+
+const QList<SettingKey>& settingKeys() { return kKeys; }
+
+const SettingKey* findSettingKey(const QString& key)
+{
+    for (const SettingKey& k : kKeys)
+        if (key.compare(QLatin1String(k.key), Qt::CaseInsensitive) == 0) return &k;
+    return nullptr;
+}
+
+QString checkSetting(const QString& key, const QString& value)
+{
+    const SettingKey* k = findSettingKey(key);
+    if (!k) return QStringLiteral("Unknown setting:") + QLatin1Char(' ') + key;
+    if (value.isEmpty()) return {};
+    if (value.size() > k->maxLength)
+        return QStringLiteral("%1 is longer than %2 characters.").arg(QLatin1String(k->key), QString::number(k->maxLength));
+    if (value.contains(QLatin1Char('|')) || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
+        return QStringLiteral("%1 may not hold \"|\" or a line break.").arg(QLatin1String(k->key));
+    return k->check(value);
+}
+
+QMap<QString, QString> readSettings(engine::Database& db, const QString& prefix)
+{
+    auto q = db.open(shell::Sql(u"SELECT KEY, VALUE FROM %1", shell::Table(prefix, u"NASTAVENI.DB")).toStdString());
+    QMap<QString, QString> values;
+    while (q->next()) values.insert(QString::fromStdString(q->text(0)), QString::fromStdString(q->text(1)));
+    return values;
+}
+
+void writeSettings(engine::Database& db, const QString& prefix, const QMap<QString, QString>& values)
+{
+    for (auto it = values.begin(); it != values.end(); ++it)
+        if (const QString problem = checkSetting(it.key(), it.value()); !problem.isEmpty())
+            throw std::invalid_argument(problem.toStdString());
+    const QString table = shell::Table(prefix, u"NASTAVENI.DB");
+    auto change = db.beginChange({(prefix + QLatin1String(kSettingsFile)).toStdString()});
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        const QString key = QString::fromLatin1(findSettingKey(it.key())->key);
+        change->execute(shell::Sql(u"DELETE FROM %1 WHERE KEY=%2", table, shell::QuoteText(key)).toStdString());
+        if (!it.value().isEmpty())
+            change->execute(shell::Sql(u"INSERT INTO %1 (KEY, VALUE) VALUES (%2, %3)", table, shell::QuoteText(key),
+                                       shell::QuoteText(it.value()))
+                                .toStdString());
+    }
+    change->commit();
+}
+
+HotelDetails hotelDetails(const QMap<QString, QString>& s)
+{
+    auto v = [&](const char* key) { return s.value(QLatin1String(key)).trimmed(); };
+    return {v("NAME"),   v("CONTACT"),  v("DISTRICT"), v("MUNICIPALITY"), v("PART"), v("STREET"),
+            v("HOUSENO"), v("ORIENTNO"), v("POSTCODE"), v("IDUB"),        v("ABBREV")};
+}
+
+QString hotelAddressLine(const HotelDetails& h)
+{
+    QString number = h.houseNo;
+    if (!h.orientNo.isEmpty()) number += (number.isEmpty() ? QString() : QStringLiteral("/")) + h.orientNo;
+    QString street = h.street.isEmpty() ? h.part : h.street;
+    if (!number.isEmpty()) street += (street.isEmpty() ? QString() : QStringLiteral(" ")) + number;
+    QStringList parts;
+    if (!street.isEmpty()) parts << street;
+    const QString town = (h.postcode + QLatin1Char(' ') + h.municipality).trimmed();
+    if (!town.isEmpty()) parts << town;
+    return parts.join(QStringLiteral(", "));
+}
+
+}  // namespace guests
