@@ -14,6 +14,7 @@
 #include "backup/TfrmBackupFileAction.h"
 #include "backup/TfrmChooseBackup.h"
 #include "board/TfrmMain.h"
+#include "calendars/RegisterCalendars.h"
 #include "platform/DialogSeam.h"
 #include "board/TfrmNewDateTamarel.h"
 #include "lang/Language.h"
@@ -223,11 +224,13 @@ TWindows CreateWindows()
     registerLabelsDialogs(w.frmMain);        // label report, print labels
     registerConfirmationDialogs(w.frmMain);  // confirmation report and dialog
     registerRegistrationCard(w.frmMain);     // registration card report and dialog
+    calendars::registerCalendarsDialogs(w.frmMain);  // feeds window, synchronisation, export
     return w;
 }
 
 void DestroyWindows(TWindows& w)
 {
+    calendars::unregisterCalendarsDialogs();
     documents::unregisterRegistrationCard();
     documents::unregisterConfirmationDialogs();
     documents::unregisterLabelsDialogs();
