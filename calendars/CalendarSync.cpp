@@ -229,8 +229,10 @@ void findConflicts(Store& store, const QHash<QString, QString>& roomNames, const
     for (const auto& [pid, stays] : byRoom) {
         for (qsizetype i = 0; i < stays.size(); ++i) {
             for (qsizetype j = i + 1; j < stays.size() && stays[j].from < stays[i].thru; ++j) {
-                const Stay &a = stays[i], &b = stays[j];
-                if (!holdStays.contains(a.bid) && !holdStays.contains(b.bid)) continue;
+                if (!holdStays.contains(stays[i].bid) && !holdStays.contains(stays[j].bid)) continue;
+                // The feed's hold first.
+                const bool swap = !holdStays.contains(stays[i].bid);
+                const Stay &a = swap ? stays[j] : stays[i], &b = swap ? stays[i] : stays[j];
                 const int first = std::max({a.from, b.from, o.today}), end = std::min(a.thru, b.thru);
                 if (first >= end) continue;
                 r.conflicts << roomNames.value(pid, pid) + QStringLiteral(": ") + lastNights(first, end - 1) + QStringLiteral(" (") + guest(a) +
