@@ -40,8 +40,18 @@ int readFeeds(bool fromTimer)
     QString failure;
     try {
         Store store(dm->db(), dm->DbPrefix());
-        const QList<Feed> feeds = store.feeds();
-        if (fromTimer && (feeds.isEmpty() || !syncDue(feeds, platform::now(), store.settings().intervalMinutes))) {
+        QList<Feed> feeds;
+        int interval = 30;
+        try {
+            feeds = store.feeds();
+            interval = store.settings().intervalMinutes;
+        } catch (const std::exception&) {
+            // A database without the calendar tables (not upgraded yet) has no feeds: the
+            // timer keeps quiet, the menu command says why.
+            if (fromTimer) feeds.clear();
+            else throw;
+        }
+        if (fromTimer && (feeds.isEmpty() || !syncDue(feeds, platform::now(), interval))) {
             g_reading = false;
             return 0;
         }
@@ -72,7 +82,7 @@ QString exportSource(TdmDataModule& dm, const Settings& s)
 {
     if (dm.onServer()) return {};
     QString seen = s.exportFolder + QLatin1Char('|') + QString::number(s.names) + QLatin1Char('|') + QString::number(shell::TodayNumber());
-    for (const char* file : {"POBYTY.DB", "KARTY.DB", "POKOJE.DB"}) {
+    for (const char* file : {"POBYTY.DB", "KARTY.DB", "POKOJE.DB", "KALENDARE.DB"}) {
         const QFileInfo info(dm.DbPrefix() + QLatin1String(file));
         seen += QLatin1Char('|') + QString::number(info.lastModified().toMSecsSinceEpoch()) + QLatin1Char(':') + QString::number(info.size());
     }
@@ -83,10 +93,14 @@ int exportNow()
 {
     TdmDataModule* dm = dmDataModule();
     if (!dm) return platform::kRejected;
+    Settings s;
     try {
-        Store store(dm->db(), dm->DbPrefix());
-        const Settings s = store.settings();
-        if (s.exportFolder.isEmpty()) return platform::kRejected;
+        s = Store(dm->db(), dm->DbPrefix()).settings();
+    } catch (const std::exception&) {
+        return platform::kRejected;  // no calendar tables yet: nothing is exported
+    }
+    if (s.exportFolder.isEmpty()) return platform::kRejected;
+    try {
         const QString seen = exportSource(*dm, s);
         if (!seen.isEmpty() && seen == g_exportSeen) return platform::kAccepted;
         exportCalendars(dm->db(), dm->DbPrefix(), s.exportFolder, shell::TodayNumber(), s.names);

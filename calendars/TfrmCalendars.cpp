@@ -141,6 +141,9 @@ void TfrmCalendars::warn(const QString& message, const QString& detail)
 
 void TfrmCalendars::FormActivate()
 {
+    // The English titles each time, then their translation in the language now in use.
+    grRooms->setHorizontalHeaderLabels({QStringLiteral("Room"), QStringLiteral("Export file"), QStringLiteral("Feeds")});
+    grFeeds->setHorizontalHeaderLabels({QStringLiteral("Portal"), QStringLiteral("Address"), QStringLiteral("Last result")});
     TranslateGridTitles(grRooms);
     TranslateGridTitles(grFeeds);
     edPortal->clear();

@@ -12,7 +12,8 @@
 namespace {
 
 const QStringList kTableFiles = {"POKOJE.DB", "POKCENY.DB", "POBYTY.DB", "KARTY.DB", "UCTY.DB",
-                                 "UCTYPOL.DB", "UCPODEF.DB", "KURZY.DB", "ODKUDVI.DB", "POZNAMKY.DB"};
+                                 "UCTYPOL.DB", "UCPODEF.DB", "KURZY.DB", "ODKUDVI.DB", "POZNAMKY.DB",
+                                 "KALENDARE.DB", "BLOKACE.DB"};
 
 TEST(TamarelDb, InitCreatesTheTenTablesAndLeavesExistingOnesAlone)
 {
@@ -21,7 +22,7 @@ TEST(TamarelDb, InitCreatesTheTenTablesAndLeavesExistingOnesAlone)
     const ToolRun first = tool({"init", db});
     ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
     for (const QString& f : kTableFiles) EXPECT_TRUE(QFileInfo::exists(db + "/" + f)) << f.toStdString();
-    EXPECT_EQ(QDir(db).entryList(QDir::Files).size(), 10);
+    EXPECT_EQ(QDir(db).entryList(QDir::Files).size(), kTableFiles.size());
 
     ASSERT_EQ(tool({"sql", db, R"(INSERT INTO "POKOJE.DB" (PID, PNAME) VALUES ("1", "Kept"))"}).exitCode, 0);
     const ToolRun second = tool({"init", db});
