@@ -144,7 +144,7 @@ CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation
     // A fresh target (a hidden folder of new files) holds no rows; another one is emptied when
     // replacing, and otherwise checked again once the change holds its tables (a desk may have
     // written a row since the first look).
-    auto copyAll = [&](engine::Database& into, const QString& intoPrefix, bool fresh) {
+    auto copyAll = [&](engine::Database& into, const QString& intoPrefix, bool fresh, const QList<data::TableDefinition>& tables) {
         std::vector<std::string> files;
         for (const auto& t : tables) files.push_back((intoPrefix + t.file).toStdString());
         auto change = into.beginChange(files);
@@ -175,7 +175,7 @@ CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation
     if (targetOnServer) {
         // Missing tables first (a definition is not part of a change), then all rows at once.
         data::createTables(target, targetLocation);
-        copyAll(target, QString(), false);
+        copyAll(target, QString(), false, tables);
         return summary;
     }
 
@@ -189,7 +189,9 @@ CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation
     {
         engine::Database staged(data::databaseLocation(staging).toStdString());
         data::createTables(staged, staging);
-        copyAll(staged, data::folderPrefix(staging), true);
+        // A change over table files spans at most ten of them; the hidden folder is swapped in
+        // whole, so its tables may be written in several changes.
+        for (qsizetype i = 0; i < tables.size(); i += 10) copyAll(staged, data::folderPrefix(staging), true, tables.mid(i, 10));
         staged.releaseTables();
     }
     std::vector<std::string> names;

@@ -144,7 +144,8 @@ void ServerStartTest::theToolFillsAServerAndMakesNoFolderOfItsName()
     const QString uri = QString::fromStdString(server.location);
     {
         engine::Database db(server.location);
-        for (const char* table : {"POKOJE", "KARTY", "POBYTY", "UCTY", "UCTYPOL", "UCPODEF", "KURZY", "POKCENY", "ODKUDVI", "POZNAMKY"})
+        for (const char* table : {"POKOJE", "KARTY", "POBYTY", "UCTY", "UCTYPOL", "UCPODEF", "KURZY", "POKCENY", "ODKUDVI", "POZNAMKY",
+                                  "KALENDARE", "BLOKACE"})
             db.execute(std::string("DROP TABLE \"") + table + ".DB\"");
     }
     const auto tool = [&](const QStringList& args) {
