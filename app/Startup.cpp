@@ -14,6 +14,7 @@
 #include "backup/TfrmBackupFileAction.h"
 #include "backup/TfrmChooseBackup.h"
 #include "board/TfrmMain.h"
+#include "calendars/RegisterCalendars.h"
 #include "platform/DialogSeam.h"
 #include "board/TfrmNewDateTamarel.h"
 #include "lang/Language.h"
@@ -250,12 +251,14 @@ TWindows CreateWindows()
     registerConfirmationDialogs(w.frmMain);  // confirmation report and dialog
     registerRegistrationCard(w.frmMain);     // registration card report and dialog
     registerGuestsDialogs(w.frmMain);        // guests of a stay, guest book, hotel details
+    calendars::registerCalendarsDialogs(w.frmMain);  // feeds window, synchronisation, export
     return w;
 }
 
 void DestroyWindows(TWindows& w)
 {
     guests::unregisterGuestsDialogs();
+    calendars::unregisterCalendarsDialogs();
     documents::unregisterRegistrationCard();
     documents::unregisterConfirmationDialogs();
     documents::unregisterLabelsDialogs();

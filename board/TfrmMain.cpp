@@ -82,13 +82,15 @@ const MenuBarEntry kMenu[] = {
       {"mnBreak5", "-", kNoTag},
       {"mnPrintAccount", "&Print Account", 11},
       {"mnBreak4", "-", kNoTag},
-      {"mnOutOfOrder", "&Out of order", 8}}},
+      {"mnOutOfOrder", "&Out of order", 8},
+      {"mnSyncCalendars", "S&ynchronise calendars", kNoTag}}},
     {"mnSettings", "&Settings",
      {{"mnRoomsDef", "&Rooms", 16},
       {"mnAcctItemTypes", "&Account Item Types", 13},
       {"mnKnowFrom", "&Knows from", 12},
       {"mnRates", "Ra&tes", 14},
       {"mnHotelDetails", "&Hotel details", kNoTag},
+      {"mnCalendars", "Ca&lendars", kNoTag},
       {"mnBreak10", "-", kNoTag},
       {"mnOptions", "&Options", 17},
       {"mnBreak6", "-", kNoTag},
@@ -173,6 +175,13 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     m_tmrServerChanges->setInterval(250);
     connect(m_tmrServerChanges, &QTimer::timeout, this, &TfrmMain::tmrServerChangesTimer);
     m_tmrServerChanges->start();
+    // The portals' calendar feeds are read when due; the calendars decide when that is.
+    auto* calendars = new QTimer(this);
+    calendars->setObjectName(QStringLiteral("tmrCalendars"));
+    connect(calendars, &QTimer::timeout, this, [this] {
+        if (platform::openDialog(platform::dialogs::CalendarsTimer) == platform::kAccepted) RefreshBoard();
+    });
+    calendars->start(60000);
     qApp->installEventFilter(this);
 }
 
@@ -238,6 +247,8 @@ void TfrmMain::buildMenu()
         {"mnChangeAcctItems", [this] { accountCommand(platform::dialogs::ReviseAccountItems); }},
         {"mnPrintAccount", [this] { accountCommand(platform::dialogs::PrintAccount); }},
         {"mnOutOfOrder", [this] { mnOutOfOrderClick(); }},
+        {"mnSyncCalendars", [this] { if (platform::openDialog(platform::dialogs::SyncCalendars) == platform::kAccepted) RefreshBoard(); }},
+        {"mnCalendars", [this] { openAndRefresh(platform::dialogs::Calendars); }},
         {"mnRoomsDef", [this] { platform::openDialog(platform::dialogs::Rooms); LoadRooms(); RefreshBoard(); }},
         {"mnAcctItemTypes", [] { platform::openDialog(platform::dialogs::AcctItemTypes); }},
         {"mnKnowFrom", [] { platform::openDialog(platform::dialogs::KnowsFrom); }},
@@ -347,6 +358,7 @@ void TfrmMain::LoadStays()
 
 void TfrmMain::RefreshBoard()
 {
+    platform::openDialog(platform::dialogs::ExportCalendars);  // the rooms' calendars follow the stays
     LoadStays();
     m_grDraw->viewport()->update();
     m_refreshCountdown = 3;

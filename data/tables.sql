@@ -79,3 +79,22 @@ CREATE INDEX HOSTE_DATES ON "{db}HOSTE.DB" (DATEFROM, DATETHRU);
 CREATE TABLE "{db}NASTAVENI.DB" (
   KEY VARCHAR(40) NOT NULL, VALUE VARCHAR(255),
   PRIMARY KEY (KEY));
+-- Calendar feeds shared with booking portals. KALENDARE: one row per feed a room reads (PID,
+-- its address URL, the portal's name, the last result); the one row with an empty PID holds
+-- the shared calendar settings (export folder, interval in minutes, names in the export).
+CREATE TABLE "{db}KALENDARE.DB" (
+  FEEDID AUTOINC, PID CHAR(3), URL VARCHAR(250), PORTAL VARCHAR(30),
+  LASTDATE DATE, LASTTIME TIME, LASTOK CHAR(1), LASTRESULT VARCHAR(250),
+  EXPORTDIR VARCHAR(250), INTERVALMIN INTEGER, NAMES CHAR(1),
+  USR VARCHAR(20), UPMJ DATE, UPMT TIME,
+  PRIMARY KEY (FEEDID));
+-- BLOKACE: the holds feeds put on the board. One row per event of a feed (FEEDID, the event's
+-- UID) and the stay it holds (BID); the event's dates as last seen; GUEST the guest text the
+-- feed wrote; TAKEN "1" once the receptionist has changed the stay (the feed then never
+-- touches it again).
+CREATE TABLE "{db}BLOKACE.DB" (
+  HOLDID AUTOINC, FEEDID INTEGER, EVUID VARCHAR(250), BID INTEGER, PID CHAR(3),
+  DATEFROM DATE, DATETHRU DATE, GUEST VARCHAR(60), TAKEN CHAR(1),
+  UPMJ DATE, UPMT TIME,
+  PRIMARY KEY (HOLDID));
+CREATE INDEX BLOKACE_FEED ON "{db}BLOKACE.DB" (FEEDID, EVUID);

@@ -58,6 +58,12 @@ inline const QString CloseAccount = QStringLiteral("CloseAccount");
 inline const QString PrintAccount = QStringLiteral("PrintAccount");
 inline const QString ReviseAccountItems = QStringLiteral("ReviseAccountItems");
 inline const QString DeleteAccountInfo = QStringLiteral("DeleteAccountInfo");
+// The rooms' calendars: the feeds window, reading the feeds now (menu) or when due (the
+// board's minute timer), writing the export after a reload. Accepted when stays changed.
+inline const QString Calendars = QStringLiteral("frmCalendars");
+inline const QString SyncCalendars = QStringLiteral("SyncCalendars");
+inline const QString CalendarsTimer = QStringLiteral("CalendarsTimer");
+inline const QString ExportCalendars = QStringLiteral("ExportCalendars");
 }  // namespace dialogs
 
 }  // namespace platform

@@ -20,6 +20,8 @@
 
 #include "backup/BackupCli.h"
 #include "backup/DatabaseCopy.h"
+#include "calendars/CalendarExport.h"
+#include "calendars/CalendarSync.h"
 #include "data/Demo.h"
 #include "data/LargeDatabase.h"
 #include "data/TableFiles.h"
@@ -58,6 +60,8 @@ QString usageText()
         "       tamarel-db backup URI ARCHIVE\n"
         "       tamarel-db restore FOLDER|URI ARCHIVE\n"
         "       tamarel-db rates fetch FOLDER|URI [--date D.M.YYYY] [--url URL]\n"
+        "       tamarel-db calendars export FOLDER|URI OUTDIR\n"
+        "       tamarel-db calendars sync FOLDER|URI\n"
         "FOLDER may be a PostgreSQL URI (postgresql://user@host/dbname) wherever the database is named.\n"
         "       tamarel-db --help | --version");
 }
@@ -366,6 +370,31 @@ int ratesFetch(const QString& folder, const QStringList& options)
     return 0;
 }
 
+// The rooms' calendars for cron: the export into a folder, and the reading of every feed.
+// A sync with a feed that could not be read ends with exit code 1 (its holds are unchanged).
+int calendarsCommand(const QStringList& args)
+{
+    if (args.size() < 3) return usage();
+    const QString what = args[1], folder = args[2];
+    engine::Database db(data::databaseLocation(folder).toStdString());
+    const QString prefix = data::folderPrefix(folder);
+    if (what == QLatin1String("export") && args.size() == 4) {
+        const calendars::ExportSummary s = calendars::exportCalendars(db, prefix, args[3], shell::TodayNumber(), calendars::Store(db, prefix).settings().names);
+        out(QStringLiteral("%1 room calendars (%2 written), %3 events, in %4").arg(s.files).arg(s.written).arg(s.events).arg(args[3]));
+        return 0;
+    }
+    if (what == QLatin1String("sync") && args.size() == 3) {
+        calendars::Store store(db, prefix);
+        calendars::SyncOptions options;
+        options.today = shell::TodayNumber();
+        options.now = platform::now();
+        const calendars::SyncReport report = calendars::synchronise(store, options);
+        out(report.text(options.tr));
+        return report.badFeeds.isEmpty() ? 0 : 1;
+    }
+    return usage();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -394,6 +423,7 @@ int main(int argc, char** argv)
         if (command == QLatin1String("copy")) return copy(folder, args.mid(2));
         if (command == QLatin1String("rates") && folder == QLatin1String("fetch") && args.size() >= 3)
             return ratesFetch(args[2], args.mid(3));
+        if (command == QLatin1String("calendars")) return calendarsCommand(args);
         if (command == QLatin1String("backup") || command == QLatin1String("restore"))
             return backupMain(args);
         return usage();

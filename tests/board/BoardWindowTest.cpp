@@ -743,6 +743,7 @@ void BoardWindowTest::menuTreeAndAccountCommands()
         {"mnRoomsDef", platform::dialogs::Rooms},            {"mnAcctItemTypes", platform::dialogs::AcctItemTypes},
         {"mnKnowFrom", platform::dialogs::KnowsFrom},        {"mnRates", platform::dialogs::Rates},
         {"mnRoomsStat", platform::dialogs::Statistics},      {"mnPrintLabels", platform::dialogs::Labels},
+        {"mnCalendars", platform::dialogs::Calendars},       {"mnSyncCalendars", platform::dialogs::SyncCalendars},
     };
     QStringList names;
     for (const auto& c : commands) names << c.dialog;
