@@ -247,7 +247,7 @@ bool TfrmCheckIn::checkIn()
         warn(QStringLiteral("Can't update stays. Checkin failed"), outcome.engineMessage);
         return false;
     case stays::CheckInFailure::NotCommitted:
-        warn(QStringLiteral("The check-in could not be stored. Nothing was changed."), outcome.engineMessage);
+        warn(QStringLiteral("The check-in could not be stored; nothing was changed."), outcome.engineMessage);
         return false;
     }
     LangMessageBox(this, QStringLiteral("Ok. Client is successfully checked in."), QStringLiteral("Tamarel"),

@@ -371,9 +371,11 @@ void TfrmRoomDetail::loadStay()
 {
     TdmDataModule* dm = dmDataModule();
     std::unique_ptr<engine::Query> q;
+    bool found = false;
     try {
         if (!dm) throw std::runtime_error("no data module");
         q = dm->Open(stays::stayLoadSql(dm->DbPrefix(), BID));
+        found = q->next();   // the row is read here: a lock stops it here too
     } catch (const std::exception&) {
         m_afterShown->say([this] {
             LangMessageBox(this, QStringLiteral("Can't open table"), QStringLiteral("Tamarel"), platform::Icon::None,
@@ -381,7 +383,7 @@ void TfrmRoomDetail::loadStay()
         });
         return;
     }
-    if (!q->next()) {
+    if (!found) {
         // Another stay's row must never stand in for the missing one.
         warn(QStringLiteral("Can't locate the record"));
         return;
