@@ -29,7 +29,9 @@
 #include "stays/RegisterStays.h"
 #include "stays/TfrmCheckIn.h"
 #include "stays/TfrmOutOfOrders.h"
+#include "stays/TfrmRezervace.h"
 #include "stays/TfrmRoomDetail.h"
+#include "tests/board/TableLocks.h"
 #include "widgets/CalcEdit.h"
 #include "widgets/DateEdit.h"
 #include "widgets/SpinEdit.h"
@@ -69,6 +71,7 @@ private slots:
     void outOfOrderNewChangeAndDelete();
     void outOfOrderChecks_data();
     void outOfOrderChecks();
+    void everyCommandSaysWhatItCouldNotDoWhileTablesAreLocked();
     void windowsLookRightInBothLanguages();
     void everyTranslationRowReachesAControl();
 
@@ -707,6 +710,67 @@ void TestStayDialogs::outOfOrderChecks()
     QVERIFY(rows("SELECT * FROM \"{db}POBYTY.DB\"").isEmpty());
 }
 
+// ---- another program holding the tables ----------------------------------------------------
+
+// While another program holds every table locked, each dialog's command says what it could
+// not do, nothing ends the program, the dialog stays open and usable, and no row changes.
+void TestStayDialogs::everyCommandSaysWhatItCouldNotDoWhileTablesAreLocked()
+{
+    registerStaysDialogs(m_main.get());
+    stay(12, "R");
+    exec("INSERT INTO \"{db}POBYTY.DB\" (BID, KID, PID, DATEFROM, DATETHRU, STATUS, NUMPERS, UID) "
+         "VALUES (13, 1, \"2\", \"5.3.2004\", \"8.3.2004\", \"H\", 2, 41)");
+    exec("INSERT INTO \"{db}POBYTY.DB\" (BID, PID, DATEFROM, DATETHRU, STATUS, KID, UID, BOOKEDFOR) "
+         "VALUES (20, \"3\", \"5.3.2004\", \"7.3.2004\", \"X\", 0, 0, \"Painting\")");
+    const QStringList tables[] = {rows("SELECT * FROM \"{db}POBYTY.DB\""), rows("SELECT * FROM \"{db}UCTY.DB\""),
+                                  rows("SELECT * FROM \"{db}UCTYPOL.DB\"")};
+    m_dm->db().setLockTimeoutMs(100);
+    m_dm->db().releaseTables();
+    auto holder = std::make_unique<tablelocks::Holder>(m_dm->DbPrefix());
+    QVERIFY(holder->held());
+    const struct {
+        const char* what;
+        QString dialog;
+        QVariantMap args;
+        std::function<void(QDialog&)> command;
+        QString said;   // what the command says (after what loading said)
+    } cases[] = {
+        {"check in", platform::dialogs::CheckIn, {{"BID", 12}, {"KID", 1}, {"DATEFROM", day(5, 3, 2004)}},
+         [](QDialog& d) { QTest::mouseClick(static_cast<TfrmCheckIn&>(d).btOk, Qt::LeftButton); },
+         "No room selected for check in!"},
+        {"room detail Ok", platform::dialogs::RoomDetail, {{"BID", 13}},
+         [](QDialog& d) { static_cast<TfrmRoomDetail&>(d).btOkClick(); }, "Can't open table"},
+        {"new item", platform::dialogs::RoomDetail, {{"BID", 13}},
+         [](QDialog& d) { static_cast<TfrmRoomDetail&>(d).btSaveClick(); }, "Can't open table"},
+        {"new period", platform::dialogs::OutOfOrders, {{"BID", 0}, {"DATEFROM", day(10, 3, 2004)}, {"PID", "3"}},
+         [](QDialog& d) { QTest::mouseClick(static_cast<TfrmOutOfOrders&>(d).btOK, Qt::LeftButton); }, "No room selected"},
+        {"delete period", platform::dialogs::OutOfOrders, {{"BID", 20}},
+         [](QDialog& d) { static_cast<TfrmOutOfOrders&>(d).btDeleteClick(); }, "Can't locate the record"},
+        {"reservation Ok", platform::dialogs::Reservation, {{"BID", 12}},
+         [](QDialog& d) { QTest::mouseClick(static_cast<TfrmRezervace&>(d).tbOk, Qt::LeftButton); }, "Can't load the reservation"},
+    };
+    for (const auto& c : cases) {
+        m_messages.clear();
+        bool usable = false;
+        open(c.dialog, c.args, [&](QDialog& d) {
+            QCoreApplication::processEvents();
+            c.command(d);
+            QCoreApplication::processEvents();
+            usable = d.isVisible() || d.result() == QDialog::Rejected;
+            d.reject();
+        });
+        QStringList said;
+        for (const Shown& m : m_messages) said << m.text.section(QLatin1Char('\r'), 0, 0);
+        QVERIFY2(usable, c.what);
+        QVERIFY2(!said.isEmpty(), c.what);
+        QVERIFY2(said.contains(c.said), qPrintable(QString(c.what) + ": " + said.join(" / ")));
+    }
+    holder.reset();
+    QCOMPARE(rows("SELECT * FROM \"{db}POBYTY.DB\""), tables[0]);
+    QCOMPARE(rows("SELECT * FROM \"{db}UCTY.DB\""), tables[1]);
+    QCOMPARE(rows("SELECT * FROM \"{db}UCTYPOL.DB\""), tables[2]);
+}
+
 // ---- look -------------------------------------------------------------------------------
 
 void TestStayDialogs::windowsLookRightInBothLanguages()
@@ -801,5 +865,11 @@ void TestStayDialogs::everyTranslationRowReachesAControl()
     QVERIFY2(missed.isEmpty(), qPrintable(missed.join("; ")));
 }
 
-QTEST_MAIN(TestStayDialogs)
+int main(int argc, char** argv)
+{
+    tablelocks::holdLocksIfAsked(argc, argv);
+    QApplication app(argc, argv);
+    TestStayDialogs test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "StayDialogsTest.moc"
