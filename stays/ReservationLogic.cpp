@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <vector>
 
 #include "shell/ValueHelpers.h"
 
@@ -120,30 +121,35 @@ QString text(const QString& value)
 }
 
 QString flag(bool on) { return text(on ? QStringLiteral("1") : QStringLiteral("0")); }
+
+// The parts of both statements: the table, then the row's values in the order both name
+// them (KID .. UPMT), then the stay's BID for the update.
+std::vector<QString> parts(const QString& folder, const ReservationRow& r)
+{
+    return {shell::Table(folder, u"POBYTY.DB"), QString::number(r.KID), text(r.PID), text(r.dateFrom),
+            text(r.dateThru), text(QString(r.status)), text(r.bookThru), QString::number(r.persons), flag(r.business),
+            shell::NumberForSql(r.priceEur), shell::NumberForSql(r.priceCzk), shell::NumberForSql(r.maidEur),
+            shell::NumberForSql(r.maidCzk), text(r.bookedFor), text(QString(r.knowsFrom)), text(r.user), text(r.date),
+            text(r.time)};
+}
 }  // namespace
 
 QString reservationInsertSql(const QString& folder, const ReservationRow& r)
 {
-    return shell::Sql(u"INSERT INTO %1 (KID, PID, DATEFROM, DATETHRU, STATUS, PRTHRU, NUMPERS,  BUSINESS, PRICEEUR, "
-                      u"PRICECZK, MAIDEUR, MAIDCZK,  BOOKEDFOR, BOOKEDKNFR, DISCOUNT, USR, UPMJ, UPMT) VALUES (%2, %3, "
-                      u"%4, %5, %6, %7, %8, %9, %10, %11, %12, %13, %14, %15, \" \", %16, %17, %18)",
-                      shell::Table(folder, u"POBYTY.DB"), r.KID, text(r.PID), text(r.dateFrom), text(r.dateThru),
-                      text(QString(r.status)), text(r.bookThru), r.persons, flag(r.business),
-                      shell::NumberForSql(r.priceEur), shell::NumberForSql(r.priceCzk), shell::NumberForSql(r.maidEur),
-                      shell::NumberForSql(r.maidCzk), text(r.bookedFor), text(QString(r.knowsFrom)), text(r.user),
-                      text(r.date), text(r.time));
+    return shell::Compose(u"INSERT INTO %1 (KID, PID, DATEFROM, DATETHRU, STATUS, PRTHRU, NUMPERS,  BUSINESS, PRICEEUR, "
+                          u"PRICECZK, MAIDEUR, MAIDCZK,  BOOKEDFOR, BOOKEDKNFR, DISCOUNT, USR, UPMJ, UPMT) VALUES (%2, "
+                          u"%3, %4, %5, %6, %7, %8, %9, %10, %11, %12, %13, %14, %15, \" \", %16, %17, %18)",
+                          parts(folder, r));
 }
 
 QString reservationUpdateSql(const QString& folder, int bid, const ReservationRow& r)
 {
-    return shell::Sql(u"UPDATE %1 SET  KID=%2, PID=%3, DATEFROM=%4, DATETHRU=%5, STATUS=%6,   PRTHRU=%7, NUMPERS=%8, "
-                      u"BUSINESS=%9, PRICEEUR=%10, PRICECZK=%11, MAIDEUR=%12, MAIDCZK=%13, BOOKEDFOR=%14, "
-                      u"BOOKEDKNFR=%15,   DISCOUNT=\" \", USR=%16, UPMJ=%17, UPMT=%18 WHERE BID=%19",
-                      shell::Table(folder, u"POBYTY.DB"), r.KID, text(r.PID), text(r.dateFrom), text(r.dateThru),
-                      text(QString(r.status)), text(r.bookThru), r.persons, flag(r.business),
-                      shell::NumberForSql(r.priceEur), shell::NumberForSql(r.priceCzk), shell::NumberForSql(r.maidEur),
-                      shell::NumberForSql(r.maidCzk), text(r.bookedFor), text(QString(r.knowsFrom)), text(r.user),
-                      text(r.date), text(r.time), bid);
+    std::vector<QString> p = parts(folder, r);
+    p.push_back(QString::number(bid));
+    return shell::Compose(u"UPDATE %1 SET  KID=%2, PID=%3, DATEFROM=%4, DATETHRU=%5, STATUS=%6,   PRTHRU=%7, "
+                          u"NUMPERS=%8, BUSINESS=%9, PRICEEUR=%10, PRICECZK=%11, MAIDEUR=%12, MAIDCZK=%13, "
+                          u"BOOKEDFOR=%14, BOOKEDKNFR=%15,   DISCOUNT=\" \", USR=%16, UPMJ=%17, UPMT=%18 WHERE BID=%19",
+                          p);
 }
 
 QString reservationLoadSql(const QString& db, int bid)
