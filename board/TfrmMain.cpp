@@ -8,14 +8,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QElapsedTimer>
 #include <QMessageBox>
-#include <QProgressDialog>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
@@ -26,10 +26,10 @@
 #include <utility>
 
 #include "board/BoardData.h"
-#include "engine/SpanIndex.h"
 #include "platform/DialogSeam.h"
 #include "board/DrawGrid.h"
 #include "board/TfrmNewDateTamarel.h"
+#include "engine/SpanIndex.h"
 #include "lang/Language.h"
 #include "options/Options.h"
 #include "platform/Platform.h"
@@ -808,12 +808,15 @@ void TfrmMain::prepareStaysIndex()
     sinceEvents.start();
     m_preparingIndex = true;
     // A file another program holds now is left as it is: the engine makes the index when it
-    // can, and the board works without it meanwhile.
-    engine::buildSpanIndex(file, [&] {
-        if (sinceEvents.elapsed() < 40) return;
-        sinceEvents.restart();
-        QCoreApplication::processEvents();
-    });
+    // can, and the board works without it meanwhile; the wait for it is the engine's usual one.
+    engine::buildSpanIndex(
+        file,
+        [&] {
+            if (sinceEvents.elapsed() < 40) return;
+            sinceEvents.restart();
+            QCoreApplication::processEvents();
+        },
+        3000);
     m_preparingIndex = false;
 }
 
