@@ -7,6 +7,7 @@
 
 #include "shell/DataModule.h"
 #include "shell/Money.h"
+#include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 
 namespace board {
@@ -15,8 +16,8 @@ namespace {
 
 QString window(const QString& d1, const QString& d2)
 {
-    return QStringLiteral("((DATEFROM<\"%1\" and DATETHRU>\"%2\") OR  (DATEFROM>=\"%1\" and DATEFROM<=\"%2\") OR  (DATETHRU>=\"%1\" and DATETHRU<=\"%2\"))")
-        .arg(d1, d2);
+    return shell::Sql(u"((DATEFROM<%1 and DATETHRU>%2) OR  (DATEFROM>=%1 and DATEFROM<=%2) OR  (DATETHRU>=%1 and DATETHRU<=%2))",
+                      shell::QuoteText(d1), shell::QuoteText(d2));
 }
 
 struct Columns {
@@ -119,29 +120,25 @@ void readRows(engine::Query& q, TStayList& list, bool preferEUR, NameFrom nameFr
 
 QString StaysWithCardStatement(const QString& db, const QString& d1, const QString& d2)
 {
-    return QStringLiteral("SELECT BID,UID,POB.KID,PID,DATEFROM,DATETHRU,STATUS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,NAME,SURNAME,TITLE,NUMPERS  FROM \"%1POBYTY.DB\" AS POB, \"%1KARTY.DB\" AS KAR WHERE ")
-               .arg(db) +
-           window(d1, d2) + QStringLiteral(" AND (POB.KID=KAR.KID)");
+    return shell::Sql(u"SELECT BID,UID,POB.KID,PID,DATEFROM,DATETHRU,STATUS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,NAME,SURNAME,TITLE,NUMPERS  FROM %1 AS POB, %2 AS KAR WHERE %3 AND (POB.KID=KAR.KID)",
+                      shell::Table(db, u"POBYTY.DB"), shell::Table(db, u"KARTY.DB"), window(d1, d2));
 }
 
 QString StaysWithoutCardStatement(const QString& db, const QString& d1, const QString& d2)
 {
-    return QStringLiteral("SELECT BID,UID,PID,DATEFROM,DATETHRU,STATUS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,BOOKEDFOR,NUMPERS FROM \"%1POBYTY.DB\" AS POB WHERE ")
-               .arg(db) +
-           window(d1, d2) + QStringLiteral(" AND (KID=0 or KID is null)");
+    return shell::Sql(u"SELECT BID,UID,PID,DATEFROM,DATETHRU,STATUS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,BOOKEDFOR,NUMPERS FROM %1 AS POB WHERE %2 AND (KID=0 or KID is null)",
+                      shell::Table(db, u"POBYTY.DB"), window(d1, d2));
 }
 
 QString StaysWithLostCardStatement(const QString& db, const QString& d1, const QString& d2)
 {
-    return QStringLiteral("SELECT BID,UID,KID,PID,DATEFROM,DATETHRU,STATUS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,NUMPERS FROM \"%1POBYTY.DB\" AS POB WHERE ")
-               .arg(db) +
-           window(d1, d2) +
-           QStringLiteral(" AND (KID<>0) AND (KID NOT IN (SELECT KID FROM \"%1KARTY.DB\"))").arg(db);
+    return shell::Sql(u"SELECT BID,UID,KID,PID,DATEFROM,DATETHRU,STATUS,PRICEEUR,PRICECZK,MAIDEUR,MAIDCZK,NUMPERS FROM %1 AS POB WHERE %2 AND (KID<>0) AND (KID NOT IN (SELECT KID FROM %3))",
+                      shell::Table(db, u"POBYTY.DB"), window(d1, d2), shell::Table(db, u"KARTY.DB"));
 }
 
 QString RoomsStatement(const QString& db)
 {
-    return QStringLiteral("SELECT PID, PNAME, PCOLOR FROM \"%1POKOJE.DB\" ORDER BY PID").arg(db);
+    return shell::Sql(u"SELECT PID, PNAME, PCOLOR FROM %1 ORDER BY PID", shell::Table(db, u"POKOJE.DB"));
 }
 
 TLoadStaysResult LoadStayList(TdmDataModule& dm, TStayList& list, int firstDate, int columnCount,

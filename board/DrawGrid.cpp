@@ -2,6 +2,7 @@
 // column resizing by dragging a line of the fixed row.
 #include "board/DrawGrid.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -259,6 +260,22 @@ void TDrawGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     mousePressEvent(event);
     emit cellDoubleClicked(event->position().toPoint());
+}
+
+void TDrawGrid::contextMenuEvent(QContextMenuEvent* event)
+{
+    int c = m_col, r = m_row;
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        // The press before it has selected the cell under the pointer; a fixed cell has no menu.
+        if (!cellAt(event->pos(), c, r) || c <= 0 || r <= 0) return;
+        setSelection(c, r);
+    } else {
+        if (c <= 0 || r <= 0) return;
+        at = viewport()->mapToGlobal(cellRect(c, r).center());
+    }
+    event->accept();
+    emit cellMenuRequested(c, r, at);
 }
 
 void TDrawGrid::keyPressEvent(QKeyEvent* event)

@@ -64,6 +64,9 @@ signals:
     void deleteRowRequested();
     void ctrlDPressed();
     void selectionChanged(int col, int row);
+    // A right click on a cell (after it was selected) or the menu key: the cell's menu is
+    // wanted at globalPos.
+    void cellMenuRequested(int col, int row, const QPoint& globalPos);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -71,6 +74,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;

@@ -8,12 +8,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
@@ -27,11 +29,13 @@
 #include "platform/DialogSeam.h"
 #include "board/DrawGrid.h"
 #include "board/TfrmNewDateTamarel.h"
+#include "engine/SpanIndex.h"
 #include "lang/Language.h"
 #include "options/Options.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
+#include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 
 #ifdef TAMAREL_HAVE_BACKUP
@@ -133,6 +137,12 @@ QIcon menuPicture(int tag)
     return QApplication::style()->standardIcon(pixmap);
 }
 
+// The client's open account: its account row without a payment date.
+QString openAccountSql(TdmDataModule& dm, int kid)
+{
+    return shell::Sql(u"SELECT * FROM %1 WHERE KID=%2 and DATEPAYM is null", shell::Table(dm.DbPrefix(), u"UCTY.DB"), kid);
+}
+
 }  // namespace
 
 TfrmMain* frmMain() { return g_frmMain; }
@@ -218,6 +228,10 @@ void TfrmMain::buildWindow()
     connect(m_grDraw, &TDrawGrid::enterPressed, this, &TfrmMain::grDrawEnter);
     connect(m_grDraw, &TDrawGrid::deleteRowRequested, this, &TfrmMain::grDrawDeleteRow);
     connect(m_grDraw, &TDrawGrid::ctrlDPressed, this, &TfrmMain::DeleteAccountInfo);
+    connect(m_grDraw, &TDrawGrid::cellMenuRequested, this, &TfrmMain::grDrawCellMenu);
+    // No name: it is no item of the menu tree, and its caption is the room detail's own.
+    m_actRoomDetail = new QAction(QStringLiteral("Room detail"), m_grDraw);
+    connect(m_actRoomDetail, &QAction::triggered, this, &TfrmMain::mnRoomDetailClick);
 
     m_sbStatus = new QStatusBar(this);
     m_sbStatus->setObjectName(QStringLiteral("sbStatus"));
@@ -337,6 +351,8 @@ void TfrmMain::LoadRooms()
 
 void TfrmMain::LoadStays()
 {
+    // While the stays' index is built the stays' file is being written: the load waits for it.
+    if (m_preparingIndex) return;
     m_hasStayList = true;
     m_invalidStatusText = TranslateMessage(QStringLiteral("Invalid Status!"));
     TdmDataModule* dm = dmDataModule();
@@ -562,6 +578,37 @@ void TfrmMain::dispatchCell()
 
 void TfrmMain::grDrawDeleteRow() { mnRemoveSelectedResClick(); }
 
+void TfrmMain::fillCellMenu(QMenu& menu)
+{
+    // The Action menu's commands that act on the stay under the cursor, in the order a stay
+    // goes through them; null is the room detail, "-" a separator.
+    const char* const entries[] = {"mnReservation", "mnCheckIn",     "mnAddToAccount",    nullptr,
+                                   "-",             "mnCheckOut",    "mnCloseAccount",    "mnPrintAccount",
+                                   "mnChangeAcctItems", "-",         "mnOutOfOrder",      "mnRemoveSelectedRes"};
+    const TRoomsUsage* stay = StayAtCursor();
+    m_actRoomDetail->setText(TranslateMessage(QStringLiteral("Room detail")));
+    m_actRoomDetail->setEnabled(stay && stay->STATUS == QLatin1Char('H'));
+    for (const char* name : entries) {
+        if (!name) menu.addAction(m_actRoomDetail);
+        else if (qstrcmp(name, "-") == 0) menu.addSeparator();
+        else if (QAction* action = menuItem(QString::fromLatin1(name))) menu.addAction(action);
+    }
+}
+
+void TfrmMain::grDrawCellMenu(int, int, const QPoint& globalPos)
+{
+    QMenu menu(m_grDraw);
+    fillCellMenu(menu);
+    menu.exec(globalPos);
+}
+
+void TfrmMain::mnRoomDetailClick()
+{
+    const TRoomsUsage* stay = StayAtCursor();
+    if (!stay || stay->STATUS != QLatin1Char('H')) return;
+    openAndRefresh(platform::dialogs::RoomDetail, QVariantMap{{"BID", stay->BID}});
+}
+
 void TfrmMain::DeleteAccountInfo() { accountCommand(platform::dialogs::DeleteAccountInfo); }
 
 QVariantMap TfrmMain::stayArgs(const TRoomsUsage& s) const
@@ -618,9 +665,8 @@ void TfrmMain::mnRemoveSelectedResClick()
                 int(platform::Icon::Question), int(platform::Buttons::YesNo)) != QMessageBox::Yes)
         return;
     TdmDataModule* dm = dmDataModule();
-    const bool ok = dm && dm->ExecStatement(QStringLiteral("DELETE from \"%1POBYTY.DB\" WHERE bid=%2")
-                                                 .arg(dm->DbPrefix())
-                                                 .arg(bid));
+    const bool ok =
+        dm && dm->ExecStatement(shell::Sql(u"DELETE from %1 WHERE bid=%2", shell::Table(dm->DbPrefix(), u"POBYTY.DB"), bid));
     if (!ok || dm->lastCount() < 1)
         message("Can't delete the stay", "Delete Reservation", int(platform::Icon::Warning), int(platform::Buttons::Ok));
     RefreshBoard();
@@ -634,8 +680,9 @@ void TfrmMain::mnRemovePrelResClick()
     TdmDataModule* dm = dmDataModule();
     int count = -1;
     if (dm) {
-        const bool ok = dm->ExecStatement(QStringLiteral("DELETE FROM \"%1POBYTY.DB\" WHERE STATUS=\"P\" and PRTHRU<\"%2\"")
-                                              .arg(dm->DbPrefix(), shell::TodayText()));
+        const bool ok = dm->ExecStatement(shell::Sql(u"DELETE FROM %1 WHERE STATUS=\"P\" and PRTHRU<%2",
+                                                     shell::Table(dm->DbPrefix(), u"POBYTY.DB"),
+                                                     shell::QuoteText(shell::TodayText())));
         count = ok ? dm->lastCount() : -1;
     }
     LangMessageBox(this,
@@ -660,10 +707,11 @@ void TfrmMain::mnCheckInClick()
                 int(platform::Buttons::YesNo)) != QMessageBox::Yes)
         return;
     TdmDataModule* dm = dmDataModule();
-    if (dm && dm->OpenAndCount(QStringLiteral("SELECT * FROM \"%1UCTY.DB\" WHERE KID=%2 and DATEPAYM is null")
-                                   .arg(dm->DbPrefix())
-                                   .arg(stay.KID)) &&
-        dm->lastCount() > 0) {
+    if (!dm) return;
+    // An account table that cannot be read cannot tell whether the client's account is open.
+    if (!dm->OpenAndCount(openAccountSql(*dm, stay.KID)))
+        return void(message("Can't load from Accounts table", caption, warn, ok));
+    if (dm->lastCount() > 0) {
         message("Client's account is already open. Choose \"Add to account\"", caption,
                 int(platform::Icon::Information), ok);
         return;
@@ -690,21 +738,16 @@ void TfrmMain::mnAddToAccountClick()
     if (!dm) return;
     int account = 0;
     try {
-        auto q = dm->Open(QStringLiteral("SELECT * FROM \"%1UCTY.DB\" WHERE KID=%2 and DATEPAYM is null")
-                              .arg(dm->DbPrefix())
-                              .arg(stay.KID));
+        auto q = dm->Open(openAccountSql(*dm, stay.KID));
         if (!q->next()) return void(message("No open account for this client", addTo, warn, ok));
         account = int(q->integer("UID"));
     } catch (const std::exception&) {
         return void(message("Can't load from Accounts table", addTo, warn, ok));
     }
     if (account <= 0) return;
-    const bool done = dm->ExecStatement(
-                          QStringLiteral("UPDATE \"%1POBYTY.DB\" SET UID=%2, STATUS=\"H\" WHERE (UID is null OR UID=0) and (KID=%3) AND (PID=%4)")
-                              .arg(dm->DbPrefix())
-                              .arg(account)
-                              .arg(stay.KID)
-                              .arg(shell::QuoteText(stay.PID))) &&
+    const bool done = dm->ExecStatement(shell::Sql(
+                          u"UPDATE %1 SET UID=%2, STATUS=\"H\" WHERE (UID is null OR UID=0) and (KID=%3) AND (PID=%4)",
+                          shell::Table(dm->DbPrefix(), u"POBYTY.DB"), account, stay.KID, shell::QuoteText(stay.PID))) &&
                       dm->lastCount() > 0;
     if (done) message("Successfully added to account", addTo, int(platform::Icon::Information), ok);
     else message("Can't add this stay to account", addTo, warn, ok);
@@ -768,8 +811,42 @@ void TfrmMain::showEvent(QShowEvent* event)
     if (event->spontaneous() || m_shownOnce) return;
     m_shownOnce = true;
     m_language->TranslateAll();
+    prepareStaysIndex();
     LoadRooms();
     RefreshBoard();
+}
+
+// A folder whose stays have no span index yet (a folder written by another program, an old
+// archive restored) gets it here, under a window that says so, instead of in the first load
+// with the board blank and deaf for as long as it takes.
+void TfrmMain::prepareStaysIndex()
+{
+    TdmDataModule* dm = dmDataModule();
+    if (!dm || dm->onServer()) return;
+    const std::string file = (dm->DbPrefix() + QStringLiteral("POBYTY.DB")).toStdString();
+    if (!engine::spanIndexMissing(file)) return;
+    QProgressDialog progress(TranslateMessage(QStringLiteral("Preparing the stays' index; this happens once")), QString(),
+                             0, 0, this);
+    progress.setWindowTitle(QStringLiteral("Tamarel"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setCancelButton(nullptr);
+    progress.show();
+    QCoreApplication::processEvents();
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    m_preparingIndex = true;
+    // A file another program holds now is left as it is: the engine makes the index when it
+    // can, and the board works without it meanwhile; the wait for it is the engine's usual one.
+    engine::buildSpanIndex(
+        file,
+        [&] {
+            if (sinceEvents.elapsed() < 40) return;
+            sinceEvents.restart();
+            QCoreApplication::processEvents();
+        },
+        3000);
+    m_preparingIndex = false;
 }
 
 // A modal dialog that closes brings the board up to date, as the activation that follows it
@@ -831,7 +908,8 @@ void TfrmMain::FindNextReminder()
     TdmDataModule* dm = dmDataModule();
     if (!dm) return;
     try {
-        auto q = dm->Open(QStringLiteral("SELECT * from \"%1POZNAMKY.DB\" WHERE typ=\"R\" ORDER BY dat,tim").arg(dm->DbPrefix()));
+        auto q = dm->Open(
+            shell::Sql(u"SELECT * from %1 WHERE typ=\"R\" ORDER BY dat,tim", shell::Table(dm->DbPrefix(), u"POZNAMKY.DB")));
         if (q->next()) {
             m_nextReminderId = int(q->integer("RMID"));
             m_nextReminderMoment = q->number("DATTIM");

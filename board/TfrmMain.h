@@ -90,6 +90,10 @@ public:
     void grDrawDblClick(const QPoint& pos);
     void grDrawEnter();
     void grDrawDeleteRow();
+    // The cell's menu: the Action menu's commands for the stay under the cursor (the same
+    // actions, so enabled and translated as there), and its room detail.
+    void grDrawCellMenu(int col, int row, const QPoint& globalPos);
+    void fillCellMenu(QMenu& menu);
     void DeleteAccountInfo();
 
     // Menu commands acting on the board.
@@ -115,6 +119,8 @@ protected:
 
 private:
     void buildMenu();
+    void mnRoomDetailClick();
+    void prepareStaysIndex();
     void buildWindow();
     void paintCell(QPainter& painter, int col, int row, const QRect& rect, bool selected);
     TCellLook lookOf(int col, int row) const;
@@ -136,6 +142,8 @@ private:
     QStatusBar* m_sbStatus = nullptr;
     QLabel* m_statusPanel = nullptr;
     QTimer* m_tmrTimer = nullptr;
+    QAction* m_actRoomDetail = nullptr;
+    bool m_preparingIndex = false;   // the cell menu's own entry (no menu bar item)
     QTimer* m_tmrServerChanges = nullptr;
     bool m_serverRoomsChanged = false, m_serverStaysChanged = false;  // heard, not yet reloaded
     QPointer<QWidget> m_splash;

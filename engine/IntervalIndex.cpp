@@ -2,8 +2,11 @@
 // translator adds to a condition it bounds. See IntervalIndex.h for what an entry holds.
 
 #include "IntervalIndex.h"
+#include "SpanIndex.h"
 
 #include <sqlite3.h>
+
+#include <filesystem>
 
 namespace engine::detail {
 
@@ -104,6 +107,14 @@ int indexState(sqlite3* db, const std::string& schema, const std::string& name, 
     return matching == 4 ? 1 : 0;
 }
 
+// The progress callback of the build buildSpanIndex runs on this thread, if any.
+thread_local const std::function<void()>* t_working = nullptr;
+
+int progressTick(void*) {
+    if (t_working && *t_working) (*t_working)();
+    return 0;  // never interrupts the build
+}
+
 // Makes the index in the file with a connection of its own, in one transaction. False when
 // the file could not be changed now (another program holds it, it is read-only, ...).
 bool createIndex(const TableSchema& table, const Objects& o, int lockTimeoutMs) {
@@ -114,6 +125,9 @@ bool createIndex(const TableSchema& table, const Objects& o, int lockTimeoutMs) 
     }
     sqlite3_busy_timeout(db, lockTimeoutMs);
     registerSqlFunctions(db);
+    // A few thousand steps of the fill between two calls: often enough to keep a window painted,
+    // rare enough to cost nothing measurable.
+    if (t_working) sqlite3_progress_handler(db, 50000, progressTick, nullptr);
     const std::string name = intervalIndexName(table.tableName);
     bool ok = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
     if (ok) {
@@ -244,17 +258,91 @@ bool isIntervalIndexTable(std::string_view table, std::string_view name) {
     return n == base || n == base + "_NODE" || n == base + "_ROWID" || n == base + "_PARENT";
 }
 
-void attachIntervalIndex(sqlite3* db, const std::string& schema, TableSchema& table, int lockTimeoutMs) {
-    table.intervalIndex.clear();
-    table.intervalFrom = table.intervalThru = -1;
+namespace {
+
+// The two date columns of a table that keeps an interval index; false for any other table.
+bool keptColumns(const TableSchema& table, int& from, int& thru) {
     const IntervalTable* spec = nullptr;
     for (const auto& t : kIntervalTables)
         if (equalsNoCase(table.tableName, t.table)) spec = &t;
-    if (!spec || !table.rowidKey || !intervalIndexAvailable()) return;
-    const int from = table.findColumn(spec->from), thru = table.findColumn(spec->thru);
-    if (from < 0 || thru < 0 || table.columns[static_cast<size_t>(from)].type != FieldType::Date ||
-        table.columns[static_cast<size_t>(thru)].type != FieldType::Date)
-        return;
+    if (!spec || !table.rowidKey || !intervalIndexAvailable()) return false;
+    from = table.findColumn(spec->from);
+    thru = table.findColumn(spec->thru);
+    return from >= 0 && thru >= 0 && table.columns[static_cast<size_t>(from)].type == FieldType::Date &&
+           table.columns[static_cast<size_t>(thru)].type == FieldType::Date;
+}
+
+// What keptColumns and objectsFor need of a table file, read on a connection of its own as
+// the engine reads it when it attaches the file: the table named as the file (else the
+// first), its columns' declared types, and whether its key is the row id.
+bool readFileSchema(sqlite3* db, const std::string& path, TableSchema& table) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite^_%' ESCAPE '^'",
+                           -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return false;
+    }
+    const std::string stem = std::filesystem::path(path).stem().string();
+    bool any = false;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        const std::string n = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        if (!any || equalsNoCase(n, stem)) table.tableName = n;
+        any = true;
+    }
+    sqlite3_finalize(st);
+    if (!any) return false;
+    table.path = path;
+    const std::string info = "PRAGMA table_info(" + quoteIdent(table.tableName) + ")";
+    if (sqlite3_prepare_v2(db, info.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return false;
+    }
+    int keys = 0, keyColumn = -1;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        Column c;
+        c.name = upperAscii(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+        const auto* decl = reinterpret_cast<const char*>(sqlite3_column_text(st, 2));
+        c.type = fieldTypeOfDeclared(decl ? decl : "", c.width);
+        if (sqlite3_column_int(st, 5) > 0) {
+            ++keys;
+            keyColumn = static_cast<int>(table.columns.size());
+        }
+        table.columns.push_back(std::move(c));
+    }
+    sqlite3_finalize(st);
+    if (keys == 1 && table.columns[static_cast<size_t>(keyColumn)].type == FieldType::Integer) {
+        table.columns[static_cast<size_t>(keyColumn)].type = FieldType::Key;
+        table.rowidKey = true;
+        table.keyColumns = {keyColumn};
+    }
+    return true;
+}
+
+// The table of a file and the index objects it should hold; false when it keeps none or
+// cannot be read.
+bool fileObjects(const std::string& path, TableSchema& table, Objects& o, int* state) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        return false;
+    }
+    int from = -1, thru = -1;
+    bool kept = readFileSchema(db, path, table) && keptColumns(table, from, thru);
+    if (kept) {
+        o = objectsFor(table, from, thru);
+        if (state) *state = indexState(db, "main", intervalIndexName(table.tableName), o);
+    }
+    sqlite3_close_v2(db);
+    return kept;
+}
+
+}  // namespace
+
+void attachIntervalIndex(sqlite3* db, const std::string& schema, TableSchema& table, int lockTimeoutMs) {
+    table.intervalIndex.clear();
+    table.intervalFrom = table.intervalThru = -1;
+    int from = -1, thru = -1;
+    if (!keptColumns(table, from, thru)) return;
     const Objects o = objectsFor(table, from, thru);
     const std::string name = intervalIndexName(table.tableName);
     int state = indexState(db, quoteIdent(schema), name, o);
@@ -295,6 +383,26 @@ std::string intervalRestrictions(const Expr& where, const std::vector<IntervalEn
 }
 
 }  // namespace engine::detail
+
+bool engine::spanIndexMissing(const std::string& tableFile) {
+    detail::TableSchema table;
+    detail::Objects o;
+    int state = -1;
+    return detail::fileObjects(tableFile, table, o, &state) && state == 0;
+}
+
+bool engine::buildSpanIndex(const std::string& tableFile, const std::function<void()>& working, int lockTimeoutMs) {
+    detail::TableSchema table;
+    detail::Objects o;
+    int state = -1;
+    if (!detail::fileObjects(tableFile, table, o, &state)) return true;  // keeps no index
+    if (state == 1) return true;
+    if (state < 0) return false;  // an object of its name that is none of ours stays as it is
+    detail::t_working = &working;
+    const bool made = detail::createIndex(table, o, lockTimeoutMs);
+    detail::t_working = nullptr;
+    return made;
+}
 
 bool engine::isIntervalIndexTable(std::string_view table, std::string_view name) {
     return detail::isIntervalIndexTable(table, name);

@@ -4,16 +4,18 @@
 // change.
 //
 // Invariants:
-//  - the account row and the stays' update land together or not at all: a refused insert
-//    changes nothing, and an update that fails or changes no row takes the new account row
-//    back with it (the change is never committed);
+//  - every room the list ticks is checked in onto the one new account, in the same change as
+//    the account row: a refused insert changes nothing, and an update that fails or misses a
+//    ticked room takes the new account row back with it (the change is never committed);
+//  - the list offers only the client's stays of that day that have no account yet, so each
+//    ticked room names one stay the update can take;
 //  - the account id written into the stays is the key of the row just stored, never a
 //    looked-up maximum, which may belong to another guest;
 //  - rooms are named by their ids, kept with each list entry, so two rooms of the same name
 //    cannot be mistaken for each other;
-//  - every text value goes into a statement through QuoteText alone, so quotes and
-//    apostrophes in card data are stored as typed and a database folder whose path holds an
-//    apostrophe works.
+//  - statements are composed by shell::Sql with every text value through QuoteText, so quotes
+//    and apostrophes in card data are stored as typed and a database folder whose path holds
+//    an apostrophe or "%2" works.
 
 #include <QString>
 #include <QStringList>
@@ -25,7 +27,7 @@ namespace stays {
 // Table files a check-in writes: the account and the stays.
 inline QStringList checkInTables() { return {QStringLiteral("UCTY.DB"), QStringLiteral("POBYTY.DB")}; }
 
-// The client's rooms starting that day (PID, PNAME), ordered by name.
+// The client's rooms starting that day without an account yet (PID, PNAME), ordered by name.
 QString checkInRoomsSql(const QString& db, int kid, const QString& dayText);
 
 // TITLE, SURNAME and NAME separated by blanks, leading blanks removed.
@@ -40,16 +42,17 @@ struct AccountRow {
 
 QString accountInsertSql(const QString& db, const AccountRow& row);
 
-// Sets the checked-in state on the chosen stay while its room is among the ticked ones and
-// it has no account yet. An empty room list selects no stay.
-QString checkInUpdateSql(const QString& db, std::int64_t uid, int kid, int bid, const QStringList& pids,
+// Sets the checked-in state on the client's stays of that day (dayText, d.m.yyyy) in the
+// ticked rooms that have no account yet. An empty room list selects no stay.
+QString checkInUpdateSql(const QString& db, std::int64_t uid, int kid, const QString& dayText, const QStringList& pids,
                          const QString& date, const QString& time);
 
 enum class CheckInFailure {
     None,
     NoRoomTicked,       // "No room selected for check in!"
     AccountNotStored,   // the engine refused the account row; its message is kept
-    StaysNotUpdated,    // the update failed or changed no row; nothing was kept
+    StaysNotUpdated,    // the update failed or missed a ticked room; nothing was kept
+    NotCommitted,       // the change could not begin or commit; nothing was changed
 };
 
 struct CheckInOutcome {
@@ -62,8 +65,8 @@ struct CheckInOutcome {
 // the rows changed, lastInsertKey() and commit(); destroyed without commit it takes back all
 // it ran). Statement failures are exceptions derived from std::exception.
 template <class Begin>
-CheckInOutcome runCheckIn(Begin begin, const QString& db, int bid, const AccountRow& account, const QStringList& pids,
-                          const QString& date, const QString& time)
+CheckInOutcome runCheckIn(Begin begin, const QString& db, const QString& dayText, const AccountRow& account,
+                          const QStringList& pids, const QString& date, const QString& time)
 {
     CheckInOutcome out;
     if (pids.isEmpty()) {
@@ -85,7 +88,8 @@ CheckInOutcome runCheckIn(Begin begin, const QString& db, int bid, const Account
             return out;
         }
         try {
-            if (change.execute(checkInUpdateSql(db, uid, account.KID, bid, pids, date, time)) < 1) {
+            const auto changed = change.execute(checkInUpdateSql(db, uid, account.KID, dayText, pids, date, time));
+            if (changed < pids.size()) {
                 out.failure = CheckInFailure::StaysNotUpdated;
                 return out;
             }
@@ -98,7 +102,7 @@ CheckInOutcome runCheckIn(Begin begin, const QString& db, int bid, const Account
         out.UID = uid;
     } catch (const std::exception& e) {
         // The change could not begin or commit: nothing of it landed.
-        out.failure = CheckInFailure::AccountNotStored;
+        out.failure = CheckInFailure::NotCommitted;
         out.engineMessage = QString::fromUtf8(e.what());
         out.UID = 0;
     }

@@ -2,6 +2,7 @@
 
 #include "stays/OutOfOrderLogic.h"
 
+#include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 
 namespace stays {
@@ -28,34 +29,36 @@ QString outOfOrderIssueMessage(OutOfOrderIssue issue)
 QString outOfOrderInsertSql(const QString& db, const OutOfOrderRow& r)
 {
     using shell::QuoteText;
-    return QStringLiteral("INSERT INTO \"%1POBYTY.DB\" (PID, DATEFROM, DATETHRU, BOOKEDFOR, STATUS, KID, UID, USR, UPMJ, "
-                          "UPMT) VALUES (")
-               .arg(db)
-        + QuoteText(r.PID) + QStringLiteral(", ") + shell::DateForSql(r.DATEFROM) + QStringLiteral(", ")
-        + shell::DateForSql(r.DATETHRU) + QStringLiteral(", ") + QuoteText(r.BOOKEDFOR)
-        + QStringLiteral(", \"X\", 0, 0, ") + QuoteText(r.USR) + QStringLiteral(", ") + QuoteText(r.UPMJ)
-        + QStringLiteral(", ") + QuoteText(r.UPMT) + QStringLiteral(")");
+    return shell::Sql(u"INSERT INTO %1 (PID, DATEFROM, DATETHRU, BOOKEDFOR, STATUS, KID, UID, USR, UPMJ, UPMT) VALUES "
+                      u"(%2, %3, %4, %5, \"X\", 0, 0, %6, %7, %8)",
+                      shell::Table(db, u"POBYTY.DB"), QuoteText(r.PID), shell::DateForSql(r.DATEFROM),
+                      shell::DateForSql(r.DATETHRU), QuoteText(r.BOOKEDFOR), QuoteText(r.USR), QuoteText(r.UPMJ),
+                      QuoteText(r.UPMT));
 }
 
 QString outOfOrderUpdateSql(const QString& db, int bid, const OutOfOrderRow& r)
 {
     using shell::QuoteText;
-    return QStringLiteral("UPDATE \"%1POBYTY.DB\" SET PID=").arg(db) + QuoteText(r.PID) + QStringLiteral(", DATEFROM=")
-        + shell::DateForSql(r.DATEFROM) + QStringLiteral(", DATETHRU=") + shell::DateForSql(r.DATETHRU)
-        + QStringLiteral(", BOOKEDFOR=") + QuoteText(r.BOOKEDFOR)
-        + QStringLiteral(", STATUS=\"X\", KID=0, UID=0, USR=") + QuoteText(r.USR) + QStringLiteral(", UPMJ=")
-        + QuoteText(r.UPMJ) + QStringLiteral(", UPMT=") + QuoteText(r.UPMT) + QStringLiteral(" WHERE BID=")
-        + QString::number(bid) + QStringLiteral(" AND STATUS=\"X\"");
+    return shell::Sql(u"UPDATE %1 SET PID=%2, DATEFROM=%3, DATETHRU=%4, BOOKEDFOR=%5, STATUS=\"X\", KID=0, UID=0, "
+                      u"USR=%6, UPMJ=%7, UPMT=%8 WHERE BID=%9 AND STATUS=\"X\"",
+                      shell::Table(db, u"POBYTY.DB"), QuoteText(r.PID), shell::DateForSql(r.DATEFROM),
+                      shell::DateForSql(r.DATETHRU), QuoteText(r.BOOKEDFOR), QuoteText(r.USR), QuoteText(r.UPMJ),
+                      QuoteText(r.UPMT), bid);
 }
 
 QString outOfOrderDeleteSql(const QString& db, int bid)
 {
-    return QStringLiteral("DELETE FROM \"%1POBYTY.DB\" WHERE BID=%2 AND STATUS=\"X\"").arg(db).arg(bid);
+    return shell::Sql(u"DELETE FROM %1 WHERE BID=%2 AND STATUS=\"X\"", shell::Table(db, u"POBYTY.DB"), bid);
 }
 
 QString outOfOrderLoadSql(const QString& db, int bid)
 {
-    return QStringLiteral("SELECT * FROM \"%1POBYTY.DB\" WHERE BID=%2 AND STATUS=\"X\"").arg(db).arg(bid);
+    return shell::Sql(u"SELECT * FROM %1 WHERE BID=%2 AND STATUS=\"X\"", shell::Table(db, u"POBYTY.DB"), bid);
+}
+
+QString outOfOrderRoomsSql(const QString& db)
+{
+    return shell::Sql(u"SELECT PID,PNAME FROM %1 ORDER BY PID", shell::Table(db, u"POKOJE.DB"));
 }
 
 }  // namespace stays

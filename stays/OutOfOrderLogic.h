@@ -4,9 +4,9 @@
 //
 // Invariants: a period is a stay row with status "X", no client (KID 0) and no account
 // (UID 0); its room is named by id, kept with the room list's entries, never looked up by a
-// name that two rooms may share; changes and deletes name their row by BID alone; every text
-// value goes into a statement through QuoteText alone, so a reason with quotes and
-// apostrophes is stored and offered again as typed.
+// name that two rooms may share; changes and deletes name their row by BID alone; statements
+// are composed by shell::Sql with every text value through QuoteText, so a reason with quotes,
+// apostrophes or "%1" is stored and offered again as typed, in any database folder.
 
 #include <QString>
 #include <optional>
@@ -31,5 +31,7 @@ QString outOfOrderUpdateSql(const QString& db, int bid, const OutOfOrderRow& row
 QString outOfOrderDeleteSql(const QString& db, int bid);
 // The stored period of that BID (only a status "X" row is one).
 QString outOfOrderLoadSql(const QString& db, int bid);
+// The rooms the dialog offers (PID, PNAME), ordered by PID.
+QString outOfOrderRoomsSql(const QString& db);
 
 }  // namespace stays

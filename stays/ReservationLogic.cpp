@@ -8,8 +8,11 @@
 
 #include "stays/ReservationLogic.h"
 
+#include "shell/Statement.h"
+
 #include <cmath>
 #include <stdexcept>
+#include <vector>
 
 #include "shell/ValueHelpers.h"
 
@@ -108,61 +111,55 @@ QChar knowsFromCode(bool chosen, const QString& item)
 int kidValue(const QString& kidText) { return shell::DigitsToInt(kidText); }
 
 namespace {
-// The apostrophe rule is meant for the values: the folder path goes in after it, so a path
-// with an apostrophe still names the table file.
-QString escapedWithFolder(QString sql, const QString& marker, const QString& folder)
+// A text value of the reservation's statements: quoted, with the apostrophe rule applied to
+// the value alone, so a folder path with an apostrophe still names the table file.
+QString text(const QString& value)
 {
-    shell::EscapeApostrophes(sql);
-    return sql.replace(marker, folder);
+    QString quoted = shell::QuoteText(value);
+    shell::EscapeApostrophes(quoted);
+    return quoted;
+}
+
+QString flag(bool on) { return text(on ? QStringLiteral("1") : QStringLiteral("0")); }
+
+// The parts of both statements: the table, then the row's values in the order both name
+// them (KID .. UPMT), then the stay's BID for the update.
+std::vector<QString> parts(const QString& folder, const ReservationRow& r)
+{
+    return {shell::Table(folder, u"POBYTY.DB"), QString::number(r.KID), text(r.PID), text(r.dateFrom),
+            text(r.dateThru), text(QString(r.status)), text(r.bookThru), QString::number(r.persons), flag(r.business),
+            shell::NumberForSql(r.priceEur), shell::NumberForSql(r.priceCzk), shell::NumberForSql(r.maidEur),
+            shell::NumberForSql(r.maidCzk), text(r.bookedFor), text(QString(r.knowsFrom)), text(r.user), text(r.date),
+            text(r.time)};
 }
 }  // namespace
 
 QString reservationInsertSql(const QString& folder, const ReservationRow& r)
 {
-    using shell::QuoteText;
-    const QString db(QChar(0xE000));
-    QString sql = QStringLiteral("INSERT INTO \"%1POBYTY.DB\" (KID, PID, DATEFROM, DATETHRU, STATUS, PRTHRU, NUMPERS,  "
-                                 "BUSINESS, PRICEEUR, PRICECZK, MAIDEUR, MAIDCZK,  BOOKEDFOR, BOOKEDKNFR, DISCOUNT, USR, "
-                                 "UPMJ, UPMT) VALUES (")
-                      .arg(db);
-    sql += QString::number(r.KID) + QStringLiteral(", ") + QuoteText(r.PID) + QStringLiteral(", ")
-        + QuoteText(r.dateFrom) + QStringLiteral(", ") + QuoteText(r.dateThru) + QStringLiteral(", ")
-        + QuoteText(QString(r.status)) + QStringLiteral(", ") + QuoteText(r.bookThru) + QStringLiteral(", ")
-        + QString::number(r.persons) + QStringLiteral(", ") + QuoteText(r.business ? QStringLiteral("1") : QStringLiteral("0"))
-        + QStringLiteral(", ") + shell::NumberForSql(r.priceEur) + QStringLiteral(", ") + shell::NumberForSql(r.priceCzk)
-        + QStringLiteral(", ") + shell::NumberForSql(r.maidEur) + QStringLiteral(", ") + shell::NumberForSql(r.maidCzk)
-        + QStringLiteral(", ") + QuoteText(r.bookedFor) + QStringLiteral(", ") + QuoteText(QString(r.knowsFrom))
-        + QStringLiteral(", \" \", ") + QuoteText(r.user) + QStringLiteral(", ") + QuoteText(r.date) + QStringLiteral(", ")
-        + QuoteText(r.time) + QStringLiteral(")");
-    return escapedWithFolder(sql, db, folder);
+    return shell::Compose(u"INSERT INTO %1 (KID, PID, DATEFROM, DATETHRU, STATUS, PRTHRU, NUMPERS,  BUSINESS, PRICEEUR, "
+                          u"PRICECZK, MAIDEUR, MAIDCZK,  BOOKEDFOR, BOOKEDKNFR, DISCOUNT, USR, UPMJ, UPMT) VALUES (%2, "
+                          u"%3, %4, %5, %6, %7, %8, %9, %10, %11, %12, %13, %14, %15, \" \", %16, %17, %18)",
+                          parts(folder, r));
 }
 
 QString reservationUpdateSql(const QString& folder, int bid, const ReservationRow& r)
 {
-    using shell::QuoteText;
-    const QString db(QChar(0xE000));
-    QString sql = QStringLiteral("UPDATE \"%1POBYTY.DB\" SET  KID=").arg(db) + QString::number(r.KID)
-        + QStringLiteral(", PID=") + QuoteText(r.PID) + QStringLiteral(", DATEFROM=") + QuoteText(r.dateFrom)
-        + QStringLiteral(", DATETHRU=") + QuoteText(r.dateThru) + QStringLiteral(", STATUS=") + QuoteText(QString(r.status))
-        + QStringLiteral(",   PRTHRU=") + QuoteText(r.bookThru) + QStringLiteral(", NUMPERS=") + QString::number(r.persons)
-        + QStringLiteral(", BUSINESS=") + QuoteText(r.business ? QStringLiteral("1") : QStringLiteral("0"))
-        + QStringLiteral(", PRICEEUR=") + shell::NumberForSql(r.priceEur) + QStringLiteral(", PRICECZK=")
-        + shell::NumberForSql(r.priceCzk) + QStringLiteral(", MAIDEUR=") + shell::NumberForSql(r.maidEur)
-        + QStringLiteral(", MAIDCZK=") + shell::NumberForSql(r.maidCzk) + QStringLiteral(", BOOKEDFOR=")
-        + QuoteText(r.bookedFor) + QStringLiteral(", BOOKEDKNFR=") + QuoteText(QString(r.knowsFrom))
-        + QStringLiteral(",   DISCOUNT=\" \", USR=") + QuoteText(r.user) + QStringLiteral(", UPMJ=") + QuoteText(r.date)
-        + QStringLiteral(", UPMT=") + QuoteText(r.time) + QStringLiteral(" WHERE BID=") + QString::number(bid);
-    return escapedWithFolder(sql, db, folder);
+    std::vector<QString> p = parts(folder, r);
+    p.push_back(QString::number(bid));
+    return shell::Compose(u"UPDATE %1 SET  KID=%2, PID=%3, DATEFROM=%4, DATETHRU=%5, STATUS=%6,   PRTHRU=%7, "
+                          u"NUMPERS=%8, BUSINESS=%9, PRICEEUR=%10, PRICECZK=%11, MAIDEUR=%12, MAIDCZK=%13, "
+                          u"BOOKEDFOR=%14, BOOKEDKNFR=%15,   DISCOUNT=\" \", USR=%16, UPMJ=%17, UPMT=%18 WHERE BID=%19",
+                          p);
 }
 
 QString reservationLoadSql(const QString& db, int bid)
 {
-    return QStringLiteral("SELECT * FROM \"%1POBYTY.DB\" WHERE BID=%2").arg(db).arg(bid);
+    return shell::Sql(u"SELECT * FROM %1 WHERE BID=%2", shell::Table(db, u"POBYTY.DB"), bid);
 }
 
 QString lastBidSql(const QString& db)
 {
-    return QStringLiteral("SELECT max(BID) AS BIDMAX FROM \"%1POBYTY.DB\"").arg(db);
+    return shell::Sql(u"SELECT max(BID) AS BIDMAX FROM %1", shell::Table(db, u"POBYTY.DB"));
 }
 
 QString clientDisplayName(const QString& title, const QString& surname, const QString& name, const QString& country)

@@ -3,9 +3,10 @@
 // statement texts of the insert and the update, the client's display line and the status codes.
 //
 // Invariants: a conversion without a usable rate (none stored, -1, or any rate not above 0)
-// converts nothing, it never produces amounts of the wrong sign; every double-quoted value
-// of a statement goes through QuoteText and the whole statement through EscapeApostrophes,
-// so quotes and apostrophes in names are stored as typed; the checks are reported one at a
+// converts nothing, it never produces amounts of the wrong sign; statements are composed by
+// shell::Sql, every text value through QuoteText and then EscapeApostrophes (the value alone,
+// never the table reference), so quotes and apostrophes in names are stored as typed in any
+// database folder, one whose path holds an apostrophe or "%2" too; the checks are reported one at a
 // time in the order the receptionist is asked them, so the dialog's questions cannot be
 // reordered by accident.
 
@@ -89,7 +90,7 @@ struct ReservationRow {
     QString user, date, time;                       // USR, UPMJ, UPMT
 };
 
-// The statements as run: composed, then passed through EscapeApostrophes.
+// The statements as run: each text value quoted and passed through EscapeApostrophes.
 QString reservationInsertSql(const QString& db, const ReservationRow& row);
 QString reservationUpdateSql(const QString& db, int bid, const ReservationRow& row);
 QString reservationLoadSql(const QString& db, int bid);

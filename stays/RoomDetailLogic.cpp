@@ -4,13 +4,14 @@
 
 #include <cmath>
 
+#include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 
 namespace stays {
 
 QString itemTypesSql(const QString& db)
 {
-    return QStringLiteral("SELECT * FROM \"%1UCPODEF.DB\" ORDER BY UPNAME").arg(db);
+    return shell::Sql(u"SELECT * FROM %1 ORDER BY UPNAME", shell::Table(db, u"UCPODEF.DB"));
 }
 
 QStringList vatChoices(const TTableUcPoDef& type)
@@ -44,16 +45,16 @@ bool canSaveItem(bool typeChosen, const QString& description, const QString& czk
     return typeChosen && !description.isEmpty() && czk && *czk != 0 && vatChosen;
 }
 
-std::optional<shell::Hundredths> czkFromEur(shell::Hundredths eur, double rate)
+std::optional<shell::Hundredths> czkFromEur(double eur, double rate)
 {
-    const auto czk = shell::eurToCzk(shell::fromHundredths(eur), rate);
+    const auto czk = shell::eurToCzk(eur, rate);
     if (!czk) return std::nullopt;
     return shell::hundredthsHalfEven(*czk);
 }
 
-std::optional<shell::Hundredths> eurFromCzk(shell::Hundredths czk, double rate)
+std::optional<shell::Hundredths> eurFromCzk(double czk, double rate)
 {
-    const auto eur = shell::czkToEur(shell::fromHundredths(czk), rate);
+    const auto eur = shell::czkToEur(czk, rate);
     if (!eur) return std::nullopt;
     return shell::hundredthsHalfEven(*eur);
 }
@@ -63,40 +64,37 @@ QString rateText(double rate) { return QString::number(rate, 'f', 4); }
 QString accountItemInsertSql(const QString& db, const AccountItem& i)
 {
     using shell::QuoteText;
-    return QStringLiteral("INSERT INTO \"%1UCTYPOL.DB\" (UID, PID, UPID, DESCR, ITEMDATE, AMNTEUR, AMNTCZK, TAXRATE, "
-                          "RATE, USR, UPMJ, UPMT) VALUES (")
-               .arg(db)
-        + QString::number(i.UID) + QStringLiteral(", ") + QuoteText(i.PID) + QStringLiteral(", ")
-        + QString::number(i.UPID) + QStringLiteral(", ") + QuoteText(i.DESCR) + QStringLiteral(", ")
-        + QuoteText(i.ITEMDATE) + QStringLiteral(", ") + amountText(i.EUR) + QStringLiteral(", ") + amountText(i.CZK)
-        + QStringLiteral(", ") + shell::NumberForSql(i.TAXRATE) + QStringLiteral(", ") + rateText(i.RATE)
-        + QStringLiteral(", ") + QuoteText(i.USR) + QStringLiteral(", ") + QuoteText(i.UPMJ) + QStringLiteral(", ")
-        + QuoteText(i.UPMT) + QStringLiteral(")");
+    return shell::Sql(u"INSERT INTO %1 (UID, PID, UPID, DESCR, ITEMDATE, AMNTEUR, AMNTCZK, TAXRATE, RATE, USR, UPMJ, "
+                      u"UPMT) VALUES (%2, %3, %4, %5, %6, %7, %8, %9, %10, %11, %12, %13)",
+                      shell::Table(db, u"UCTYPOL.DB"), i.UID, QuoteText(i.PID), i.UPID, QuoteText(i.DESCR),
+                      QuoteText(i.ITEMDATE), shell::NumberForSql(i.EUR), shell::NumberForSql(i.CZK),
+                      shell::NumberForSql(i.TAXRATE), rateText(i.RATE), QuoteText(i.USR), QuoteText(i.UPMJ),
+                      QuoteText(i.UPMT));
 }
 
 QString accountItemsSql(const QString& db, int uid, const QString& pid)
 {
-    return QStringLiteral("SELECT * FROM \"%1UCTYPOL.DB\" WHERE UID=%2 AND PID=%3 ORDER BY POLID")
-        .arg(db)
-        .arg(uid)
-        .arg(shell::QuoteText(pid));
+    return shell::Sql(u"SELECT * FROM %1 WHERE UID=%2 AND PID=%3 ORDER BY POLID", shell::Table(db, u"UCTYPOL.DB"), uid,
+                      shell::QuoteText(pid));
 }
 
 QString stayLoadSql(const QString& db, int bid)
 {
-    return QStringLiteral("SELECT * FROM \"%1POBYTY.DB\" WHERE BID=%2").arg(db).arg(bid);
+    return shell::Sql(u"SELECT * FROM %1 WHERE BID=%2", shell::Table(db, u"POBYTY.DB"), bid);
 }
 
 QString stayUpdateSql(const QString& db, int bid, const StayChanges& c)
 {
     using shell::QuoteText;
-    return QStringLiteral("UPDATE \"%1POBYTY.DB\" SET DATETHRU=").arg(db) + shell::DateForSql(c.DATETHRU)
-        + QStringLiteral(", NUMPERS=") + QString::number(c.NUMPERS) + QStringLiteral(", BUSINESS=")
-        + QuoteText(c.business ? QStringLiteral("1") : QStringLiteral("0")) + QStringLiteral(", PRICEEUR=")
-        + amountText(c.PRICEEUR) + QStringLiteral(", PRICECZK=") + amountText(c.PRICECZK)
-        + QStringLiteral(", MAIDEUR=") + amountText(c.MAIDEUR) + QStringLiteral(", MAIDCZK=") + amountText(c.MAIDCZK)
-        + QStringLiteral(", USR=") + QuoteText(c.USR) + QStringLiteral(", UPMJ=") + QuoteText(c.UPMJ)
-        + QStringLiteral(", UPMT=") + QuoteText(c.UPMT) + QStringLiteral(" WHERE BID=") + QString::number(bid);
+    QString prices;
+    const std::pair<const char*, const std::optional<QString>*> columns[] = {
+        {"PRICEEUR", &c.PRICEEUR}, {"PRICECZK", &c.PRICECZK}, {"MAIDEUR", &c.MAIDEUR}, {"MAIDCZK", &c.MAIDCZK}};
+    for (const auto& [name, value] : columns)
+        if (*value) prices += shell::Sql(u", %1=%2", name, shell::NumberForSql(**value));
+    return shell::Sql(u"UPDATE %1 SET DATETHRU=%2, NUMPERS=%3, BUSINESS=%4%5, USR=%6, UPMJ=%7, UPMT=%8 WHERE BID=%9",
+                      shell::Table(db, u"POBYTY.DB"), shell::DateForSql(c.DATETHRU), c.NUMPERS,
+                      QuoteText(c.business ? QStringLiteral("1") : QStringLiteral("0")), prices, QuoteText(c.USR),
+                      QuoteText(c.UPMJ), QuoteText(c.UPMT), bid);
 }
 
 bool departureInvalid(std::optional<int> dateFrom, std::optional<int> dateThru, int today)

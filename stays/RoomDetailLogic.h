@@ -5,14 +5,16 @@
 // checks before the stay changes are stored.
 //
 // Invariants:
-//  - amounts are whole hundredths (shell::Hundredths); a box text is read as a number, so
+//  - conversions work in whole hundredths (shell::Hundredths); a box text is read as a number, so
 //    "0.00", "0,0" and " 0 " are all zero and never count as a price;
 //  - without a usable rate (none stored, -1, 0) nothing is converted: the other currency
 //    keeps what it holds;
-//  - every text value goes into a statement through QuoteText alone, so quotes and
-//    apostrophes in a description are stored as typed and a database folder whose path
-//    holds an apostrophe works;
-//  - the stay's update names its row by BID and changes only the columns the dialog edits.
+//  - statements are composed by shell::Sql with every text value through QuoteText, so
+//    quotes and apostrophes in a description are stored as typed and a database folder
+//    whose path holds an apostrophe or "%2" works;
+//  - the stay's update names its row by BID and changes only the columns the dialog edits,
+//    and of the prices only those that were changed; amounts are written as the boxes hold
+//    them, never cut to hundredths.
 
 #include <QList>
 #include <QString>
@@ -44,9 +46,10 @@ QString amountText(shell::Hundredths amount);
 // that is a number other than zero.
 bool canSaveItem(bool typeChosen, const QString& description, const QString& czkText, bool vatChosen);
 
-// EUR -> CZK and CZK -> EUR in hundredths; nothing without a usable rate.
-std::optional<shell::Hundredths> czkFromEur(shell::Hundredths eur, double rate);
-std::optional<shell::Hundredths> eurFromCzk(shell::Hundredths czk, double rate);
+// EUR -> CZK and CZK -> EUR of an amount as typed (100.555 converts as itself, not as
+// 100.56), in hundredths; nothing without a usable rate.
+std::optional<shell::Hundredths> czkFromEur(double eur, double rate);
+std::optional<shell::Hundredths> eurFromCzk(double czk, double rate);
 
 // The rate as the item stores it: four decimals, a point ("25.1234", "-1.0000").
 QString rateText(double rate);
@@ -57,7 +60,7 @@ struct AccountItem {
     int UPID = 0;
     QString DESCR;
     QString ITEMDATE;                 // d.m.yyyy
-    shell::Hundredths EUR = 0, CZK = 0;
+    QString EUR, CZK;                 // the amounts as the boxes hold them (blanks, comma allowed)
     QString TAXRATE;                  // the chosen VAT text
     double RATE = -1;
     QString USR, UPMJ, UPMT;
@@ -67,12 +70,13 @@ QString accountItemInsertSql(const QString& db, const AccountItem& item);
 QString accountItemsSql(const QString& db, int uid, const QString& pid);
 QString stayLoadSql(const QString& db, int bid);
 
-// The stay's editable columns as Ok stores them.
+// The stay's editable columns as Ok stores them. A price is written only when the dialog
+// changed it, as its box holds it: an amount stored with more places (190.0125) keeps them.
 struct StayChanges {
     QString DATETHRU;                                  // date box text
     int NUMPERS = 1;
     bool business = false;
-    shell::Hundredths PRICEEUR = 0, PRICECZK = 0, MAIDEUR = 0, MAIDCZK = 0;
+    std::optional<QString> PRICEEUR, PRICECZK, MAIDEUR, MAIDCZK;
     QString USR, UPMJ, UPMT;
 };
 QString stayUpdateSql(const QString& db, int bid, const StayChanges& changes);

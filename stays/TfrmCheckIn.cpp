@@ -18,6 +18,7 @@
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
 #include "shell/ValueHelpers.h"
+#include "stays/AfterShown.h"
 #include "stays/CheckInLogic.h"
 #include "widgets/ButtonRow.h"
 #include "widgets/DateEdit.h"
@@ -57,6 +58,7 @@ TfrmCheckIn::TfrmCheckIn(QWidget* parent)
     setObjectName(QStringLiteral("frmCheckIn"));
     setWindowTitle(kCaption);
     buildControls();
+    m_afterShown = new stays::TAfterShown(this);
 }
 
 TfrmCheckIn::~TfrmCheckIn() = default;
@@ -129,17 +131,20 @@ int TfrmCheckIn::Execute()
 
 void TfrmCheckIn::warn(const QString& message, const QString& detail)
 {
-    if (detail.isEmpty()) {
-        LangMessageBox(this, message, kCaption, platform::Icon::Warning, platform::Buttons::Ok);
-        return;
-    }
-    // The engine's own words follow the translated message as they stand.
-    platform::messageBox(this, TranslateMessage(message) + QStringLiteral("\r\n\r\n") + detail,
-                         TranslateMessage(kCaption), platform::Icon::Warning, platform::Buttons::Ok);
+    m_afterShown->say([this, message, detail] {
+        if (detail.isEmpty()) {
+            LangMessageBox(this, message, kCaption, platform::Icon::Warning, platform::Buttons::Ok);
+            return;
+        }
+        // The engine's own words follow the translated message as they stand.
+        platform::messageBox(this, TranslateMessage(message) + QStringLiteral("\r\n\r\n") + detail,
+                             TranslateMessage(kCaption), platform::Icon::Warning, platform::Buttons::Ok);
+    });
 }
 
 void TfrmCheckIn::FormActivate()
 {
+    m_afterShown->clear();
     m_cancel = true;
     m_clientFound = false;
     edClientName->clear();
@@ -230,8 +235,9 @@ bool TfrmCheckIn::checkIn()
     account.UPMT = shell::NowTimeText();
 
     const QString folder = dm->DbPrefix();
-    const stays::CheckInOutcome outcome = stays::runCheckIn([&] { return EngineChange(dm->db(), folder); }, folder, BID,
-                                                            account, tickedRooms(), account.UPMJ, account.UPMT);
+    const stays::CheckInOutcome outcome =
+        stays::runCheckIn([&] { return EngineChange(dm->db(), folder); }, folder, shell::DateText(DATEFROM), account,
+                          tickedRooms(), account.UPMJ, account.UPMT);
     switch (outcome.failure) {
     case stays::CheckInFailure::None: break;
     case stays::CheckInFailure::NoRoomTicked: warn(QStringLiteral("No room selected for check in!")); return false;
@@ -240,6 +246,9 @@ bool TfrmCheckIn::checkIn()
         return false;
     case stays::CheckInFailure::StaysNotUpdated:
         warn(QStringLiteral("Can't update stays. Checkin failed"), outcome.engineMessage);
+        return false;
+    case stays::CheckInFailure::NotCommitted:
+        warn(QStringLiteral("The check-in could not be stored; nothing was changed."), outcome.engineMessage);
         return false;
     }
     LangMessageBox(this, QStringLiteral("Ok. Client is successfully checked in."), QStringLiteral("Tamarel"),

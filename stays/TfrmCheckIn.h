@@ -16,6 +16,9 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+namespace stays {
+class TAfterShown;
+}
 namespace widgets {
 class TDateEdit;
 }
@@ -62,6 +65,7 @@ private:
     bool checkIn();
     void warn(const QString& message, const QString& detail = QString());
 
+    stays::TAfterShown* m_afterShown = nullptr;
     bool m_cancel = true;
     bool m_clientFound = false;
 };

@@ -20,6 +20,7 @@
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
 #include "shell/ValueHelpers.h"
+#include "stays/AfterShown.h"
 #include "stays/OutOfOrderLogic.h"
 #include "widgets/DateEdit.h"
 #include "widgets/Named.h"
@@ -48,6 +49,7 @@ TfrmOutOfOrders::TfrmOutOfOrders(QWidget* parent)
     setObjectName(QStringLiteral("frmOutOfOrders"));
     setWindowTitle(kCaption);
     buildControls();
+    m_afterShown = new stays::TAfterShown(this);
 }
 
 TfrmOutOfOrders::~TfrmOutOfOrders() = default;
@@ -116,11 +118,13 @@ int TfrmOutOfOrders::Execute()
 
 void TfrmOutOfOrders::warn(const QString& message)
 {
-    LangMessageBox(this, message, kCaption, platform::Icon::Warning, platform::Buttons::Ok);
+    m_afterShown->say(
+        [this, message] { LangMessageBox(this, message, kCaption, platform::Icon::Warning, platform::Buttons::Ok); });
 }
 
 void TfrmOutOfOrders::FormActivate()
 {
+    m_afterShown->clear();
     m_mode = CloseMode::Cancel;
     m_found = false;
     btDelete->setEnabled(BID > 0);
@@ -153,7 +157,7 @@ void TfrmOutOfOrders::fillLists()
     TdmDataModule* dm = dmDataModule();
     if (!dm) return;
     try {
-        auto q = dm->Open(QStringLiteral("SELECT PID,PNAME FROM \"%1POKOJE.DB\" ORDER BY PID").arg(dm->DbPrefix()));
+        auto q = dm->Open(stays::outOfOrderRoomsSql(dm->DbPrefix()));
         while (q->next()) cmbPID->addItem(QString::fromStdString(q->text("PNAME")), QString::fromStdString(q->text("PID")));
     } catch (const std::exception&) {
     }

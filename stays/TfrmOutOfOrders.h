@@ -14,6 +14,9 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+namespace stays {
+class TAfterShown;
+}
 namespace widgets {
 class TDateEdit;
 }
@@ -66,5 +69,6 @@ private:
     void warn(const QString& message);
 
     CloseMode m_mode = CloseMode::Cancel;
+    stays::TAfterShown* m_afterShown = nullptr;
     bool m_found = false;
 };

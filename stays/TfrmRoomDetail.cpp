@@ -30,6 +30,7 @@
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
 #include "shell/ValueHelpers.h"
+#include "stays/AfterShown.h"
 #include "widgets/CalcEdit.h"
 #include "widgets/DateEdit.h"
 #include "widgets/SpinEdit.h"
@@ -77,11 +78,6 @@ std::optional<int> dayOf(const TDateEdit* edit)
     return shell::NumberFromDate(d);
 }
 
-shell::Hundredths hundredths(const TCalcEdit* edit)
-{
-    return stays::amountOf(edit->text()).value_or(0);
-}
-
 void setHundredths(TCalcEdit* edit, shell::Hundredths amount) { edit->setValue(shell::fromHundredths(amount)); }
 
 }  // namespace
@@ -93,6 +89,7 @@ TfrmRoomDetail::TfrmRoomDetail(QWidget* parent)
     setWindowTitle(kCaption);
     buildControls();
     layoutControls();
+    m_afterShown = new stays::TAfterShown(this);
 }
 
 TfrmRoomDetail::~TfrmRoomDetail() = default;
@@ -117,7 +114,8 @@ void TfrmRoomDetail::buildControls()
     dbeDateThru->setDialogTitle(QStringLiteral("Select a Date Thru"));
     lbCheckoutDate = label(pgMain, "lbCheckoutDate", "Checkout:", dbeDateThru);
     edNumPers = named(new TSpinEdit(pgMain), "edNumPers");
-    edNumPers->setRange(1, 99);
+    // 0 is taken as typed, so Ok can say that a stay needs a person rather than store 1.
+    edNumPers->setRange(0, 99);
     edNumPers->setMaxLength(2);
     lbNumPers = label(pgMain, "lbNumPers", "Persons:", edNumPers);
     cmbBusiness = named(new QComboBox(pgMain), "cmbBusiness");
@@ -289,16 +287,19 @@ int TfrmRoomDetail::Execute()
     return platform::runModal(this);
 }
 
-int TfrmRoomDetail::warn(const QString& message, const QString& caption)
+void TfrmRoomDetail::warn(const QString& message, const QString& caption)
 {
-    return LangMessageBox(this, message, caption.isEmpty() ? kCaption : caption, platform::Icon::Warning,
-                          platform::Buttons::Ok);
+    const QString shownCaption = caption.isEmpty() ? kCaption : caption;
+    m_afterShown->say([this, message, shownCaption] {
+        LangMessageBox(this, message, shownCaption, platform::Icon::Warning, platform::Buttons::Ok);
+    });
 }
 
 // ---- activation ----------------------------------------------------------------------
 
 void TfrmRoomDetail::FormActivate()
 {
+    m_afterShown->clear();
     {
         widgets::QuietChanges quiet(m_quiet);
         resetControls();
@@ -324,6 +325,7 @@ void TfrmRoomDetail::resetControls()
     m_rateWarned = false;
     m_uid = 0;
     m_pid.clear();
+    for (QString& text : m_loadedPrices) text.clear();
     m_leave->clear();
     for (QLineEdit* e : {edClientName, edRoomName, dbeCheckinTime, edRoomNew}) e->clear();
     dbeDateFrom->clear();
@@ -375,15 +377,19 @@ void TfrmRoomDetail::loadStay()
 {
     TdmDataModule* dm = dmDataModule();
     std::unique_ptr<engine::Query> q;
+    bool found = false;
     try {
         if (!dm) throw std::runtime_error("no data module");
         q = dm->Open(stays::stayLoadSql(dm->DbPrefix(), BID));
+        found = q->next();   // the row is read here: a lock stops it here too
     } catch (const std::exception&) {
-        LangMessageBox(this, QStringLiteral("Can't open table"), QStringLiteral("Tamarel"), platform::Icon::None,
-                       platform::Buttons::Ok);
+        m_afterShown->say([this] {
+            LangMessageBox(this, QStringLiteral("Can't open table"), QStringLiteral("Tamarel"), platform::Icon::None,
+                           platform::Buttons::Ok);
+        });
         return;
     }
-    if (!q->next()) {
+    if (!found) {
         // Another stay's row must never stand in for the missing one.
         warn(QStringLiteral("Can't locate the record"));
         return;
@@ -393,7 +399,8 @@ void TfrmRoomDetail::loadStay()
     m_uid = int(q->integer("UID"));
     m_pid = field("PID");
     const TTableRooms room = dm->FindRoom(QStringLiteral("PID"), m_pid);
-    edRoomName->setText(room.found ? room.PNAME : m_pid);
+    // A room that is not found has no name to show; its id is no name.
+    edRoomName->setText(room.found ? room.PNAME : QString());
     const TTableClients client = dm->FindClient(QStringLiteral("KID"), field("KID"));
     if (client.found)
         edClientName->setText(shell::TrimLeft(client.TITLE + QLatin1Char(' ') + client.SURNAME + QLatin1Char(' ')
@@ -408,6 +415,8 @@ void TfrmRoomDetail::loadStay()
     dbePriceMaidEUR->setValue(q->number("MAIDEUR"));
     dbePriceMaidCZK->setValue(q->number("MAIDCZK"));
     q.reset();
+    const TCalcEdit* prices[] = {dbePriceEUR, dbePriceCZK, dbePriceMaidEUR, dbePriceMaidCZK};
+    for (int i = 0; i < 4; ++i) m_loadedPrices[i] = prices[i]->text();
     m_loaded = true;
     edRoomNew->setText(edRoomName->text());
     if (!loadAccountItems()) {
@@ -523,30 +532,30 @@ void TfrmRoomDetail::convertStayEurToCzk()
 {
     const double rate = rateForStay();
     if (warnNoRate(rate)) return;
-    setHundredths(dbePriceCZK, *stays::czkFromEur(hundredths(dbePriceEUR), rate));
-    setHundredths(dbePriceMaidCZK, *stays::czkFromEur(hundredths(dbePriceMaidEUR), rate));
+    setHundredths(dbePriceCZK, *stays::czkFromEur(dbePriceEUR->value(), rate));
+    setHundredths(dbePriceMaidCZK, *stays::czkFromEur(dbePriceMaidEUR->value(), rate));
 }
 
 void TfrmRoomDetail::convertStayCzkToEur()
 {
     const double rate = rateForStay();
     if (warnNoRate(rate)) return;
-    setHundredths(dbePriceEUR, *stays::eurFromCzk(hundredths(dbePriceCZK), rate));
-    setHundredths(dbePriceMaidEUR, *stays::eurFromCzk(hundredths(dbePriceMaidCZK), rate));
+    setHundredths(dbePriceEUR, *stays::eurFromCzk(dbePriceCZK->value(), rate));
+    setHundredths(dbePriceMaidEUR, *stays::eurFromCzk(dbePriceMaidCZK->value(), rate));
 }
 
 void TfrmRoomDetail::convertNewEurToCzk()
 {
     const double rate = latestRate();
     if (warnNoRate(rate)) return;
-    setHundredths(edPriceCZKNew, *stays::czkFromEur(hundredths(edPriceEURNew), rate));
+    setHundredths(edPriceCZKNew, *stays::czkFromEur(edPriceEURNew->value(), rate));
 }
 
 void TfrmRoomDetail::convertNewCzkToEur()
 {
     const double rate = latestRate();
     if (warnNoRate(rate)) return;
-    setHundredths(edPriceEURNew, *stays::eurFromCzk(hundredths(edPriceCZKNew), rate));
+    setHundredths(edPriceEURNew, *stays::eurFromCzk(edPriceCZKNew->value(), rate));
 }
 
 // The leaving rule of each box: the departure checked, prices converted. On Ok the closing
@@ -578,8 +587,9 @@ void TfrmRoomDetail::btSaveClick()
     item.UPID = m_types.at(index).UPID;
     item.DESCR = edDescrNew->text();
     item.ITEMDATE = shell::TodayText();
-    item.EUR = hundredths(edPriceEURNew);
-    item.CZK = hundredths(edPriceCZKNew);
+    // The amounts as typed: the box shows them whole, and so they are stored.
+    item.EUR = TCalcEdit::fullText(edPriceEURNew->value());
+    item.CZK = TCalcEdit::fullText(edPriceCZKNew->value());
     item.TAXRATE = cmbVatNew->currentText();
     item.RATE = latestRate();
     item.USR = QString();
@@ -636,10 +646,12 @@ bool TfrmRoomDetail::storeStay()
     c.DATETHRU = dbeDateThru->text();
     c.NUMPERS = edNumPers->value();
     c.business = cmbBusiness->currentIndex() == 1;
-    c.PRICEEUR = hundredths(dbePriceEUR);
-    c.PRICECZK = hundredths(dbePriceCZK);
-    c.MAIDEUR = hundredths(dbePriceMaidEUR);
-    c.MAIDCZK = hundredths(dbePriceMaidCZK);
+    // Only the prices the receptionist (or a conversion) changed are written, each as its box
+    // holds it; the others keep what is stored, to every place.
+    const TCalcEdit* prices[] = {dbePriceEUR, dbePriceCZK, dbePriceMaidEUR, dbePriceMaidCZK};
+    std::optional<QString>* columns[] = {&c.PRICEEUR, &c.PRICECZK, &c.MAIDEUR, &c.MAIDCZK};
+    for (int i = 0; i < 4; ++i)
+        if (prices[i]->text() != m_loadedPrices[i]) *columns[i] = TCalcEdit::fullText(prices[i]->value());
     c.USR = QString();
     c.UPMJ = shell::TodayText();
     c.UPMT = shell::NowTimeText();

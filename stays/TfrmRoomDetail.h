@@ -29,6 +29,9 @@ class TCalcEdit;
 class TDateEdit;
 class TSpinEdit;
 class TLeaveRules;
+}  // namespace widgets
+namespace stays {
+class TAfterShown;
 }
 
 class TfrmRoomDetail : public QDialog {
@@ -122,7 +125,7 @@ private:
     double rateForStay();
     double latestRate();
     bool storeStay();
-    int warn(const QString& message, const QString& caption = QString());
+    void warn(const QString& message, const QString& caption = QString());
 
     bool m_cancel = true;
     bool m_loaded = false;
@@ -132,4 +135,7 @@ private:
     QString m_pid;
     QList<stays::TTableUcPoDef> m_types;
     widgets::TLeaveRules* m_leave = nullptr;
+    stays::TAfterShown* m_afterShown = nullptr;
+    // The price boxes' texts as loaded: a box still showing its text is not written back.
+    QString m_loadedPrices[4];
 };

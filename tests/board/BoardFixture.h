@@ -1,6 +1,6 @@
 #pragma once
-// Test support for the board's window tests: a program folder in a temporary directory with
-// a database folder (or, with TAMAREL_TEST_STORAGE=server, a schema on the test server) made
+// Test support for the board's window tests: a program folder in a temporary directory (its
+// path holding an apostrophe and "%2") with a database folder (or, with TAMAREL_TEST_STORAGE=server, a schema on the test server) made
 // from the table definitions, the data module on it, a fixed clock
 // and recorded message boxes and dialog requests. Every seam is reset when it goes away.
 
@@ -145,7 +145,9 @@ private:
         data::createTables(m_module->db(), m_location);
     }
 
-    QTemporaryDir m_dir;
+    // The program and database folder's path holds an apostrophe and "%2": every statement of
+    // the board names its tables in such a folder.
+    QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/Board's %2 desk XXXXXX")};
     QString m_program;
     QString m_location;  // the folder or the server's URI
     QString m_db;

@@ -21,6 +21,12 @@
 #include "lang/LanguageTables.h"
 #include "shell/ValueHelpers.h"
 #include "BoardFixture.h"
+#include "TableLocks.h"
+#include "engine/SpanIndex.h"
+
+#include <QContextMenuEvent>
+#include <QProgressDialog>
+#include <sqlite3.h>
 
 namespace {
 
@@ -136,6 +142,9 @@ private slots:
     void menuTreeAndAccountCommands();
     void optionsChangeTheColumnCount();
     void driveWarningOnActivation();
+    void cellMenuHoldsTheActionMenusCommands();
+    void aFolderWithoutTheStaysIndexGetsItUnderAProgressWindow();
+    void commandsSayWhatTheyCouldNotDoWhileTablesAreLocked();
 };
 
 void BoardWindowTest::paintsStatusColoursHeadsAndTexts()
@@ -804,5 +813,177 @@ void BoardWindowTest::driveWarningOnActivation()
     QCOMPARE(f.messages.size(), 2);       // and warns at every activation
 }
 
-QTEST_MAIN(BoardWindowTest)
+// A right click on a cell selects it and opens the Action menu's commands for its stay: the
+// menu bar's own actions (so enabled and translated as there), and the room detail for a
+// checked-in stay.
+void BoardWindowTest::cellMenuHoldsTheActionMenusCommands()
+{
+    BoardFixture f(kNow);
+    f.addRoom("101", "Room 1");
+    f.addRoom("102", "Room 2");
+    const int kid = f.addClient("", "Novak", "Jan");
+    const int inHouse = f.addStay(kid, "101", "9.3.2004", "12.3.2004", "H", "", 4);
+    f.addStay(kid, "102", "10.3.2004", "12.3.2004", "R");
+    Board b(f);
+    b.load();
+    f.recordDialogs({platform::dialogs::RoomDetail});
+    const QStringList actionMenu = {"mnReservation", "mnCheckIn", "mnAddToAccount", "Room detail", "-", "mnCheckOut",
+                                    "mnCloseAccount", "mnPrintAccount", "mnChangeAcctItems", "-", "mnOutOfOrder",
+                                    "mnRemoveSelectedRes"};
+    // Opens the cell's menu with a right click and reads it; `then` runs while it is open.
+    auto menuAt = [&](const QString& pid, int dayNumber, const std::function<void(QMenu&)>& then) {
+        QStringList seen;
+        QTimer::singleShot(100, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu) return;
+            for (QAction* a : menu->actions()) {
+                const bool ours = a->isSeparator() || a == b.main->menuItem(a->objectName()) || a->objectName().isEmpty();
+                seen << (a->isSeparator() ? QStringLiteral("-") : a->objectName().isEmpty() ? a->text() : a->objectName())
+                            + (a->isEnabled() ? "" : " (off)") + (ours ? "" : " (copy)");
+            }
+            then(*menu);
+            menu->close();
+        });
+        // The press, then the menu event the window system sends for a right button.
+        QWidget* viewport = b.grid()->viewport();
+        const QPoint at = b.centre(b.colOf(dayNumber), b.rowOf(pid));
+        QTest::mousePress(viewport, Qt::RightButton, {}, at);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+        QApplication::sendEvent(viewport, &event);
+        QTest::mouseRelease(viewport, Qt::RightButton, {}, at);
+        return seen;
+    };
+    b.select("102", day(13));
+    QStringList seen = menuAt("101", day(10), [](QMenu&) {});
+    QCOMPARE(seen, actionMenu);
+    QCOMPARE(b.grid()->row(), b.rowOf("101"));
+    QCOMPARE(b.grid()->col(), b.colOf(day(10)));
+
+    // A reservation has no room detail; the room detail of the stay in the house opens it.
+    QStringList off = actionMenu;
+    off[3] = "Room detail (off)";
+    QCOMPARE(menuAt("102", day(11), [](QMenu&) {}), off);
+    menuAt("101", day(11), [](QMenu& menu) {
+        for (QAction* a : menu.actions())
+            if (a->text() == "Room detail") a->trigger();
+    });
+    QCOMPARE(f.dialogs.size(), 1);
+    QCOMPARE(f.dialogs[0].args.value("BID").toInt(), inHouse);
+
+    // In Czech the entries are the Action menu's Czech captions.
+    currentLanguage()->setLanguageIdent(2);
+    currentLanguage()->TranslateAll();
+    QStringList captions;
+    menuAt("101", day(10), [&](QMenu& menu) {
+        for (QAction* a : menu.actions()) captions << a->text();
+    });
+    currentLanguage()->setLanguageIdent(1);
+    currentLanguage()->TranslateAll();
+    const auto czech = [](const QString& key) {
+        for (const LanguageRow& row : LanguageTables::compiled()->objects)
+            if (row.key == key) return row.text(2);
+        return QString("<none>");
+    };
+    QCOMPARE(captions.value(1), czech("frmMain.mnCheckIn.Caption"));
+    QCOMPARE(captions.value(11), czech("frmMain.mnRemoveSelectedRes.Caption"));
+    QCOMPARE(captions.value(3), QString::fromUtf8("Detail pokoje"));
+}
+
+// A folder written by another program has no span index on its stays: the board makes it
+// before its first load, under a window that says so, and then shows the stays.
+void BoardWindowTest::aFolderWithoutTheStaysIndexGetsItUnderAProgressWindow()
+{
+    if (BoardFixture::onServer()) QSKIP("table files only: the server keeps its own index");
+    BoardFixture f(kNow);
+    f.addRoom("101", "Room 1");
+    const int kid = f.addClient("", "Novak", "Jan");
+    f.addStay(kid, "101", "9.3.2004", "11.3.2004", "R");
+    f.dm().db().releaseTables();
+    const std::string file = (f.db() + "POBYTY.DB").toStdString();
+    {
+        sqlite3* raw = nullptr;
+        QCOMPARE(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
+        for (const char* sql : {"DROP TRIGGER POBYTY_interval_insert", "DROP TRIGGER POBYTY_interval_update",
+                                "DROP TRIGGER POBYTY_interval_delete", "DROP TABLE POBYTY_interval"})
+            QCOMPARE(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(raw);
+    }
+    QVERIFY(engine::spanIndexMissing(file));
+    struct Watch : QObject {
+        QStringList shown;
+        bool eventFilter(QObject* o, QEvent* e) override
+        {
+            if (e->type() == QEvent::Show)
+                if (auto* p = qobject_cast<QProgressDialog*>(o)) shown << p->labelText();
+            return false;
+        }
+    } watch;
+    qApp->installEventFilter(&watch);
+    Board b(f);
+    b.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(b.main.get()));
+    qApp->removeEventFilter(&watch);
+    QCOMPARE(watch.shown, QStringList{"Preparing the stays' index; this happens once"});
+    QVERIFY(!engine::spanIndexMissing(file));
+    QVERIFY(b.main->stays().stayAt("101", day(10)));
+    // Once made it is not made again.
+    Board again(f);
+    qApp->installEventFilter(&watch);
+    again.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(again.main.get()));
+    qApp->removeEventFilter(&watch);
+    QCOMPARE(watch.shown.size(), 1);
+}
+
+// While another program holds every table locked, each board command that reads or writes
+// says what it could not do, and the board goes on.
+void BoardWindowTest::commandsSayWhatTheyCouldNotDoWhileTablesAreLocked()
+{
+    BoardFixture f(kNow);
+    f.addRoom("101", "Room 1");
+    const int kid = f.addClient("", "Novak", "Jan");
+    f.addStay(kid, "101", "9.3.2004", "11.3.2004", "R", "", 0, "1.3.2004");
+    f.addStay(kid, "101", "11.3.2004", "12.3.2004", "P", "", 0, "1.3.2004");
+    Board b(f);
+    b.load();
+    b.select("101", day(10));
+    const int before = f.count("SELECT * FROM \"{db}POBYTY.DB\"");
+    f.dm().db().setLockTimeoutMs(100);
+    const struct { const char* item; QStringList said; } commands[] = {
+        {"mnRemoveSelectedRes", {"Are you sure to delete the selected reservation?", "Can't delete the stay"}},
+        {"mnRemovePrelRes", {"Do you wish to remove expired preliminary reservations?", "Number of removed reservations is -1"}},
+        {"mnCheckIn", {"The room is not booked from today!\r\n\r\nAre you sure to check in?", "Can't load from Accounts table"}},
+        {"mnAddToAccount", {"The room is not booked from today!\r\n\r\nAre you sure to check in?", "Can't load from Accounts table"}},
+        {nullptr, {"Can't load data of stays"}},   // the board's own reload
+    };
+    for (const auto& c : commands) {
+        // The stay is on the board and under the cursor when the other program takes the locks.
+        b.main->RefreshBoard();
+        b.select("101", day(10));
+        QVERIFY(b.main->StayAtCursor());
+        f.dm().db().releaseTables();
+        tablelocks::Holder holder(f.db(), QString::fromStdString(f.dm().db().workingFolder()));
+        QVERIFY(holder.held());
+        f.messages.clear();
+        if (c.item) b.main->menuItem(c.item)->trigger();
+        else b.main->RefreshBoard();
+        QStringList said = texts(f.messages);
+        if (c.item) said.removeAll("Can't load data of stays");   // the reload after the command
+        QVERIFY2(said == c.said, qPrintable(QString(c.item) + ": " + said.join(" / ")));
+    }
+    f.messages.clear();
+    b.main->RefreshBoard();
+    QVERIFY(f.messages.isEmpty());
+    QCOMPARE(f.count("SELECT * FROM \"{db}POBYTY.DB\""), before);
+    QVERIFY(b.main->stays().stayAt("101", day(10)));
+}
+
+int main(int argc, char** argv)
+{
+    tablelocks::holdLocksIfAsked(argc, argv);
+    QApplication app(argc, argv);
+    BoardWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "BoardWindowTest.moc"

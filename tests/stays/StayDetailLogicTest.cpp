@@ -1,8 +1,8 @@
 // The logic of the check-in, room detail and out-of-order dialogs without a display: the
 // check-in as one composed change (against a recording change and against the engine), the
-// amounts of a new account item and its VAT choice, the checks of each dialog, and the
-// statements run on a folder whose path holds an apostrophe, with quotes and apostrophes in
-// the values.
+// amounts of a new account item and its VAT choice, the checks of each dialog, and every
+// statement of those dialogs run on a folder whose path holds an apostrophe and "%2", with
+// texts holding places for numbers, quotes, apostrophes and Czech letters.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -14,6 +14,7 @@
 #include "engine/Engine.h"
 #include "stays/CheckInLogic.h"
 #include "stays/OutOfOrderLogic.h"
+#include "stays/ReservationLogic.h"
 #include "stays/RoomDetailLogic.h"
 
 using namespace stays;
@@ -40,7 +41,11 @@ struct FakeChange {
         return sql.startsWith(QLatin1String("UPDATE")) ? updateRows : 1;
     }
     std::int64_t lastInsertKey() const { return key; }
-    void commit() { rec->committed = true; }
+    void commit()
+    {
+        if (int(rec->ran.size()) == failAt) throw std::runtime_error("refused by the engine");
+        rec->committed = true;
+    }
 };
 
 AccountRow account()
@@ -69,7 +74,9 @@ TEST(CheckIn, AccountAndStaysLandTogetherOrNotAtAll)
         int statements;
         bool committed;
     } cases[] = {
-        {"checked in", {"1", "2"}, -1, 1, CheckInFailure::None, 2, true},
+        {"checked in", {"1", "2"}, -1, 2, CheckInFailure::None, 2, true},
+        {"a ticked room missed", {"1", "2"}, -1, 1, CheckInFailure::StaysNotUpdated, 2, false},
+        {"commit refused", {"1"}, 2, 1, CheckInFailure::NotCommitted, 2, false},
         {"no room ticked", {}, -1, 1, CheckInFailure::NoRoomTicked, 0, false},
         {"account refused", {"1"}, 0, 1, CheckInFailure::AccountNotStored, 1, false},
         {"update refused", {"1"}, 1, 1, CheckInFailure::StaysNotUpdated, 2, false},
@@ -82,7 +89,8 @@ TEST(CheckIn, AccountAndStaysLandTogetherOrNotAtAll)
                 rec.begun = true;
                 return FakeChange{&rec, c.failAt, c.updateRows};
             },
-            QStringLiteral("/db/"), 12, account(), c.pids, QStringLiteral("5.3.2004"), QStringLiteral("9:5:7"));
+            QStringLiteral("/db/"), QStringLiteral("5.3.2004"), account(), c.pids, QStringLiteral("5.3.2004"),
+            QStringLiteral("9:5:7"));
         SCOPED_TRACE(c.name);
         EXPECT_EQ(out.failure, c.failure);
         EXPECT_EQ(rec.ran.size(), c.statements);
@@ -95,12 +103,12 @@ TEST(CheckIn, AccountAndStaysLandTogetherOrNotAtAll)
 TEST(CheckIn, TheStaysGetTheKeyOfTheRowJustStored)
 {
     Recorder rec;
-    runCheckIn([&] { return FakeChange{&rec, -1, 1, 41}; }, QStringLiteral("/db/"), 12, account(),
+    runCheckIn([&] { return FakeChange{&rec, -1, 2, 41}; }, QStringLiteral("/db/"), QStringLiteral("5.3.2004"), account(),
                {QStringLiteral("1"), QStringLiteral("7")}, QStringLiteral("5.3.2004"), QStringLiteral("9:5:7"));
     ASSERT_EQ(rec.ran.size(), 2);
     EXPECT_EQ(rec.ran.at(1),
               QStringLiteral("UPDATE \"/db/POBYTY.DB\" SET UID=41, STATUS=\"H\", DATEIN=\"5.3.2004\", TIMEIN=\"9:5:7\" "
-                             "WHERE (UID is null OR UID=0) and (KID=3) and (BID=12) AND (PID=\"1\" OR PID=\"7\")"));
+                             "WHERE (UID is null OR UID=0) and (KID=3) and (DATEFROM=\"5.3.2004\") AND (PID=\"1\" OR PID=\"7\")"));
 }
 
 TEST(CheckIn, ClientNameDropsLeadingBlanks)
@@ -132,12 +140,13 @@ TEST(NewAccountItem, AmountsAreNumbersNotTexts)
 
 TEST(NewAccountItem, ConvertsOnlyWithAUsableRate)
 {
-    const struct { shell::Hundredths amount; double rate; std::optional<shell::Hundredths> czk, eur; } cases[] = {
-        {1000, 25.5, 25500, 39},        // 10 EUR = 255 CZK; 10 CZK = 0.39 EUR
-        {10000, 3, 30000, 3333},
-        {125, 0.1, 12, 1250},           // 0.125 CZK rounds to the even 0.12
-        {100, 0, std::nullopt, std::nullopt},
-        {100, -1, std::nullopt, std::nullopt},
+    const struct { double amount; double rate; std::optional<shell::Hundredths> czk, eur; } cases[] = {
+        {10, 25.5, 25500, 39},          // 10 EUR = 255 CZK; 10 CZK = 0.39 EUR
+        {100, 3, 30000, 3333},
+        {1.25, 0.1, 12, 1250},          // 0.125 CZK rounds to the even 0.12
+        {100.555, 25.5, 256415, 394},   // the amount as typed, not 100.56
+        {1, 0, std::nullopt, std::nullopt},
+        {1, -1, std::nullopt, std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rate);
@@ -197,72 +206,138 @@ TEST(OutOfOrder, ChecksInTheirOrder)
         EXPECT_EQ(outOfOrderIssue(c.room, c.from, c.thru), c.issue) << c.room << c.from.value_or(-1) << c.thru.value_or(-1);
 }
 
-// The statements on the engine, in a folder whose path holds an apostrophe, with quotes and
-// apostrophes in the values.
-class StatementsOnTheEngine : public ::testing::Test {
+// Every statement of the reservation, check-in, room detail and out-of-order dialogs on the
+// engine, in a folder whose path holds an apostrophe and "%2", with texts that hold places
+// for numbers, quotes, apostrophes and Czech letters: the rows hold the texts as typed.
+class StatementsOnTheEngine : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override
     {
-        dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/O'Brien's db XXXXXX"));
+        dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/O'Brien's %2 db XXXXXX"));
         ASSERT_TRUE(dir->isValid());
         data::createTables(db, dir->path());
         prefix = data::folderPrefix(dir->path());
     }
     std::int64_t run(const QString& sql) { return db.execute(sql.toStdString()); }
-    QString one(const QString& sql)
+    QStringList rows(const QString& columns, const char* file, const QString& where = QString())
     {
+        QString sql = QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM \"") + prefix + QLatin1String(file)
+            + QLatin1Char('"') + where;
         auto q = db.open(sql.toStdString());
-        return q->next() ? QString::fromStdString(q->text(0)) : QStringLiteral("<none>");
+        QStringList out;
+        while (q->next()) {
+            QStringList fields;
+            for (int i = 0; i < int(q->fields().size()); ++i) fields << QString::fromStdString(q->text(i));
+            out << fields.join(QLatin1Char('|'));
+        }
+        return out;
     }
-    QString table(const char* name) const { return QStringLiteral("\"%1%2\"").arg(prefix, QLatin1String(name)); }
 
     engine::Database db;
     std::unique_ptr<QTemporaryDir> dir;
     QString prefix;
 };
 
-TEST_F(StatementsOnTheEngine, QuotesAndApostrophesAreStoredAndMatchedIntact)
+TEST_P(StatementsOnTheEngine, TextsAreStoredAsTyped)
 {
-    const QString reason = QStringLiteral("Painter's \"big\" job");
-    OutOfOrderRow row;
-    row.PID = QStringLiteral("1");
-    row.DATEFROM = QStringLiteral("05.03.2004");
-    row.DATETHRU = QStringLiteral("07.03.2004");
-    row.BOOKEDFOR = reason;
-    ASSERT_EQ(run(outOfOrderInsertSql(prefix, row)), 1);
-    EXPECT_EQ(one(QStringLiteral("SELECT BOOKEDFOR FROM %1 WHERE STATUS=\"X\" AND KID=0 AND UID=0").arg(table("POBYTY.DB"))),
-              reason);
-    const QString bid = one(QStringLiteral("SELECT BID FROM %1").arg(table("POBYTY.DB")));
-    row.DATETHRU = QStringLiteral("09.03.2004");
-    EXPECT_EQ(run(outOfOrderUpdateSql(prefix, bid.toInt(), row)), 1);
-    EXPECT_EQ(one(QStringLiteral("SELECT DATETHRU FROM %1").arg(table("POBYTY.DB"))), QStringLiteral("9.3.2004"));
+    const QString text = QString::fromUtf8(GetParam());
+    // A reservation of client 3 in room "1", then changed.
+    ReservationRow r;
+    r.KID = 3;
+    r.PID = QStringLiteral("1");
+    r.dateFrom = QStringLiteral("05.03.2004");
+    r.dateThru = QStringLiteral("07.03.2004");
+    r.status = 'R';
+    r.bookThru = QStringLiteral("04.03.2004");
+    r.persons = 2;
+    r.priceEur = QStringLiteral("190.0125");
+    r.priceCzk = QStringLiteral("4 845,32");
+    r.bookedFor = text;
+    r.knowsFrom = 'A';
+    r.date = QStringLiteral("1.3.2004");
+    r.time = QStringLiteral("9:5:7");
+    ASSERT_EQ(run(reservationInsertSql(prefix, r)), 1);
+    const int bid = rows(QStringLiteral("BID"), "POBYTY.DB").value(0).toInt();
+    EXPECT_EQ(rows(QStringLiteral("BID"), "POBYTY.DB").size(), 1);
+    EXPECT_EQ(db.open(reservationLoadSql(prefix, bid).toStdString())->next(), true);
+    r.bookedFor = text + QStringLiteral(" (changed)");
+    ASSERT_EQ(run(reservationUpdateSql(prefix, bid, r)), 1);
+    EXPECT_EQ(rows(QStringLiteral("BOOKEDFOR, PRICEEUR, PRICECZK"), "POBYTY.DB"),
+              QStringList({text + QStringLiteral(" (changed)|190.0125|4845.32")}));
 
+    // Its check-in onto a new account, with the card data typed at the desk.
+    AccountRow a;
+    a.KID = 3;
+    a.UFROM = QStringLiteral("05.03.2004");
+    a.CARDNUM = text;
+    a.CARDTYPE = QStringLiteral("Diner's Club");
+    a.CARDEXP = QStringLiteral("12/05");
+    a.UPMJ = QStringLiteral("5.3.2004");
+    a.UPMT = QStringLiteral("9:5:7");
+    ASSERT_EQ(run(accountInsertSql(prefix, a)), 1);
+    run(QStringLiteral("INSERT INTO \"") + prefix + QStringLiteral("POKOJE.DB\" (PID, PNAME) VALUES (\"1\", \"Dvořák's\")"));
+    auto rooms = db.open(checkInRoomsSql(prefix, 3, QStringLiteral("5.3.2004")).toStdString());
+    ASSERT_TRUE(rooms->next());
+    EXPECT_EQ(QString::fromStdString(rooms->text("PNAME")), QStringLiteral("Dvořák's"));
+    EXPECT_EQ(run(checkInUpdateSql(prefix, 1, 3, QStringLiteral("5.3.2004"), {QStringLiteral("1")},
+                                   QStringLiteral("5.3.2004"), QStringLiteral("9:5:7"))),
+              1);
+    EXPECT_EQ(rows(QStringLiteral("UID, CARDNUM, CARDTYPE"), "UCTY.DB"), QStringList({QStringLiteral("1|") + text + "|Diner's Club"}));
+    EXPECT_EQ(rows(QStringLiteral("STATUS, UID"), "POBYTY.DB"), QStringList({QStringLiteral("H|1")}));
+
+    // The room detail: a new item as typed, the stay's changes without its prices.
     AccountItem item;
-    item.UID = 4;
+    item.UID = 1;
     item.PID = QStringLiteral("1");
     item.UPID = 2;
-    item.DESCR = QStringLiteral("O'Neil's \"special\" wine");
+    item.DESCR = text;
     item.ITEMDATE = QStringLiteral("5.3.2004");
-    item.EUR = 1250;
-    item.CZK = 31875;
+    item.EUR = QStringLiteral("100.555");
+    item.CZK = QStringLiteral("2 564,15");
     item.TAXRATE = QStringLiteral("21");
     item.RATE = 25.5;
     ASSERT_EQ(run(accountItemInsertSql(prefix, item)), 1);
-    auto q = db.open(accountItemsSql(prefix, 4, QStringLiteral("1")).toStdString());
+    auto q = db.open(accountItemsSql(prefix, 1, QStringLiteral("1")).toStdString());
     ASSERT_TRUE(q->next());
-    EXPECT_EQ(QString::fromStdString(q->text("DESCR")), item.DESCR);
-    EXPECT_EQ(q->number("AMNTEUR"), 12.5);
-    EXPECT_EQ(q->number("AMNTCZK"), 318.75);
-    EXPECT_EQ(q->number("RATE"), 25.5);
+    EXPECT_EQ(QString::fromStdString(q->text("DESCR")), text);
+    EXPECT_EQ(q->number("AMNTEUR"), 100.555);
+    EXPECT_EQ(q->number("AMNTCZK"), 2564.15);
+    StayChanges c;
+    c.DATETHRU = QStringLiteral("09.03.2004");
+    c.NUMPERS = 3;
+    c.MAIDCZK = QStringLiteral("765,5");
+    c.UPMJ = QStringLiteral("5.3.2004");
+    c.UPMT = QStringLiteral("9:5:7");
+    ASSERT_EQ(run(stayUpdateSql(prefix, bid, c)), 1);
+    EXPECT_EQ(rows(QStringLiteral("DATETHRU, NUMPERS, PRICEEUR, PRICECZK, MAIDCZK"), "POBYTY.DB"),
+              QStringList({QStringLiteral("9.3.2004|3|190.0125|4845.32|765.5")}));
+    EXPECT_TRUE(db.open(stayLoadSql(prefix, bid).toStdString())->next());
 
-    AccountRow a = account();
-    ASSERT_EQ(run(accountInsertSql(prefix, a)), 1);
-    EXPECT_EQ(one(QStringLiteral("SELECT CARDTYPE FROM %1").arg(table("UCTY.DB"))), a.CARDTYPE);
-    EXPECT_EQ(one(QStringLiteral("SELECT CARDNUM FROM %1").arg(table("UCTY.DB"))), a.CARDNUM);
-
-    // Only a period is deleted by the period's delete, never a guest's stay.
-    run(QStringLiteral("INSERT INTO %1 (KID, PID, STATUS) VALUES (3, \"1\", \"H\")").arg(table("POBYTY.DB")));
-    const QString guest = one(QStringLiteral("SELECT BID FROM %1 WHERE STATUS=\"H\"").arg(table("POBYTY.DB")));
-    EXPECT_EQ(run(outOfOrderDeleteSql(prefix, guest.toInt())), 0);
-    EXPECT_EQ(run(outOfOrderDeleteSql(prefix, bid.toInt())), 1);
+    // An out-of-order period with the text as its reason, changed, then deleted; a guest's
+    // stay is never deleted by it.
+    OutOfOrderRow o;
+    o.PID = QStringLiteral("2");
+    o.DATEFROM = QStringLiteral("05.03.2004");
+    o.DATETHRU = QStringLiteral("07.03.2004");
+    o.BOOKEDFOR = text;
+    ASSERT_EQ(run(outOfOrderInsertSql(prefix, o)), 1);
+    const QStringList periods = rows(QStringLiteral("BID, BOOKEDFOR"), "POBYTY.DB", QStringLiteral(" WHERE STATUS=\"X\""));
+    ASSERT_EQ(periods.size(), 1);
+    const int period = periods.first().section(QLatin1Char('|'), 0, 0).toInt();
+    EXPECT_EQ(periods.first().section(QLatin1Char('|'), 1), text);
+    EXPECT_TRUE(db.open(outOfOrderLoadSql(prefix, period).toStdString())->next());
+    o.DATETHRU = QStringLiteral("09.03.2004");
+    EXPECT_EQ(run(outOfOrderUpdateSql(prefix, period, o)), 1);
+    EXPECT_EQ(run(outOfOrderDeleteSql(prefix, bid)), 0);
+    EXPECT_EQ(run(outOfOrderDeleteSql(prefix, period)), 1);
+    EXPECT_EQ(rows(QStringLiteral("BID"), "POBYTY.DB"), QStringList({QString::number(bid)}));
+    EXPECT_TRUE(db.open(itemTypesSql(prefix).toStdString()) != nullptr);
+    EXPECT_TRUE(db.open(outOfOrderRoomsSql(prefix).toStdString()) != nullptr);
+    auto last = db.open(lastBidSql(prefix).toStdString());
+    ASSERT_TRUE(last->next());
+    EXPECT_EQ(last->integer(0), bid);
 }
+
+INSTANTIATE_TEST_SUITE_P(Texts, StatementsOnTheEngine,
+                         ::testing::Values("Painter's \"big\" job", "Order 20%2 more towels", "Deposit 50%1st night",
+                                           "Žluťoučký kůň úpěl", "%1%2%3'\"%99"));

@@ -1,5 +1,5 @@
 // The check-in, room detail and out-of-order dialogs driven through their controls on a
-// database folder whose path holds an apostrophe, with the clock fixed and every message box
+// database folder whose path holds an apostrophe and "%2", with the clock fixed and every message box
 // answered through the platform seam; the tables are compared with the expected rows after
 // each step. Also the windows' look in English and Czech, their tab order, Enter and Esc.
 #include <QCheckBox>
@@ -29,7 +29,9 @@
 #include "stays/RegisterStays.h"
 #include "stays/TfrmCheckIn.h"
 #include "stays/TfrmOutOfOrders.h"
+#include "stays/TfrmRezervace.h"
 #include "stays/TfrmRoomDetail.h"
+#include "tests/board/TableLocks.h"
 #include "widgets/CalcEdit.h"
 #include "widgets/DateEdit.h"
 #include "widgets/SpinEdit.h"
@@ -40,6 +42,7 @@ struct Shown {
     QString text, caption;
     platform::Icon icon;
     platform::Buttons buttons;
+    bool overShownDialog = false;   // its window was a dialog on screen
 };
 
 int day(int d, int m, int y) { return shell::NumberFromDate(QDate(y, m, d)); }
@@ -56,6 +59,8 @@ private slots:
     void checkInOpensTheAccountAndChecksTheStayIn();
     void checkInThatCannotCompleteChangesNothing_data();
     void checkInThatCannotCompleteChangesNothing();
+    void loadingMessagesStandOverTheDialog_data();
+    void loadingMessagesStandOverTheDialog();
     void roomDetailPostsAnItemWithItsVat_data();
     void roomDetailPostsAnItemWithItsVat();
     void roomDetailStoresTheStayOnOkOnly();
@@ -66,6 +71,7 @@ private slots:
     void outOfOrderNewChangeAndDelete();
     void outOfOrderChecks_data();
     void outOfOrderChecks();
+    void everyCommandSaysWhatItCouldNotDoWhileTablesAreLocked();
     void windowsLookRightInBothLanguages();
     void everyTranslationRowReachesAControl();
 
@@ -95,7 +101,7 @@ void TestStayDialogs::initTestCase()
 
 void TestStayDialogs::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/Tamarel's stays XXXXXX"));
+    m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/Tamarel's %2 stays XXXXXX"));
     QVERIFY(m_dir->isValid());
     m_dm = std::make_unique<TdmDataModule>(m_dir->path());
     data::createTables(m_dm->db(), m_dir->path());
@@ -107,9 +113,10 @@ void TestStayDialogs::init()
     m_answers.clear();
     platform::seams() = platform::Seams{};
     platform::seams().now = [] { return QDateTime(QDate(2004, 3, 5), QTime(9, 5, 7)); };
-    platform::seams().messageBox = [this](QWidget*, const QString& text, const QString& caption, platform::Icon icon,
-                                          platform::Buttons buttons) {
-        m_messages.append({text, caption, icon, buttons});
+    platform::seams().messageBox = [this](QWidget* parent, const QString& text, const QString& caption,
+                                          platform::Icon icon, platform::Buttons buttons) {
+        QWidget* window = parent ? parent->window() : nullptr;
+        m_messages.append({text, caption, icon, buttons, qobject_cast<QDialog*>(window) && window->isVisible()});
         if (!m_answers.isEmpty()) return m_answers.takeFirst();
         return int(buttons == platform::Buttons::YesNo ? QMessageBox::Yes : QMessageBox::Ok);
     };
@@ -249,6 +256,11 @@ void TestStayDialogs::checkInOpensTheAccountAndChecksTheStayIn()
     // Another guest's account, whose id must not be taken for this one.
     exec("INSERT INTO \"{db}UCTY.DB\" (UID, KID, UFROM) VALUES (40, 9, \"1.3.2004\")");
     stay(12, "R");
+    // The client's second room of the day is checked in with the first; a room of another
+    // day, and one already on an account, are not offered.
+    exec("INSERT INTO \"{db}POBYTY.DB\" (BID, KID, PID, DATEFROM, DATETHRU, STATUS) VALUES (13, 1, \"3\", \"5.3.2004\", \"7.3.2004\", \"P\")");
+    exec("INSERT INTO \"{db}POBYTY.DB\" (BID, KID, PID, DATEFROM, DATETHRU, STATUS) VALUES (14, 1, \"2\", \"6.3.2004\", \"7.3.2004\", \"R\")");
+    exec("INSERT INTO \"{db}POBYTY.DB\" (BID, KID, PID, DATEFROM, DATETHRU, STATUS, UID) VALUES (15, 1, \"2\", \"5.3.2004\", \"6.3.2004\", \"H\", 40)");
     QStringList listed;
     const int result = open(platform::dialogs::CheckIn, {{"BID", 12}, {"KID", 1}, {"DATEFROM", day(5, 3, 2004)}},
                             [&](QDialog& dialog) {
@@ -260,13 +272,14 @@ void TestStayDialogs::checkInOpensTheAccountAndChecksTheStayIn()
                                 type(d.dbeCardExp, "01/07");
                                 QTest::keyClick(d.dbeCardExp, Qt::Key_Return);   // Enter checks in
                             });
-    QCOMPARE(listed.join(", "), QString("Single+, O'Brien Sean, 05.03.2004, 4111 \"1\", Diner's Club, 12/05"));
+    QCOMPARE(listed.join(", "), QString("Single+, Twin+, O'Brien Sean, 05.03.2004, 4111 \"1\", Diner's Club, 12/05"));
     QCOMPARE(result, int(QDialog::Accepted));
     QCOMPARE(count("Ok. Client is successfully checked in."), 1);
     QCOMPARE(m_messages.size(), 1);
     QCOMPARE(rows("SELECT UID, KID, UFROM, CARDNUM, CARDTYPE, CARDEXP, DATEPAYM, UPMJ, UPMT FROM \"{db}UCTY.DB\" ORDER BY UID"),
              QStringList({"40|9|1.3.2004||||||", "41|1|5.3.2004|4111 \"1\"|Diner's Club|01/07||5.3.2004|9:05:07"}));
-    QCOMPARE(rows("SELECT BID, STATUS, UID, DATEIN, TIMEIN FROM \"{db}POBYTY.DB\""), QStringList({"12|H|41|5.3.2004|9:05:07"}));
+    QCOMPARE(rows("SELECT BID, STATUS, UID, DATEIN, TIMEIN FROM \"{db}POBYTY.DB\" ORDER BY BID"),
+             QStringList({"12|H|41|5.3.2004|9:05:07", "13|H|41|5.3.2004|9:05:07", "14|R|||", "15|H|40||"}));
 }
 
 void TestStayDialogs::checkInThatCannotCompleteChangesNothing_data()
@@ -274,7 +287,7 @@ void TestStayDialogs::checkInThatCannotCompleteChangesNothing_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("message");
     QTest::newRow("no room ticked") << "untick" << "No room selected for check in!";
-    QTest::newRow("stay already on an account") << "hasAccount" << "Can't update stays. Checkin failed";
+    QTest::newRow("a ticked room checked in meanwhile") << "meanwhile" << "Can't update stays. Checkin failed";
     QTest::newRow("account table refuses the row") << "badTable" << "Can't open the table or insert the record";
     QTest::newRow("cancel") << "cancel" << "";
 }
@@ -283,7 +296,8 @@ void TestStayDialogs::checkInThatCannotCompleteChangesNothing()
 {
     QFETCH(QString, fault);
     QFETCH(QString, message);
-    stay(12, "R", fault == "hasAccount" ? 40 : 0);
+    stay(12, "R");
+    exec("INSERT INTO \"{db}POBYTY.DB\" (BID, KID, PID, DATEFROM, DATETHRU, STATUS) VALUES (13, 1, \"3\", \"5.3.2004\", \"7.3.2004\", \"R\")");
     exec("INSERT INTO \"{db}UCTY.DB\" (UID, KID, UFROM) VALUES (40, 9, \"1.3.2004\")");
     if (fault == "badTable") {
         // An account table without the card columns: the engine refuses the insert.
@@ -292,14 +306,20 @@ void TestStayDialogs::checkInThatCannotCompleteChangesNothing()
         exec("CREATE TABLE \"{db}UCTY.DB\" (UID AUTOINC, KID INTEGER, UFROM DATE, PRIMARY KEY (UID))");
         exec("INSERT INTO \"{db}UCTY.DB\" (UID, KID, UFROM) VALUES (40, 9, \"1.3.2004\")");
     }
-    const QStringList stays = rows("SELECT * FROM \"{db}POBYTY.DB\"");
+    QStringList stays = rows("SELECT * FROM \"{db}POBYTY.DB\"");
     const QStringList accounts = rows("SELECT * FROM \"{db}UCTY.DB\"");
     bool stillOpen = false;
     QString shown;
     const int result = open(platform::dialogs::CheckIn, {{"BID", 12}, {"KID", 1}, {"DATEFROM", day(5, 3, 2004)}},
                             [&](QDialog& dialog) {
                                 auto& d = static_cast<TfrmCheckIn&>(dialog);
-                                if (fault == "untick") d.chkRooms->item(0)->setCheckState(Qt::Unchecked);
+                                if (fault == "untick")
+                                    for (int i = 0; i < d.chkRooms->count(); ++i) d.chkRooms->item(i)->setCheckState(Qt::Unchecked);
+                                if (fault == "meanwhile") {
+                                    // Another desk puts the second room on an account after the list was made.
+                                    exec("UPDATE \"{db}POBYTY.DB\" SET UID=40, STATUS=\"H\" WHERE BID=13");
+                                    stays = rows("SELECT * FROM \"{db}POBYTY.DB\"");
+                                }
                                 if (fault == "cancel") {
                                     QTest::keyClick(d.dbeCardNum, Qt::Key_Escape);
                                     return;
@@ -324,6 +344,41 @@ void TestStayDialogs::checkInThatCannotCompleteChangesNothing()
     QCOMPARE(rows("SELECT * FROM \"{db}UCTY.DB\""), accounts);
 }
 
+// What a dialog says while it loads stands over the dialog, not over the board behind it.
+void TestStayDialogs::loadingMessagesStandOverTheDialog_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QVariantMap>("args");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("check-in of an unknown client")
+        << QString(platform::dialogs::CheckIn) << QVariantMap{{"BID", 12}, {"KID", 77}, {"DATEFROM", day(5, 3, 2004)}}
+        << "Can't open the table or insert the record";
+    QTest::newRow("check-in without rooms")
+        << QString(platform::dialogs::CheckIn) << QVariantMap{{"BID", 12}, {"KID", 1}, {"DATEFROM", day(9, 3, 2004)}}
+        << "Can't load the rooms";
+    QTest::newRow("room detail of a stay not found") << QString(platform::dialogs::RoomDetail) << QVariantMap{{"BID", 99}}
+                                                     << "Can't locate the record";
+    QTest::newRow("room detail without a stay") << QString(platform::dialogs::RoomDetail) << QVariantMap{{"BID", 0}}
+                                                << "Can't find Account";
+    QTest::newRow("out-of-order period not found") << QString(platform::dialogs::OutOfOrders) << QVariantMap{{"BID", 99}}
+                                                   << "Can't locate the record";
+}
+
+void TestStayDialogs::loadingMessagesStandOverTheDialog()
+{
+    QFETCH(QString, dialog);
+    QFETCH(QVariantMap, args);
+    QFETCH(QString, message);
+    stay(12, "R");
+    open(dialog, args, [&](QDialog& d) {
+        QCoreApplication::processEvents();
+        d.reject();
+    });
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages.first().text, message);
+    QVERIFY(m_messages.first().overShownDialog);
+}
+
 // ---- room detail ------------------------------------------------------------------------
 
 void TestStayDialogs::roomDetailPostsAnItemWithItsVat_data()
@@ -336,6 +391,8 @@ void TestStayDialogs::roomDetailPostsAnItemWithItsVat_data()
     QTest::addColumn<QString>("stored");    // UPID|DESCR|ITEMDATE|AMNTEUR|AMNTCZK|TAXRATE|RATE
     QTest::newRow("minibar in EUR, its only rate") << "Minibar" << "EUR" << "12.5" << -1 << "12.5 EUR 318.75 CZK"
                                                    << "2|O'Neil's \"red\"|5.3.2004|12.5|318.75|21|25.5";
+    QTest::newRow("amount typed with three places") << "Minibar" << "EUR" << "100.555" << -1 << "100.555 EUR 2564.15 CZK"
+                                                    << "2|O'Neil's \"red\"|5.3.2004|100.555|2564.15|21|25.5";
     QTest::newRow("telephone in CZK, second rate") << "Telephone" << "CZK" << "100" << 1 << "3.92 EUR 100 CZK"
                                                    << "3|O'Neil's \"red\"|5.3.2004|3.92|100|21|25.5";
 }
@@ -420,6 +477,39 @@ void TestStayDialogs::roomDetailStoresTheStayOnOkOnly()
         QTest::keyClick(d.edNumPers, Qt::Key_Escape);
     });
     QCOMPARE(rows("SELECT NUMPERS FROM \"{db}POBYTY.DB\""), QStringList({"3"}));
+
+    // Prices stored with more places keep them when Ok changes something else; a changed one
+    // is stored as typed.
+    exec("UPDATE \"{db}POBYTY.DB\" SET PRICEEUR=190.0125, PRICECZK=4845.3187, MAIDEUR=30.0125 WHERE BID=12");
+    QStringList prices;
+    open(platform::dialogs::RoomDetail, {{"BID", 12}}, [&](QDialog& dialog) {
+        auto& d = static_cast<TfrmRoomDetail&>(dialog);
+        prices << d.dbePriceEUR->text() << d.dbePriceMaidEUR->text();
+        d.edNumPers->setValue(2);
+        QTest::mouseClick(d.btOk, Qt::LeftButton);
+    });
+    QCOMPARE(prices, QStringList({"190.0125", "30.0125"}));
+    QCOMPARE(rows("SELECT NUMPERS, PRICEEUR, PRICECZK, MAIDEUR, MAIDCZK FROM \"{db}POBYTY.DB\""),
+             QStringList({"2|190.0125|4845.3187|30.0125|765"}));
+    open(platform::dialogs::RoomDetail, {{"BID", 12}}, [&](QDialog& dialog) {
+        auto& d = static_cast<TfrmRoomDetail&>(dialog);
+        d.chkFX->click();   // the CZK boxes
+        type(d.dbePriceMaidCZK, "770.125");
+        QTest::mouseClick(d.btOk, Qt::LeftButton);
+    });
+    QCOMPARE(rows("SELECT PRICEEUR, PRICECZK, MAIDEUR, MAIDCZK FROM \"{db}POBYTY.DB\""),
+             QStringList({"190.01|4845.3187|30.2|770.125"}));   // the conversion wrote both EUR prices
+
+    // A room that is no longer in the room table shows no name (its id is none).
+    exec("INSERT INTO \"{db}POBYTY.DB\" (BID, KID, PID, DATEFROM, DATETHRU, STATUS, NUMPERS, UID) "
+         "VALUES (13, 1, \"9\", \"5.3.2004\", \"8.3.2004\", \"H\", 1, 41)");
+    QStringList names;
+    open(platform::dialogs::RoomDetail, {{"BID", 13}}, [&](QDialog& dialog) {
+        auto& d = static_cast<TfrmRoomDetail&>(dialog);
+        names << d.edRoomName->text() << d.edRoomNew->text() << d.edClientName->text();
+        d.reject();
+    });
+    QCOMPARE(names, QStringList({"", "", "O'Brien Sean"}));
 }
 
 void TestStayDialogs::roomDetailRefusesBadStayValues_data()
@@ -431,7 +521,8 @@ void TestStayDialogs::roomDetailRefusesBadStayValues_data()
     QTest::newRow("departure before arrival") << "04.03.2004" << 2 << dates;
     QTest::newRow("departure on arrival") << "05.03.2004" << 2 << dates;
     QTest::newRow("departure before today") << "" << 2 << dates;
-    QTest::newRow("no persons") << "09.03.2004" << 0 << "Number of persons must be grater then zero.";
+    QTest::newRow("no persons") << "09.03.2004" << -1 << "Number of persons must be grater then zero.";
+    QTest::newRow("0 persons typed") << "09.03.2004" << 0 << "Number of persons must be grater then zero.";
 }
 
 void TestStayDialogs::roomDetailRefusesBadStayValues()
@@ -454,13 +545,18 @@ void TestStayDialogs::roomDetailRefusesBadStayValues()
         if (!thru.isEmpty()) d.dbeDateThru->setText(thru);
         leave(d.dbeDateThru, d.edNumPers);
         warnedOnLeaving = m_messages.size();
-        if (persons == 0) d.edNumPers->clear();   // an empty box counts no person
+        if (persons < 0) d.edNumPers->clear();   // an empty box counts no person
+        if (persons == 0) {
+            d.edNumPers->setFocus();
+            d.edNumPers->selectAll();
+            QTest::keyClicks(d.edNumPers, "0");
+        }
         QTest::mouseClick(d.btOk, Qt::LeftButton);
         stillOpen = d.isVisible();
         d.reject();
     });
     QVERIFY(stillOpen);
-    QCOMPARE(warnedOnLeaving, persons == 0 ? 0 : 1);
+    QCOMPARE(warnedOnLeaving, persons <= 0 ? 0 : 1);
     QCOMPARE(m_messages.last().text, message);
     QCOMPARE(m_messages.last().caption, QString("Room detail"));
     QCOMPARE(rows("SELECT * FROM \"{db}POBYTY.DB\""), before);
@@ -614,6 +710,67 @@ void TestStayDialogs::outOfOrderChecks()
     QVERIFY(rows("SELECT * FROM \"{db}POBYTY.DB\"").isEmpty());
 }
 
+// ---- another program holding the tables ----------------------------------------------------
+
+// While another program holds every table locked, each dialog's command says what it could
+// not do, nothing ends the program, the dialog stays open and usable, and no row changes.
+void TestStayDialogs::everyCommandSaysWhatItCouldNotDoWhileTablesAreLocked()
+{
+    registerStaysDialogs(m_main.get());
+    stay(12, "R");
+    exec("INSERT INTO \"{db}POBYTY.DB\" (BID, KID, PID, DATEFROM, DATETHRU, STATUS, NUMPERS, UID) "
+         "VALUES (13, 1, \"2\", \"5.3.2004\", \"8.3.2004\", \"H\", 2, 41)");
+    exec("INSERT INTO \"{db}POBYTY.DB\" (BID, PID, DATEFROM, DATETHRU, STATUS, KID, UID, BOOKEDFOR) "
+         "VALUES (20, \"3\", \"5.3.2004\", \"7.3.2004\", \"X\", 0, 0, \"Painting\")");
+    const QStringList tables[] = {rows("SELECT * FROM \"{db}POBYTY.DB\""), rows("SELECT * FROM \"{db}UCTY.DB\""),
+                                  rows("SELECT * FROM \"{db}UCTYPOL.DB\"")};
+    m_dm->db().setLockTimeoutMs(100);
+    m_dm->db().releaseTables();
+    auto holder = std::make_unique<tablelocks::Holder>(m_dm->DbPrefix());
+    QVERIFY(holder->held());
+    const struct {
+        const char* what;
+        QString dialog;
+        QVariantMap args;
+        std::function<void(QDialog&)> command;
+        QString said;   // what the command says (after what loading said)
+    } cases[] = {
+        {"check in", platform::dialogs::CheckIn, {{"BID", 12}, {"KID", 1}, {"DATEFROM", day(5, 3, 2004)}},
+         [](QDialog& d) { QTest::mouseClick(static_cast<TfrmCheckIn&>(d).btOk, Qt::LeftButton); },
+         "No room selected for check in!"},
+        {"room detail Ok", platform::dialogs::RoomDetail, {{"BID", 13}},
+         [](QDialog& d) { static_cast<TfrmRoomDetail&>(d).btOkClick(); }, "Can't open table"},
+        {"new item", platform::dialogs::RoomDetail, {{"BID", 13}},
+         [](QDialog& d) { static_cast<TfrmRoomDetail&>(d).btSaveClick(); }, "Can't open table"},
+        {"new period", platform::dialogs::OutOfOrders, {{"BID", 0}, {"DATEFROM", day(10, 3, 2004)}, {"PID", "3"}},
+         [](QDialog& d) { QTest::mouseClick(static_cast<TfrmOutOfOrders&>(d).btOK, Qt::LeftButton); }, "No room selected"},
+        {"delete period", platform::dialogs::OutOfOrders, {{"BID", 20}},
+         [](QDialog& d) { static_cast<TfrmOutOfOrders&>(d).btDeleteClick(); }, "Can't locate the record"},
+        {"reservation Ok", platform::dialogs::Reservation, {{"BID", 12}},
+         [](QDialog& d) { QTest::mouseClick(static_cast<TfrmRezervace&>(d).tbOk, Qt::LeftButton); }, "Can't load the reservation"},
+    };
+    for (const auto& c : cases) {
+        m_messages.clear();
+        bool usable = false;
+        open(c.dialog, c.args, [&](QDialog& d) {
+            QCoreApplication::processEvents();
+            c.command(d);
+            QCoreApplication::processEvents();
+            usable = d.isVisible() || d.result() == QDialog::Rejected;
+            d.reject();
+        });
+        QStringList said;
+        for (const Shown& m : m_messages) said << m.text.section(QLatin1Char('\r'), 0, 0);
+        QVERIFY2(usable, c.what);
+        QVERIFY2(!said.isEmpty(), c.what);
+        QVERIFY2(said.contains(c.said), qPrintable(QString(c.what) + ": " + said.join(" / ")));
+    }
+    holder.reset();
+    QCOMPARE(rows("SELECT * FROM \"{db}POBYTY.DB\""), tables[0]);
+    QCOMPARE(rows("SELECT * FROM \"{db}UCTY.DB\""), tables[1]);
+    QCOMPARE(rows("SELECT * FROM \"{db}UCTYPOL.DB\""), tables[2]);
+}
+
 // ---- look -------------------------------------------------------------------------------
 
 void TestStayDialogs::windowsLookRightInBothLanguages()
@@ -708,5 +865,11 @@ void TestStayDialogs::everyTranslationRowReachesAControl()
     QVERIFY2(missed.isEmpty(), qPrintable(missed.join("; ")));
 }
 
-QTEST_MAIN(TestStayDialogs)
+int main(int argc, char** argv)
+{
+    tablelocks::holdLocksIfAsked(argc, argv);
+    QApplication app(argc, argv);
+    TestStayDialogs test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "StayDialogsTest.moc"
