@@ -26,6 +26,7 @@
 #include "data/LargeDatabase.h"
 #include "data/TableFiles.h"
 #include "engine/Engine.h"
+#include "engine/SpanIndex.h"
 #include "guests/Dates.h"
 #include "guests/Guest.h"
 #include "guests/HotelSettings.h"
@@ -98,8 +99,22 @@ int upgrade(const QString& folder)
     const QStringList missing = data::missingTables(db, folder);
     data::createTables(db, folder);  // makes exactly the missing ones
     for (const QString& file : missing) out(file + QStringLiteral(" created"));
-    out(missing.isEmpty() ? QStringLiteral("%1 has every table; nothing changed").arg(folder)
-                          : QStringLiteral("%1 tables added to %2").arg(QString::number(missing.size()), folder));
+    // The stays' span index of a folder written by another program or restored from an old
+    // archive: built here once instead of at the board's first showing (a server keeps its own).
+    bool indexed = false;
+    if (!engine::isServerLocation(folder.toStdString())) {
+        const std::string stays = (data::folderPrefix(folder) + QStringLiteral("POBYTY.DB")).toStdString();
+        if (QFileInfo::exists(QString::fromStdString(stays)) && engine::spanIndexMissing(stays)) {
+            if (!engine::buildSpanIndex(stays)) {
+                err(QStringLiteral("The stays' index could not be built in %1 (another program holds POBYTY.DB?)").arg(folder));
+                return 1;
+            }
+            out(QStringLiteral("The stays' index built"));
+            indexed = true;
+        }
+    }
+    if (missing.isEmpty() && !indexed) out(QStringLiteral("%1 has every table; nothing changed").arg(folder));
+    else if (!missing.isEmpty()) out(QStringLiteral("%1 tables added to %2").arg(QString::number(missing.size()), folder));
     return 0;
 }
 

@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <sqlite3.h>
+
+#include "SpanIndex.h"
 
 #include "TestFolder.h"
 #include "ToolRun.h"
@@ -43,6 +46,28 @@ const QStringList kHotel = {"NAME=Hotel Pošta", "CONTACT=Jan Sibelius, tel: 261
                             "POSTCODE=38901", "IDUB=123456789012", "ABBREV=VODPO"};
 
 }  // namespace
+
+// A stays' file written without the span index (another program, an old archive) gets it
+// from upgrade, which says so; a second upgrade finds nothing to do.
+TEST(GuestsToolFiles, UpgradeBuildsTheStaysIndexWhenMissing)
+{
+    const enginetest::TestDb db = enginetest::emptyDb(Storage::Files);
+    const QString folder = QString::fromStdString(db.location);
+    ASSERT_EQ(tool({"init", folder}).exitCode, 0);
+    const std::string stays = db.prefix + "POBYTY.DB";
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(stays.c_str(), &raw), SQLITE_OK);
+    for (const char* sql : {"DROP TRIGGER POBYTY_interval_insert", "DROP TRIGGER POBYTY_interval_update",
+                            "DROP TRIGGER POBYTY_interval_delete", "DROP TABLE POBYTY_interval"})
+        EXPECT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+    sqlite3_close(raw);
+    ASSERT_TRUE(engine::spanIndexMissing(stays));
+    const ToolRun up = tool({"upgrade", folder});
+    ASSERT_EQ(up.exitCode, 0) << up.err.toStdString();
+    EXPECT_EQ(up.out, QStringLiteral("The stays' index built\n"));
+    EXPECT_FALSE(engine::spanIndexMissing(stays));
+    EXPECT_TRUE(tool({"upgrade", folder}).out.contains(QStringLiteral("nothing changed")));
+}
 
 TEST_P(GuestsTool, AnOldDatabaseWorksAndUpgradeAddsOnlyTheMissingTables)
 {
