@@ -32,6 +32,7 @@
 #include "platform/Platform.h"
 #include "shell/DataModule.h"
 #include "shell/ValueHelpers.h"
+#include "widgets/CalcEdit.h"
 
 #ifdef TAMAREL_HAVE_BACKUP
 #include "backup/Backup.h"
@@ -138,6 +139,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     g_frmMain = this;
 
     m_language = new TLanguage(this);
+    widgets::TCalcEdit::setTranslator(TranslateMessageIfAny);   // the calculator's title and hint
     QStringList languages = m_language->LanguageList();
     if (!languages.contains(QStringLiteral("Česky"))) languages << QStringLiteral("Česky");
     m_language->setLanguageList(languages);
