@@ -1,7 +1,9 @@
 // The check-out and account commands of the board, registered in the dialog seam.
 //
 // Invariants: see AccountCommands.h. Messages go through the translated message box; a
-// question's "No" or "Cancel" stops the command before anything is written.
+// question's "No" or "Cancel" stops the command before anything is written; a failure the
+// engine reports (a table held by another program, a refused commit) is said with the
+// engine's reason and ends only the command, never the program.
 
 #include "accounts/AccountCommands.h"
 
@@ -46,20 +48,38 @@ bool hasStay(const QVariantMap& stay) { return stay.value(QStringLiteral("hasSta
 QString status(const QVariantMap& stay) { return stay.value(QStringLiteral("STATUS")).toString(); }
 int uidOf(const QVariantMap& stay) { return stay.value(QStringLiteral("UID")).toInt(); }
 
-// Runs a query and tells whether it ran and how many rows it found.
+// A translated lead and the engine's reason under it.
+QString withReason(const QString& lead, const QString& reason)
+{
+    const QString text = TranslateMessage(lead);
+    return reason.isEmpty() ? text : text + QStringLiteral("\r\n\r\n") + reason;
+}
+
+// Runs a query and tells whether it ran and how many rows it found, or the engine's reason.
 struct Count {
     bool ran = false;
     int rows = 0;
+    QString error;
 };
 Count countRows(const QString& sql)
 {
     TdmDataModule* dm = dmDataModule();
-    if (!dm || !dm->OpenAndCount(sql)) return {};
-    return {true, dm->lastCount()};
+    if (!dm) return {};
+    if (!dm->OpenAndCount(sql)) return {false, 0, dm->lastError()};
+    return {true, dm->lastCount(), {}};
 }
 
-// The stay as the tables hold it now.
-std::optional<CheckOutStay> readStay(TdmDataModule& dm, int bid)
+// The message of an account check: the condition it guards, or, when its query could not
+// run (a table held by another program), that the account could not be checked and why.
+QString checkMessage(const Count& count, const QString& condition)
+{
+    if (count.ran || count.error.isEmpty()) return condition;
+    return withReason(QStringLiteral("The Account could not be checked."), count.error);
+}
+
+// The stay as the tables hold it now; none (with the engine's reason when it failed) when it
+// cannot be read.
+std::optional<CheckOutStay> readStay(TdmDataModule& dm, int bid, QString& error)
 {
     try {
         auto q = dm.Open(stayByBidSql(dm.DbPrefix(), bid));
@@ -76,7 +96,8 @@ std::optional<CheckOutStay> readStay(TdmDataModule& dm, int bid)
         s.MAIDCZK = q->number("MAIDCZK");
         s.NUMPERS = int(q->integer("NUMPERS"));
         return s;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        error = QString::fromUtf8(e.what());
         return std::nullopt;
     }
 }
@@ -91,7 +112,7 @@ std::optional<std::pair<TTableAcctTypes, int>> findType(TdmDataModule& dm, const
     return std::nullopt;
 }
 
-AccountItem itemFor(const CheckOutStay& s, const TTableAcctTypes& type, const QString& description,
+AccountItem itemFor(const CheckOutStay& s, const TTableAcctTypes& type, int taxRate, const QString& description,
                     shell::Hundredths eur, shell::Hundredths czk, double rate)
 {
     AccountItem item;
@@ -102,7 +123,7 @@ AccountItem itemFor(const CheckOutStay& s, const TTableAcctTypes& type, const QS
     item.ITEMDATE = shell::TodayText();
     item.eur = eur;
     item.czk = czk;
-    item.taxRate = type.UPTAX1;
+    item.taxRate = taxRate;
     item.rate = rate;
     item.changedDate = shell::TodayText();
     item.changedTime = shell::NowTimeText();
@@ -131,26 +152,24 @@ bool composed(TdmDataModule& dm, const QStringList& tableFiles, const std::funct
     }
 }
 
-// What a check-out failed at, so that its message can say it.
-enum class CheckOutFailure { None, NotCheckedIn, Accommodation, Maid };
+// How a check-out's change ended: written, the stay no longer checked in (nothing to do), or
+// refused as a whole (the reason is the engine's, when it gave one).
+enum class CheckOutWrite { Written, NotCheckedIn, Refused };
 
-// The stay's status change and its two items, as one change.
-CheckOutFailure writeCheckOut(TdmDataModule& dm, const CheckOutStay& s, const AccountItem& accommodation,
-                              const AccountItem& maid)
+// The stay's status change and its two items, as one change: a refusal at any step leaves
+// every table as it was.
+CheckOutWrite writeCheckOut(TdmDataModule& dm, const CheckOutStay& s, const AccountItem& accommodation,
+                            const AccountItem& maid, QString& reason)
 {
     const QString prefix = dm.DbPrefix();
-    CheckOutFailure failure = CheckOutFailure::NotCheckedIn;
+    bool stayChanged = false;
     const bool written = composed(dm, {QStringLiteral("POBYTY.DB"), QStringLiteral("UCTYPOL.DB")}, [&](const Execute& run) {
-        failure = CheckOutFailure::NotCheckedIn;
         if (run(checkOutStaySql(prefix, s.BID, shell::TodayText(), shell::NowTimeText())) != 1) return false;
-        failure = CheckOutFailure::Accommodation;
-        if (run(insertAccountItemSql(prefix, accommodation)) != 1) return false;
-        failure = CheckOutFailure::Maid;
-        if (run(insertAccountItemSql(prefix, maid)) != 1) return false;
-        failure = CheckOutFailure::NotCheckedIn;   // a refused commit leaves the stay checked in
-        return true;
-    });
-    return written ? CheckOutFailure::None : failure;
+        stayChanged = true;
+        return run(insertAccountItemSql(prefix, accommodation)) == 1 && run(insertAccountItemSql(prefix, maid)) == 1;
+    }, &reason);
+    if (written) return CheckOutWrite::Written;
+    return stayChanged || !reason.isEmpty() ? CheckOutWrite::Refused : CheckOutWrite::NotCheckedIn;
 }
 
 }  // namespace
@@ -169,9 +188,10 @@ int CheckOut(const QVariantMap& args)
     if (more == QMessageBox::Yes) platform::openDialog(kRoomDetail, QVariantMap{{QStringLiteral("BID"), bid}});
 
     // The room detail may have changed the prices and persons, or the stay itself.
-    const std::optional<CheckOutStay> stay = readStay(*dm, bid);
+    QString readError;
+    const std::optional<CheckOutStay> stay = readStay(*dm, bid, readError);
     if (!stay || stay->STATUS != QStringLiteral("H")) {
-        say(QStringLiteral("Can't Check out"), kCheckOutCaption);
+        say(withReason(QStringLiteral("Can't Check out"), readError), kCheckOutCaption);
         return platform::kAccepted;
     }
     const QString question = TranslateMessage(QStringLiteral("Are you sure to check out "))
@@ -183,13 +203,18 @@ int CheckOut(const QVariantMap& args)
     if (!ask(question, kCheckOutCaption)) return unchanged;
 
     const QString roomName = dm->FindRoom(QStringLiteral("PID"), stay->PID).PNAME;
+    // A type that offers no VAT rate at all cannot carry the charge: it counts as missing, and
+    // nothing is written.
     const auto accommodationType = findType(*dm, accommodationLookups());
-    if (!accommodationType) {
+    const std::optional<int> accommodationTax =
+        accommodationType ? checkOutTaxRate(accommodationType->first.UPTAX1, accommodationType->first.UPTAX2) : std::nullopt;
+    if (!accommodationTax) {
         say(QStringLiteral("Can't locate Account type definition record for Accomodation"), kCheckOutCaption);
         return unchanged;
     }
     const auto maidType = findType(*dm, maidLookups());
-    if (!maidType) {
+    const std::optional<int> maidTax = maidType ? checkOutTaxRate(maidType->first.UPTAX1, maidType->first.UPTAX2) : std::nullopt;
+    if (!maidTax) {
         say(QStringLiteral("Can't locate Account type definition record for Maid Service"), kCheckOutCaption);
         return unchanged;
     }
@@ -197,21 +222,21 @@ int CheckOut(const QVariantMap& args)
         checkOutDescriptions(roomName, accommodationType->second == kCzechAccommodationLookup);
     const CheckOutAmounts amounts = checkOutAmounts(*stay, options().PricePerPerson);
     const double rate = dm->CurrentRate(QString());
-    const AccountItem accommodation = itemFor(*stay, accommodationType->first, descriptions.accommodation,
+    const AccountItem accommodation = itemFor(*stay, accommodationType->first, *accommodationTax, descriptions.accommodation,
                                               amounts.accommodationEur, amounts.accommodationCzk, rate);
-    const AccountItem maid = itemFor(*stay, maidType->first, descriptions.maid, amounts.maidEur, amounts.maidCzk, rate);
+    const AccountItem maid =
+        itemFor(*stay, maidType->first, *maidTax, descriptions.maid, amounts.maidEur, amounts.maidCzk, rate);
 
-    switch (writeCheckOut(*dm, *stay, accommodation, maid)) {
-    case CheckOutFailure::NotCheckedIn:
+    QString reason;
+    switch (writeCheckOut(*dm, *stay, accommodation, maid, reason)) {
+    case CheckOutWrite::NotCheckedIn:
         say(QStringLiteral("Can't Check out"), kCheckOutCaption);
         return platform::kAccepted;
-    case CheckOutFailure::Accommodation:
-        say(QStringLiteral("Can't INSERT Accomodation Account item"), kCheckOutCaption);
-        return platform::kAccepted;
-    case CheckOutFailure::Maid:
-        say(QStringLiteral("Can't INSERT Maid Service Account item"), kCheckOutCaption);
-        return platform::kAccepted;
-    case CheckOutFailure::None:
+    case CheckOutWrite::Refused:
+        // The change was rolled back as a whole: nothing is to be added by hand.
+        say(withReason(QStringLiteral("Can't Check out; nothing was changed."), reason), kCheckOutCaption);
+        return unchanged;
+    case CheckOutWrite::Written:
         break;
     }
     say(QStringLiteral("Client successfully checked out"), kCheckOutCaption, platform::Icon::Information);
@@ -241,12 +266,12 @@ int CloseAccount(const QVariantMap& args)
     const int uid = uidOf(args);
     const Count notOut = countRows(notCheckedOutSql(dm->DbPrefix(), uid));
     if (!notOut.ran || notOut.rows > 0) {
-        say(QStringLiteral("Some of this Account's rooms are not checked out yet."), kCloseCaption);
+        say(checkMessage(notOut, QStringLiteral("Some of this Account's rooms are not checked out yet.")), kCloseCaption);
         return platform::kRejected;
     }
     const Count open = countRows(openAccountSql(dm->DbPrefix(), uid));
     if (!open.ran || open.rows == 0) {
-        say(QStringLiteral("The Account is already closed."), kCloseCaption);
+        say(checkMessage(open, QStringLiteral("The Account is already closed.")), kCloseCaption);
         return platform::kRejected;
     }
     const QVariantMap account{{QStringLiteral("UID"), uid}};
@@ -263,14 +288,15 @@ int PrintAccount(const QVariantMap& args)
         return platform::kRejected;
     }
     const int uid = uidOf(args);
+    Count closed;
     if (status(args) == QStringLiteral("O")) {
-        const Count closed = countRows(closedAccountSql(dm->DbPrefix(), uid));
+        closed = countRows(closedAccountSql(dm->DbPrefix(), uid));
         if (closed.ran && closed.rows == 1) {
             platform::openDialog(kPrintAccounts, QVariantMap{{QStringLiteral("UID"), uid}});
             return platform::kRejected;
         }
     }
-    say(QStringLiteral("The Account is not closed yet."), kPrintCaption);
+    say(checkMessage(closed, QStringLiteral("The Account is not closed yet.")), kPrintCaption);
     return platform::kRejected;
 }
 
@@ -299,7 +325,7 @@ int DeleteAccountInfo(const QVariantMap& args)
     const int uid = uidOf(args);
     const Count paid = uid > 0 ? countRows(paidAccountSql(dm->DbPrefix(), uid)) : Count{};
     if (!paid.ran || paid.rows == 0) {
-        say(QStringLiteral("Account must be already paid to delete"), kDeleteCaption);
+        say(checkMessage(paid, QStringLiteral("Account must be already paid to delete")), kDeleteCaption);
         return platform::kRejected;
     }
     if (say(QStringLiteral("Are you absolutely sure to delete this Account?\r\n\r\nThe operation can not be undone!"),
@@ -316,9 +342,7 @@ int DeleteAccountInfo(const QVariantMap& args)
                                   },
                                   &error);
     if (!deleted) {
-        say(TranslateMessage(QStringLiteral("The Account could not be deleted; nothing was changed."))
-                + QStringLiteral("\r\n\r\n") + error,
-            kDeleteCaption);
+        say(withReason(QStringLiteral("The Account could not be deleted; nothing was changed."), error), kDeleteCaption);
         return platform::kRejected;
     }
     say(QStringLiteral("Account, Account Items and Stay have been deleted."), kDeleteCaption, platform::Icon::Information);

@@ -9,7 +9,9 @@
 //  - a check-out reads the stay again by its BID after the room detail, charges its current
 //    prices and persons, and changes that stay alone;
 //  - the stay's status change and its two charges land together or not at all, and nothing
-//    is written before both item types were found;
+//    is written before both item types were found with a VAT rate (the first, else the
+//    second); a refused change is said as such, with the engine's reason, never as a charge
+//    to be added by hand;
 //  - the three deletes of Ctrl+D land together or not at all, and nothing runs for an
 //    account id of 0 (it would name every stay without an account).
 

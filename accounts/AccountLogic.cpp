@@ -7,16 +7,13 @@
 
 #include <cstdlib>
 
+#include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 
 namespace accounts {
 
-namespace {
-QString table(const QString& prefix, const char* file)
-{
-    return QStringLiteral("\"%1%2\"").arg(prefix, QLatin1String(file));
-}
-}  // namespace
+using shell::Sql;
+using shell::Table;
 
 CheckOutAmounts checkOutAmounts(const CheckOutStay& stay, bool pricePerPerson)
 {
@@ -51,6 +48,13 @@ const QList<TypeLookup>& maidLookups()
     return lookups;
 }
 
+std::optional<int> checkOutTaxRate(int firstRate, int secondRate)
+{
+    if (firstRate >= 0) return firstRate;
+    if (secondRate >= 0) return secondRate;
+    return std::nullopt;
+}
+
 ItemDescriptions checkOutDescriptions(const QString& roomName, bool czech)
 {
     const QString separator = QStringLiteral(" - ");
@@ -61,80 +65,99 @@ ItemDescriptions checkOutDescriptions(const QString& roomName, bool czech)
 QString moneyText(shell::Hundredths amount)
 {
     const shell::Hundredths whole = std::llabs(amount) / 100, cents = std::llabs(amount) % 100;
-    return QStringLiteral("%1%2.%3")
-        .arg(amount < 0 ? QStringLiteral("-") : QString())
-        .arg(whole)
-        .arg(cents, 2, 10, QLatin1Char('0'));
+    return (amount < 0 ? QStringLiteral("-") : QString()) + QString::number(whole) + QLatin1Char('.')
+        + QString::number(cents).rightJustified(2, QLatin1Char('0'));
 }
 
 QString rateText(double rate) { return QString::number(rate, 'f', 4); }
 
 QString stayByBidSql(const QString& prefix, int bid)
 {
-    return QStringLiteral("SELECT * FROM %1 WHERE BID=%2").arg(table(prefix, "POBYTY.DB")).arg(bid);
+    return Sql(u"SELECT * FROM %1 WHERE BID=%2", Table(prefix, u"POBYTY.DB"), bid);
 }
 
 QString checkOutStaySql(const QString& prefix, int bid, const QString& today, const QString& now)
 {
-    return QStringLiteral("UPDATE %1 SET STATUS=\"O\", DATEOUT=%2, TIMEOU=%3 WHERE (BID=%4) AND (STATUS=\"H\")")
-        .arg(table(prefix, "POBYTY.DB"), shell::QuoteText(today), shell::QuoteText(now))
-        .arg(bid);
+    return Sql(u"UPDATE %1 SET STATUS=\"O\", DATEOUT=%2, TIMEOU=%3 WHERE (BID=%4) AND (STATUS=\"H\")",
+               Table(prefix, u"POBYTY.DB"), shell::QuoteText(today), shell::QuoteText(now), bid);
 }
 
 QString insertAccountItemSql(const QString& prefix, const AccountItem& item)
 {
-    return QStringLiteral("INSERT INTO %1 (UID,PID,UPID,DESCR,ITEMDATE,AMNTEUR,AMNTCZK,TAXRATE,RATE,USR,UPMJ,UPMT) "
-                          "VALUES (%2, %3, %4, %5, %6, %7, %8, %9, %10, %11, %12, %13)")
-        .arg(table(prefix, "UCTYPOL.DB"))
-        .arg(item.UID)
-        .arg(shell::QuoteText(item.PID))
-        .arg(item.UPID)
-        .arg(shell::QuoteText(item.DESCR), shell::QuoteText(item.ITEMDATE), moneyText(item.eur), moneyText(item.czk),
-             QString::number(item.taxRate, 'g', 15), rateText(item.rate), shell::QuoteText(item.user),
-             shell::QuoteText(item.changedDate), shell::QuoteText(item.changedTime));
+    return Sql(u"INSERT INTO %1 (UID,PID,UPID,DESCR,ITEMDATE,AMNTEUR,AMNTCZK,TAXRATE,RATE,USR,UPMJ,UPMT) "
+               u"VALUES (%2, %3, %4, %5, %6, %7, %8, %9, %10, %11, %12, %13)",
+               Table(prefix, u"UCTYPOL.DB"), item.UID, shell::QuoteText(item.PID), item.UPID,
+               shell::QuoteText(item.DESCR), shell::QuoteText(item.ITEMDATE), moneyText(item.eur), moneyText(item.czk),
+               QString::number(item.taxRate, 'g', 15), rateText(item.rate), shell::QuoteText(item.user),
+               shell::QuoteText(item.changedDate), shell::QuoteText(item.changedTime));
 }
 
 QString stillCheckedInSql(const QString& prefix, int uid, int kid)
 {
-    return QStringLiteral("SELECT * from %1 WHERE UID=%2 and (KID=%3) AND (STATUS=\"H\")")
-        .arg(table(prefix, "POBYTY.DB"))
-        .arg(uid)
-        .arg(kid);
+    return Sql(u"SELECT * from %1 WHERE UID=%2 and (KID=%3) AND (STATUS=\"H\")", Table(prefix, u"POBYTY.DB"), uid, kid);
 }
 
 QString notCheckedOutSql(const QString& prefix, int uid)
 {
-    return QStringLiteral("SELECT * FROM %1 WHERE UID=%2 and STATUS<>\"O\"").arg(table(prefix, "POBYTY.DB")).arg(uid);
+    return Sql(u"SELECT * FROM %1 WHERE UID=%2 and STATUS<>\"O\"", Table(prefix, u"POBYTY.DB"), uid);
 }
 
 QString openAccountSql(const QString& prefix, int uid)
 {
-    return QStringLiteral("SELECT * FROM %1 WHERE UID=%2 and DATEPAYM is null").arg(table(prefix, "UCTY.DB")).arg(uid);
+    return Sql(u"SELECT * FROM %1 WHERE UID=%2 and DATEPAYM is null", Table(prefix, u"UCTY.DB"), uid);
 }
 
 QString closedAccountSql(const QString& prefix, int uid)
 {
-    return QStringLiteral("SELECT * FROM %1 WHERE UID=%2 and DATEPAYM is not null").arg(table(prefix, "UCTY.DB")).arg(uid);
+    return Sql(u"SELECT * FROM %1 WHERE UID=%2 and DATEPAYM is not null", Table(prefix, u"UCTY.DB"), uid);
 }
 
 QString paidAccountSql(const QString& prefix, int uid)
 {
-    return QStringLiteral("SELECT * from %1 WHERE UID=%2 and FORMPAYM is not null").arg(table(prefix, "UCTY.DB")).arg(uid);
+    return Sql(u"SELECT * from %1 WHERE UID=%2 and FORMPAYM is not null", Table(prefix, u"UCTY.DB"), uid);
 }
 
 QStringList deleteAccountSqls(const QString& prefix, int uid)
 {
     QStringList sqls;
-    for (const char* file : {"UCTYPOL.DB", "POBYTY.DB", "UCTY.DB"})
-        sqls << QStringLiteral("DELETE FROM %1 WHERE UID=%2").arg(table(prefix, file)).arg(uid);
+    for (QStringView file : {u"UCTYPOL.DB", u"POBYTY.DB", u"UCTY.DB"})
+        sqls << Sql(u"DELETE FROM %1 WHERE UID=%2", Table(prefix, file), uid);
     return sqls;
 }
 
 QString accountTotalsSql(const QString& prefix, int uid)
 {
-    return QStringLiteral("SELECT SUM(AMNTEUR) AS TOTEUR, SUM(AMNTCZK) AS TOTCZK FROM %1 WHERE UID=%2")
-        .arg(table(prefix, "UCTYPOL.DB"))
-        .arg(uid);
+    return Sql(u"SELECT SUM(AMNTEUR) AS TOTEUR, SUM(AMNTCZK) AS TOTCZK FROM %1 WHERE UID=%2",
+               Table(prefix, u"UCTYPOL.DB"), uid);
+}
+
+QString roomsSql(const QString& prefix)
+{
+    return Sql(u"SELECT PID,PNAME FROM %1 ORDER BY PID", Table(prefix, u"POKOJE.DB"));
+}
+
+QString accountRoomsSql(const QString& prefix, int uid)
+{
+    return Sql(u"SELECT DISTINCT(PID) FROM %1 WHERE UID=%2 ORDER BY PID", Table(prefix, u"POBYTY.DB"), uid);
+}
+
+QString revisionFilter(int uid) { return Sql(u" UID=%1", uid); }
+
+QString ratesListSql(const QString& prefix)
+{
+    return Sql(u"SELECT * FROM %1 ORDER BY RDATE DESC, CRCD", Table(prefix, u"KURZY.DB"));
+}
+
+QString insertRateSql(const QString& prefix, const QString& date, const QString& rate)
+{
+    return Sql(u"INSERT INTO %1 (RDATE, CRCD, CRR) VALUES (%2, \"EUR\", %3)", Table(prefix, u"KURZY.DB"),
+               shell::QuoteText(date), rate);
+}
+
+QString updateRateSql(const QString& prefix, const QString& date, const QString& rate)
+{
+    return Sql(u"UPDATE %1 SET CRR=%2 WHERE RDATE=%3 and CRCD=\"EUR\"", Table(prefix, u"KURZY.DB"), rate,
+               shell::QuoteText(date));
 }
 
 std::optional<shell::Hundredths> convertedTotal(shell::Hundredths amount, double rate, bool toCzk)
@@ -166,31 +189,44 @@ void RevisionPosition::deleted()
     --m_count;
 }
 
-double revisionCzk(double eur, double rate) { return eur * rate; }
+std::optional<double> revisionCzk(double eur, double rate)
+{
+    if (!(rate > 0)) return std::nullopt;
+    return eur * rate;
+}
 
 std::optional<double> revisionEur(double czk, double rate)
 {
-    if (rate == 0) return std::nullopt;
+    if (!(rate > 0)) return std::nullopt;
     return czk / rate;
+}
+
+bool isAccountRoom(const QString& typed, const QStringList& accountRooms)
+{
+    const QString room = typed.trimmed();
+    if (room.isEmpty()) return false;
+    for (const QString& pid : accountRooms)
+        if (pid.trimmed() == room) return true;
+    return false;
 }
 
 QString accountItemsSql(const QString& prefix, const QString& where)
 {
-    return QStringLiteral("SELECT UID,NAME,SURNAME,PNAME,DESCR,TAXRATE,ITEMDATE,AMNTEUR,AMNTCZK,RATE,POLID,"
-                          "SURNAME+\" \"+NAME AS SNNAME FROM %1 AS U, %2 AS P, %3 AS MU, %4 AS K  "
-                          "WHERE U.PID = P.PID AND U.UID=MU.UID AND MU.KID=K.KID %5 ORDER BY POLID")
-        .arg(table(prefix, "UCTYPOL.DB"), table(prefix, "POKOJE.DB"), table(prefix, "UCTY.DB"),
-             table(prefix, "KARTY.DB"), where);
+    return Sql(u"SELECT UID,NAME,SURNAME,PNAME,DESCR,TAXRATE,ITEMDATE,AMNTEUR,AMNTCZK,RATE,POLID,"
+               u"SURNAME+\" \"+NAME AS SNNAME FROM %1 AS U, %2 AS P, %3 AS MU, %4 AS K  "
+               u"WHERE U.PID = P.PID AND U.UID=MU.UID AND MU.KID=K.KID %5 ORDER BY POLID",
+               Table(prefix, u"UCTYPOL.DB"), Table(prefix, u"POKOJE.DB"), Table(prefix, u"UCTY.DB"),
+               Table(prefix, u"KARTY.DB"), where);
 }
 
 QString accountItemsFilter(const QString& pid, const QString& accountText, int kid)
 {
     QString filter;
-    if (!pid.isEmpty()) filter += QStringLiteral(" AND U.PID=%1").arg(shell::QuoteText(pid));
+    if (!pid.isEmpty()) filter += Sql(u" AND U.PID=%1", shell::QuoteText(pid));
     bool isNumber = false;
     const int uid = accountText.trimmed().toInt(&isNumber);
-    if (isNumber) filter += QStringLiteral(" AND U.UID=%1").arg(uid);
-    if (kid > 0) filter += QStringLiteral(" AND MU.KID=%1").arg(kid);
+    if (isNumber) filter += Sql(u" AND U.UID=%1", uid);
+    if (kid > 0) filter += Sql(u" AND MU.KID=%1", kid);
     return filter;
 }
 

@@ -5,9 +5,10 @@
 // and the filter of the account items list.
 //
 // Invariants: money is held as 64-bit hundredths (shell::Hundredths) and written with two
-// decimals; every text value spliced into a statement goes through shell::QuoteText, and
-// only values are quoted, never a whole statement (the database folder path may hold an
-// apostrophe or a quote); a check-out charges exactly the stay it names (its BID).
+// decimals; every statement is composed in one pass by shell::Sql with its tables named by
+// shell::Table, and every text value in it goes through shell::QuoteText, so a folder path or
+// a text holding %1, an apostrophe or a quote is stored as it stands; a check-out charges
+// exactly the stay it names (its BID), each charge at a VAT rate its item type offers.
 
 #include <QList>
 #include <QString>
@@ -47,6 +48,10 @@ const QList<TypeLookup>& maidLookups();
 // described in Czech.
 constexpr int kCzechAccommodationLookup = 1;
 
+// The VAT rate check-out writes for a type: its first rate, or its second when the first is
+// not available (-1); none when the type offers neither.
+std::optional<int> checkOutTaxRate(int firstRate, int secondRate);
+
 struct ItemDescriptions {
     QString accommodation, maid;
 };
@@ -81,6 +86,18 @@ QString paidAccountSql(const QString& prefix, int uid);
 QStringList deleteAccountSqls(const QString& prefix, int uid);
 QString accountTotalsSql(const QString& prefix, int uid);
 
+// The rooms list of the account items window, and the rooms of an account's stays (the only
+// rooms a revised charge may name).
+QString roomsSql(const QString& prefix);
+QString accountRoomsSql(const QString& prefix, int uid);
+// The revision's table filter: the account's charges.
+QString revisionFilter(int uid);
+// The exchange rates window: the list, newest first, and the insert with its update for a
+// date that has its EUR rate already. date is a date box's text, rate a number for SQL.
+QString ratesListSql(const QString& prefix);
+QString insertRateSql(const QString& prefix, const QString& date, const QString& rate);
+QString updateRateSql(const QString& prefix, const QString& date, const QString& rate);
+
 // The closing dialog's totals: the other currency follows the one just left, converted with
 // the rate taken at opening; nothing is converted without a usable rate.
 std::optional<shell::Hundredths> convertedTotal(shell::Hundredths amount, double rate, bool toCzk);
@@ -104,9 +121,12 @@ private:
     int m_position, m_count;
 };
 
-// The revision's conversions, unrounded; nothing with a rate of 0.
-double revisionCzk(double eur, double rate);
+// The revision's conversions, unrounded; nothing with a rate that is not above 0.
+std::optional<double> revisionCzk(double eur, double rate);
 std::optional<double> revisionEur(double czk, double rate);
+// Whether a room typed into the revision is one of the account's rooms (ids compared without
+// surrounding blanks).
+bool isAccountRoom(const QString& typed, const QStringList& accountRooms);
 
 // The account items list.
 QString accountItemsSql(const QString& prefix, const QString& where);

@@ -40,8 +40,10 @@ using widgets::label;
 
 const QString kCaption = QStringLiteral("Close Account");
 const QString kFindClientCard = QStringLiteral("frmFindClientCard");
+// The dialog takes the newest rate of any day; CurrentRate gives -1 when there is none (or
+// two rates for the newest day), and a stored rate may be 0 or below.
 const QString kNoRate = QStringLiteral(
-    "No exchange rate is stored for this day. Amounts in the other currency are left as they are.");
+    "The newest exchange rate is missing or not above 0. Amounts in the other currency are left as they are.");
 
 // A grey box the receptionist reads but does not type into.
 void readOnly(QLineEdit* edit)
@@ -204,6 +206,7 @@ void TfrmCloseAccount::FormActivate()
 {
     m_cancelPending = true;
     m_rateWarned = false;
+    m_rateWarningPending = false;
     m_loaded = false;
     TdmDataModule* dm = dmDataModule();
     m_rate = dm ? dm->CurrentRate(QString()) : -1;
@@ -213,16 +216,19 @@ void TfrmCloseAccount::FormActivate()
     if (!dm) return;
     try {
         tblUcty = dm->db().openTable((dm->DbPrefix() + QStringLiteral("UCTY.DB")).toStdString());
-    } catch (const engine::Error& e) {
-        warn(QString::fromUtf8(e.what()));
-        return;
-    }
-    if (UID <= 0 || !tblUcty->locate({{"UID", engine::Value(std::int64_t(UID))}})) {
-        warn(QStringLiteral("Can't find Account"));
+        if (UID <= 0 || !tblUcty->locate({{"UID", engine::Value(std::int64_t(UID))}})) {
+            closeTable();
+            warn(QStringLiteral("Can't find Account"));
+            return;
+        }
+        loadAccount();
+    } catch (const std::exception& e) {
+        // Another program may hold the table: the dialog opens empty, and Ok says so.
         closeTable();
+        clearControls();
+        warn(TranslateMessage(QStringLiteral("Can't open table")) + QStringLiteral("\r\n\r\n") + QString::fromUtf8(e.what()));
         return;
     }
-    loadAccount();
     cmbPaymForm->setFocus();
 }
 
@@ -251,13 +257,14 @@ void TfrmCloseAccount::loadAccount()
     const TTableClients holder = dm->FindClient(QStringLiteral("KID"), text(t, "KID"));
     edClientName->setText(accounts::clientDisplayName(holder.TITLE, holder.SURNAME, holder.NAME));
     cmbPaymForm->setCurrentIndex(0);
-    showPayee(text(t, "KID").toInt());
-    // A holder whose client card holds no card keeps the card taken at check-in: blanks from
-    // the client card would overwrite it on Ok.
-    if (dbeCardNum->text().trimmed().isEmpty()) {
-        dbeCardNum->setText(text(t, "CARDNUM"));
-        dbcCardType->setEditText(text(t, "CARDTYPE"));
-        dbeCardExp->setText(text(t, "CARDEXP"));
+    // The card typed at check-in stays; only an account without one takes the client card's.
+    const QString cardNum = text(t, "CARDNUM"), cardType = text(t, "CARDTYPE"), cardExp = text(t, "CARDEXP");
+    const bool accountHasCard = !(cardNum.trimmed().isEmpty() && cardType.trimmed().isEmpty() && cardExp.trimmed().isEmpty());
+    showPayee(text(t, "KID").toInt(), !accountHasCard);
+    if (accountHasCard) {
+        dbeCardNum->setText(cardNum);
+        dbcCardType->setEditText(cardType);
+        dbeCardExp->setText(cardExp);
     }
     // When the sums cannot be taken the totals stay as stored.
     dbeTotalEUR->setValue(number(t, "TOTALEUR"));
@@ -272,12 +279,13 @@ void TfrmCloseAccount::loadAccount()
     }
 }
 
-// The payee's id and name, and the card data of the payee's client card.
-void TfrmCloseAccount::showPayee(int kid)
+// The payee's id and name, and with withCard the card data of the payee's client card.
+void TfrmCloseAccount::showPayee(int kid, bool withCard)
 {
     const TTableClients payee = dmDataModule()->FindClient(QStringLiteral("KID"), QString::number(kid));
     dbePKID->setText(QString::number(kid));
     edPayeeName->setText(payee.found ? accounts::clientDisplayName(payee.TITLE, payee.SURNAME, payee.NAME) : QString());
+    if (!withCard) return;
     dbeCardNum->setText(payee.CARDNUM);
     dbcCardType->setEditText(payee.CARDTYPE);
     dbeCardExp->setText(payee.CARDEXP);
@@ -290,7 +298,7 @@ void TfrmCloseAccount::btChangePayeeClick()
     const QString kid = args.value(QStringLiteral("KID")).toString().trimmed();
     if (kid.isEmpty() || kid == QStringLiteral("0") || !m_loaded) return;
     if (!dmDataModule()->FindClient(QStringLiteral("KID"), kid).found) return;
-    showPayee(kid.toInt());
+    showPayee(kid.toInt(), true);
 }
 
 // ---- totals --------------------------------------------------------------------------
@@ -298,17 +306,17 @@ void TfrmCloseAccount::btChangePayeeClick()
 bool TfrmCloseAccount::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusOut && m_loaded) {
-        if (watched == dbeTotalEUR) dbeTotalEURExit();
-        else if (watched == dbeTotalCZK) dbeTotalCZKExit();
+        if (watched == dbeTotalEUR) convertTotal(true, true);
+        else if (watched == dbeTotalCZK) convertTotal(false, true);
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void TfrmCloseAccount::dbeTotalEURExit() { convertTotal(true); }
+void TfrmCloseAccount::dbeTotalEURExit() { convertTotal(true, false); }
 
-void TfrmCloseAccount::dbeTotalCZKExit() { convertTotal(false); }
+void TfrmCloseAccount::dbeTotalCZKExit() { convertTotal(false, false); }
 
-void TfrmCloseAccount::convertTotal(bool toCzk)
+void TfrmCloseAccount::convertTotal(bool toCzk, bool deferWarning)
 {
     if (!m_loaded) return;
     TCalcEdit* from = toCzk ? dbeTotalEUR : dbeTotalCZK;
@@ -320,8 +328,19 @@ void TfrmCloseAccount::convertTotal(bool toCzk)
     }
     if (m_rateWarned) return;
     m_rateWarned = true;
+    m_rateWarningPending = true;
     // Told after the focus has settled: a message box inside a focus change hands it around.
-    QTimer::singleShot(0, this, [this] { warn(kNoRate); });
+    if (deferWarning) QTimer::singleShot(0, this, &TfrmCloseAccount::showPendingRateWarning);
+    else showPendingRateWarning();
+}
+
+// Only while the dialog is open and undecided: Ok tells it before it decides, Cancel drops it,
+// so nothing is said over the board.
+void TfrmCloseAccount::showPendingRateWarning()
+{
+    if (!m_rateWarningPending || !isVisible()) return;
+    m_rateWarningPending = false;
+    warn(kNoRate);
 }
 
 // ---- closing -------------------------------------------------------------------------
@@ -333,6 +352,7 @@ void TfrmCloseAccount::btOkClick()
         if (focused == dbeTotalEUR) dbeTotalEURExit();
         else if (focused == dbeTotalCZK) dbeTotalCZKExit();
     }
+    showPendingRateWarning();
     m_cancelPending = false;
     if (FormCloseQuery()) QDialog::done(QDialog::Accepted);
 }
@@ -351,6 +371,12 @@ bool TfrmCloseAccount::FormCloseQuery()
     }
     if (!m_loaded) {
         warn(QStringLiteral("Can't find Account"));
+        return false;
+    }
+    // A text that is no date is said before anything is written (the box's own check, which
+    // then does not come again once the focus has left it); an empty box stands for today.
+    if (!dbeDatePaym->isEmpty() && !dbeDatePaym->date().isValid()) {
+        dbeDatePaym->checkValidDate();
         return false;
     }
     if (dbeDatePaym->date() == QDate(1899, 12, 30)) {
@@ -397,16 +423,21 @@ bool TfrmCloseAccount::writeRow()
 
 void TfrmCloseAccount::closeTable()
 {
-    if (tblUcty && tblUcty->state() != engine::TableCursor::State::Browse) tblUcty->cancel();
+    try {
+        if (tblUcty && tblUcty->state() != engine::TableCursor::State::Browse) tblUcty->cancel();
+    } catch (const std::exception&) {
+        // The cursor goes anyway; its edit was never posted.
+    }
     tblUcty.reset();
     m_loaded = false;
 }
 
 void TfrmCloseAccount::done(int result)
 {
-    // Esc, Cancel and the close box discard the edit.
+    // Esc, Cancel and the close box discard the edit, and whatever was still to be told.
     if (result == QDialog::Rejected) {
         m_cancelPending = true;
+        m_rateWarningPending = false;
         FormCloseQuery();
     }
     QDialog::done(result);

@@ -7,8 +7,11 @@
 // closing, so Cancel leaves it exactly as it was; an account id without a row is said so and
 // nothing is written to any row; the totals start as the sums of the account's charges and
 // the one left last converts the other with the rate taken at opening, never without a
-// usable rate (the receptionist is told once per opening); OK writes only after the checks
-// (payment form, date, a non-zero EUR total) pass.
+// usable rate (the receptionist is told once per opening, while the dialog is open); OK
+// writes only after every check (payment form, a readable date, a non-zero EUR total) has
+// passed, and nothing is told after the dialog has closed; the card typed at check-in is
+// kept (only an account without one takes the client card's, "Change Payee" overwrites);
+// an engine failure is told and leaves the dialog usable.
 
 #include <QDialog>
 #include <QString>
@@ -88,8 +91,9 @@ private:
     void layoutControls();
     void clearControls();
     void loadAccount();
-    void showPayee(int kid);
-    void convertTotal(bool toCzk);
+    void showPayee(int kid, bool withCard);
+    void convertTotal(bool toCzk, bool deferWarning);
+    void showPendingRateWarning();
     bool writeRow();
     void closeTable();
     void warn(const QString& text);
@@ -99,4 +103,5 @@ private:
     bool m_cancelPending = true;
     bool m_loaded = false;
     bool m_rateWarned = false;
+    bool m_rateWarningPending = false;
 };

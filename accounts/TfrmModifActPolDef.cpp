@@ -1,4 +1,5 @@
-// The account item types editor: grid over UCPODEF.DB with a free last row.
+// The account item types editor: grid over UCPODEF.DB with a free last row. A table the
+// engine cannot open or write (another program holds it) is said, and the editor stays usable.
 #include "accounts/TfrmModifActPolDef.h"
 
 #include <QAction>
@@ -61,9 +62,13 @@ void TfrmModifActPolDef::FormActivate()
     setFixedSize(std::max(62 + 133 + 74 + 91 + 40, dbgUCPODEF->fitColumnsToTitles()), 260);
     closeTable();
     try {
-        m_tblUCPODEF = dmDataModule()->db().openTable((dmDataModule()->DbPrefix() + "UCPODEF.DB").toStdString());
+        TdmDataModule* dm = dmDataModule();
+        if (!dm) throw engine::Error("no database");
+        m_tblUCPODEF = dm->db().openTable((dm->DbPrefix() + "UCPODEF.DB").toStdString());
         dbgUCPODEF->setTableCursor(m_tblUCPODEF.get());
-    } catch (const engine::Error& e) {
+    } catch (const std::exception& e) {
+        // Another program may hold the table: said, and the grid stays empty.
+        closeTable();
         platform::messageBox(this, QString::fromStdString(e.what()), TranslateMessage(kCaption),
                              platform::Icon::Error, platform::Buttons::Ok);
     }

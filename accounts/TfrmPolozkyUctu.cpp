@@ -34,6 +34,7 @@ using widgets::named;
 using widgets::label;
 
 const QString kFindClientCard = QStringLiteral("frmFindClientCard");
+const QString kCantLoad = QStringLiteral("The Account items could not be loaded.");
 
 struct Column {
     const char* field;
@@ -132,12 +133,13 @@ void TfrmPolozkyUctu::setColumns()
     for (int c = 0; c < int(std::size(kColumns)); ++c)
         m_model->setHeaderData(c, Qt::Horizontal, QString::fromLatin1(kColumns[c].title));
     TranslateGridTitles(dbgPolozky);
-    fitColumns();
+    fitColumns(true);
 }
 
-// Each column at least as wide as its design width, its translated title and what it lists,
-// and the grid wide enough for all of them.
-void TfrmPolozkyUctu::fitColumns()
+// Each column at least as wide as its design width, its translated title and what it lists.
+// Only on opening is the grid made wide enough for all of them: a load widens a column, and
+// the grid scrolls, so the dialog keeps its width from load to load.
+void TfrmPolozkyUctu::fitColumns(bool fitGrid)
 {
     const QFontMetrics header(dbgPolozky->horizontalHeader()->font());
     int total = 0;
@@ -147,6 +149,7 @@ void TfrmPolozkyUctu::fitColumns()
         dbgPolozky->setColumnWidth(c, width);
         total += width;
     }
+    if (!fitGrid) return;
     const int scrollBar = dbgPolozky->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     dbgPolozky->setMinimumSize(total + scrollBar + 2 * dbgPolozky->frameWidth() + 2, 260);
 }
@@ -160,15 +163,17 @@ int TfrmPolozkyUctu::Execute()
 void TfrmPolozkyUctu::FormActivate()
 {
     ++m_quiet;
+    m_closing = false;
     edClientID->clear();
     edClientName->setText(QStringLiteral("*"));
     edClientName->setToolTip(QString());
     edAccount->setText(QStringLiteral("*"));
+    m_listedAccount = edAccount->text();
     cmbRooms->clear();
     cmbRooms->addItem(TranslateMessage(QStringLiteral("* All rooms *")), QString());
     if (TdmDataModule* dm = dmDataModule()) {
         try {
-            auto q = dm->Open(QStringLiteral("SELECT PID,PNAME FROM \"%1POKOJE.DB\" ORDER BY PID").arg(dm->DbPrefix()));
+            auto q = dm->Open(accounts::roomsSql(dm->DbPrefix()));
             while (q->next())
                 cmbRooms->addItem(QString::fromStdString(q->text("PNAME")), QString::fromStdString(q->text("PID")));
         } catch (const std::exception&) {
@@ -187,8 +192,10 @@ bool TfrmPolozkyUctu::LoadItems()
     if (!dm) return false;
     const QString where = accounts::accountItemsFilter(cmbRooms->currentData().toString(), edAccount->text(),
                                                        edClientID->text().toInt());
+    m_listedAccount = edAccount->text();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool ok = true;
+    QString reason;
     try {
         auto q = dm->Open(accounts::accountItemsSql(dm->DbPrefix(), where));
         while (q->next()) {
@@ -200,12 +207,17 @@ bool TfrmPolozkyUctu::LoadItems()
             }
             m_model->appendRow(row);
         }
-        fitColumns();
-    } catch (const std::exception&) {
+        fitColumns(false);
+    } catch (const std::exception& e) {
         m_model->removeRows(0, m_model->rowCount());
+        reason = QString::fromUtf8(e.what());
         ok = false;
     }
     QApplication::restoreOverrideCursor();
+    // The list stays empty; the receptionist learns why (another program may hold a table).
+    if (!ok)
+        LangMessageBox(this, TranslateMessage(kCantLoad) + QStringLiteral("\r\n\r\n") + reason, QStringLiteral("Account Items"),
+                       platform::Icon::Warning, platform::Buttons::Ok);
     return ok;
 }
 
@@ -213,7 +225,13 @@ int TfrmPolozkyUctu::rowCount() const { return m_model->rowCount(); }
 
 void TfrmPolozkyUctu::cmbRoomsChange() { LoadItems(); }
 
-void TfrmPolozkyUctu::edAccountExit() { LoadItems(); }
+// Leaving the account field is a filter change only when its text changed since the list
+// was loaded (or opened).
+void TfrmPolozkyUctu::edAccountExit()
+{
+    if (m_closing || edAccount->text() == m_listedAccount) return;
+    LoadItems();
+}
 
 void TfrmPolozkyUctu::btFindClientClick()
 {
@@ -244,6 +262,8 @@ bool TfrmPolozkyUctu::eventFilter(QObject* watched, QEvent* event)
 
 void TfrmPolozkyUctu::done(int result)
 {
+    // The focus leaving the account field as the dialog closes loads nothing.
+    m_closing = true;
     m_model->removeRows(0, m_model->rowCount());
     QDialog::done(result);
 }

@@ -2,10 +2,11 @@
 // TfrmPolozkyUctu (form frmPolozkyUctu): the read-only list of charges across all accounts,
 // filtered by room, account number and client (the account holder).
 //
-// Invariants: the list is empty on opening and is reloaded after every filter change; each
-// room entry keeps its room id, so two rooms of one name filter apart; an account text that
-// is not a whole number filters nothing; a failing statement leaves the list empty without
-// a message.
+// Invariants: the list is empty on opening and is reloaded after every filter change (leaving
+// the account field is one only when its text changed, and never while the dialog closes);
+// each room entry keeps its room id, so two rooms of one name filter apart; an account text
+// that is not a whole number filters nothing; a failing statement leaves the list empty and
+// says why; a load never widens the dialog.
 
 #include <QDialog>
 
@@ -51,8 +52,10 @@ private:
     void buildControls();
     void layoutControls();
     void setColumns();
-    void fitColumns();
+    void fitColumns(bool fitGrid);
 
     QStandardItemModel* m_model;
+    QString m_listedAccount;   // the account text the list was last loaded (or opened) with
+    bool m_closing = false;
     int m_quiet = 0;
 };

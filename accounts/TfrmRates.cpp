@@ -14,6 +14,7 @@
 #include <QTableView>
 #include <algorithm>
 
+#include "accounts/AccountLogic.h"
 #include "lang/Language.h"
 #include "options/Options.h"
 #include "platform/Platform.h"
@@ -90,19 +91,16 @@ TfrmRates::TfrmRates(QWidget* parent) : QDialog(parent), m_qryRates(new QStandar
     connect(btFetch, &QPushButton::clicked, this, &TfrmRates::btFetchClick);
 }
 
-QString TfrmRates::ListStatement(const QString& db)
-{
-    return QStringLiteral("SELECT * FROM \"%1KURZY.DB\" ORDER BY RDATE DESC, CRCD").arg(db);
-}
+QString TfrmRates::ListStatement(const QString& db) { return accounts::ratesListSql(db); }
 
 QString TfrmRates::InsertStatement(const QString& db, const QString& date, const QString& rate)
 {
-    return QStringLiteral("INSERT INTO \"%1KURZY.DB\" (RDATE, CRCD, CRR) VALUES (\"%2\", \"EUR\", %3)").arg(db, date, rate);
+    return accounts::insertRateSql(db, date, rate);
 }
 
 QString TfrmRates::UpdateStatement(const QString& db, const QString& date, const QString& rate)
 {
-    return QStringLiteral("UPDATE \"%1KURZY.DB\" SET CRR=%3 WHERE RDATE=\"%2\" and CRCD=\"EUR\"").arg(db, date, rate);
+    return accounts::updateRateSql(db, date, rate);
 }
 
 void TfrmRates::showEvent(QShowEvent* event)
@@ -139,6 +137,7 @@ void TfrmRates::fitColumns()
 void TfrmRates::LoadRates()
 {
     m_qryRates->removeRows(0, m_qryRates->rowCount());
+    if (!dmDataModule()) return;
     try {
         auto query = dmDataModule()->Open(ListStatement(dmDataModule()->DbPrefix()));
         const int date = query->fieldIndex("RDATE"), currency = query->fieldIndex("CRCD"), rate = query->fieldIndex("CRR");
@@ -152,7 +151,7 @@ void TfrmRates::LoadRates()
             m_qryRates->appendRow({dateItem, currencyItem, rateItem});
             m_qryRates->setVerticalHeaderItem(m_qryRates->rowCount() - 1, new QStandardItem(QString()));
         }
-    } catch (const engine::Error&) {
+    } catch (const std::exception&) {
         // The list stays as far as it was read; the dialog remains usable.
     }
     fitColumns();
@@ -166,17 +165,22 @@ void TfrmRates::btInsertClick()
         return;
     }
     if (!edDateFrom->checkValidDate()) return;
-    const QString date = edDateFrom->text();
-    const QString rate = shell::NumberForSql(edRate->text());
-    const QString db = dmDataModule()->DbPrefix();
     TdmDataModule* dm = dmDataModule();
+    if (!dm) return;
+    const QString date = edDateFrom->text();
+    // The number the box shows (a decimal comma read as a point), in its full form.
+    const QString rate = shell::NumberForSql(TCalcEdit::fullText(edRate->value()));
+    const QString db = dm->DbPrefix();
     // The insert is refused when the date has its EUR rate already; then that rate is replaced.
-    // An update that finds no row wrote nothing and counts as a failure.
+    // An update that finds no row wrote nothing and counts as a failure. The engine's reason
+    // (a table held by another program) is said with the failure.
     const bool written = dm->ExecStatement(InsertStatement(db, date, rate)) ||
                          (dm->ExecStatement(UpdateStatement(db, date, rate)) && dm->lastCount() > 0);
-    if (!written)
-        LangMessageBox(this, QStringLiteral("Can't Insert/Update record"), kRates, platform::Icon::Warning,
-                       platform::Buttons::Ok);
+    if (!written) {
+        QString text = TranslateMessage(QStringLiteral("Can't Insert/Update record"));
+        if (!dm->lastError().isEmpty()) text += QStringLiteral("\r\n\r\n") + dm->lastError();
+        LangMessageBox(this, text, kRates, platform::Icon::Warning, platform::Buttons::Ok);
+    }
     LoadRates();
 }
 

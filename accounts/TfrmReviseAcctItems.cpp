@@ -2,12 +2,15 @@
 // stepping, deleting, discarding and the unrounded conversion of the two amounts.
 //
 // Invariants: see TfrmReviseAcctItems.h. A box the receptionist typed into is written into
-// the charge before anything reads or posts it; a converted amount is written into the
-// charge as computed, the box only shows it.
+// the charge before anything reads or posts it, a number box as the number it shows (a
+// decimal comma read as a point); a converted amount is written into the charge as computed,
+// the box only shows it. Every call into the engine is guarded: a failure is told with the
+// engine's reason and leaves the dialog usable.
 
 #include "accounts/TfrmReviseAcctItems.h"
 
 #include <QEvent>
+#include <QTimer>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -33,6 +36,12 @@ using widgets::named;
 using widgets::label;
 
 const QString kCaption = QStringLiteral("Revise Account Items");
+const QString kNoRate =
+    QStringLiteral("The rate of this item is not above 0. The amount in the other currency is left as it is.");
+const QString kCantRead = QStringLiteral("The Account item could not be read.");
+const QString kCantSave = QStringLiteral("The Account item could not be saved.");
+const QString kCantDelete = QStringLiteral("The Account item could not be deleted.");
+const QString kNotAccountRoom = QStringLiteral("The room number must be one of this account's rooms:");
 const char* const kDirty = "typedIn";
 
 QPushButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap picture, const char* hint)
@@ -153,6 +162,23 @@ void TfrmReviseAcctItems::warn(const QString& text)
     LangMessageBox(this, text, kCaption, platform::Icon::Warning, platform::Buttons::Ok);
 }
 
+void TfrmReviseAcctItems::tell(const QString& lead, const std::exception& e)
+{
+    LangMessageBox(this, TranslateMessage(lead) + QStringLiteral("\r\n\r\n") + QString::fromUtf8(e.what()), kCaption,
+                   platform::Icon::Error, platform::Buttons::Ok);
+}
+
+bool TfrmReviseAcctItems::guarded(const QString& lead, const std::function<void()>& body)
+{
+    try {
+        body();
+        return true;
+    } catch (const std::exception& e) {
+        tell(lead, e);
+        return false;
+    }
+}
+
 // ---- opening -------------------------------------------------------------------------
 
 bool TfrmReviseAcctItems::FormActivate()
@@ -161,14 +187,18 @@ bool TfrmReviseAcctItems::FormActivate()
     m_position = accounts::RevisionPosition(0, 0);
     TdmDataModule* dm = dmDataModule();
     int charges = 0;
+    m_accountRooms.clear();
     try {
         if (!dm) throw engine::Error("no database");
         tblAcctItems = dm->db().openTable((dm->DbPrefix() + QStringLiteral("UCTYPOL.DB")).toStdString(),
-                                          QStringLiteral(" UID=%1").arg(UID).toStdString());
+                                          accounts::revisionFilter(UID).toStdString());
         charges = int(tblAcctItems->rowCount());
-    } catch (const std::exception&) {
+        if (charges > 0) tblAcctItems->first();
+        auto rooms = dm->Open(accounts::accountRoomsSql(dm->DbPrefix(), UID));
+        while (rooms->next()) m_accountRooms << QString::fromStdString(rooms->text(0));
+    } catch (const std::exception& e) {
         closeTable();
-        warn(QStringLiteral("Can't open table"));
+        warn(TranslateMessage(QStringLiteral("Can't open table")) + QStringLiteral("\r\n\r\n") + QString::fromUtf8(e.what()));
         return false;
     }
     if (charges == 0) {
@@ -176,7 +206,6 @@ bool TfrmReviseAcctItems::FormActivate()
         warn(QStringLiteral("No Account items found"));
         return false;
     }
-    tblAcctItems->first();
     m_position = accounts::RevisionPosition(1, charges);
     showItem();
     dbeDescr->setFocus();
@@ -187,6 +216,8 @@ bool TfrmReviseAcctItems::FormActivate()
 void TfrmReviseAcctItems::showItem()
 {
     ++m_quiet;
+    m_rateWarned = false;
+    m_rateWarningPending = false;
     const bool editable = m_position.editable() && tblAcctItems;
     for (QLineEdit* e : std::initializer_list<QLineEdit*>{dbeRoomNum, dbeDescr, dbeAmntEur, dbeAmntCzk, dbeRate, dbeVat}) {
         e->setProperty(kDirty, false);
@@ -202,7 +233,11 @@ void TfrmReviseAcctItems::showItem()
         dbeAmntCzk->setText(text("AMNTCZK"));
         dbeRate->setText(text("RATE"));
         dbeVat->setText(text("TAXRATE"));
-        t.edit();
+        // Not in edit now: the next post puts it there (and says what refused it then).
+        try {
+            t.edit();
+        } catch (const std::exception&) {
+        }
     }
     --m_quiet;
     updateButtons();
@@ -216,59 +251,75 @@ void TfrmReviseAcctItems::updateButtons()
     btCancelChanges->setEnabled(m_position.editable());
 }
 
-// Writes the boxes typed into and posts the charge; false (told) when the engine refuses.
+// Writes the boxes typed into and posts the charge; false (told) when a typed room is not one
+// of the account's or the engine refuses.
 bool TfrmReviseAcctItems::postItem()
 {
     if (!tblAcctItems || !m_position.editable()) return true;
+    // A charge of another room would drop off every bill of the account.
+    if (dbeRoomNum->property(kDirty).toBool() && !accounts::isAccountRoom(dbeRoomNum->text(), m_accountRooms)) {
+        QStringList rooms;
+        for (const QString& pid : m_accountRooms) rooms << pid.trimmed();
+        warn(TranslateMessage(kNotAccountRoom) + QLatin1Char(' ') + rooms.join(QStringLiteral(", ")));
+        dbeRoomNum->setFocus(Qt::OtherFocusReason);
+        dbeRoomNum->selectAll();
+        return false;
+    }
     engine::TableCursor& t = *tblAcctItems;
     const std::pair<QLineEdit*, const char*> bound[] = {{dbeRoomNum, "PID"},  {dbeDescr, "DESCR"},
                                                         {dbeAmntEur, "AMNTEUR"}, {dbeAmntCzk, "AMNTCZK"},
                                                         {dbeRate, "RATE"},   {dbeVat, "TAXRATE"}};
-    try {
+    return guarded(kCantSave, [&] {
         if (t.state() == engine::TableCursor::State::Browse) t.edit();
-        for (const auto& [box, name] : bound)
-            if (box->property(kDirty).toBool()) {
-                t.setText(t.fieldIndex(name), box->text().toStdString());
-                box->setProperty(kDirty, false);
-            }
+        for (const auto& [box, name] : bound) {
+            if (!box->property(kDirty).toBool()) continue;
+            const int field = t.fieldIndex(name);
+            auto* number = qobject_cast<TCalcEdit*>(box);
+            if (!number) t.setText(field, box->text().trimmed().toStdString());
+            else if (number->text().trimmed().isEmpty()) t.setValue(field, engine::Value());
+            else t.setValue(field, engine::Value(number->value()));
+            box->setProperty(kDirty, false);
+        }
+        // Nothing typed and nothing converted: nothing to write, so a table held by another
+        // program never keeps the dialog from closing.
+        if (!t.modified()) {
+            t.cancel();
+            return;
+        }
         t.post();
-        return true;
-    } catch (const std::exception& e) {
-        LangMessageBox(this, QString::fromUtf8(e.what()), kCaption, platform::Icon::Error, platform::Buttons::Ok);
-        return false;
-    }
+    });
 }
 
 // ---- stepping, deleting, discarding --------------------------------------------------
 
 void TfrmReviseAcctItems::btPreviousClick()
 {
+    showPendingRateWarning();
     if (!m_position.canGoBack() || !postItem()) return;
+    if (!guarded(kCantRead, [&] { tblAcctItems->prior(); })) return;
     m_position.back();
-    tblAcctItems->prior();
     showItem();
 }
 
 void TfrmReviseAcctItems::btNextClick()
 {
+    showPendingRateWarning();
     if (!m_position.canGoForward() || !postItem()) return;
+    if (!guarded(kCantRead, [&] { tblAcctItems->next(); })) return;
     m_position.forward();
-    tblAcctItems->next();
     showItem();
 }
 
 void TfrmReviseAcctItems::btDeleteClick()
 {
+    showPendingRateWarning();
     if (!m_position.editable()) return;
     if (LangMessageBox(this, QStringLiteral("Are you sure to delete this Account item?"), kCaption,
                        platform::Icon::Question, platform::Buttons::YesNoCancel)
         != QMessageBox::Yes)
         return;
     if (!postItem()) return;
-    try {
-        tblAcctItems->remove();
-    } catch (const std::exception& e) {
-        LangMessageBox(this, QString::fromUtf8(e.what()), kCaption, platform::Icon::Error, platform::Buttons::Ok);
+    if (!guarded(kCantDelete, [&] { tblAcctItems->remove(); })) {
         showItem();
         return;
     }
@@ -278,8 +329,9 @@ void TfrmReviseAcctItems::btDeleteClick()
 
 void TfrmReviseAcctItems::btCancelChangesClick()
 {
+    m_rateWarningPending = false;
     if (!tblAcctItems || !m_position.editable()) return;
-    tblAcctItems->cancel();
+    guarded(kCantRead, [&] { tblAcctItems->cancel(); });
     showItem();
 }
 
@@ -288,49 +340,77 @@ void TfrmReviseAcctItems::btCancelChangesClick()
 bool TfrmReviseAcctItems::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusOut) {
-        if (watched == dbeAmntEur) dbeAmntEurExit();
-        else if (watched == dbeAmntCzk) dbeAmntCzkExit();
+        // Told once the focus change is complete: a message box inside it hands the focus around.
+        if (watched == dbeAmntEur) convertAmount(true, true);
+        else if (watched == dbeAmntCzk) convertAmount(false, true);
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void TfrmReviseAcctItems::dbeAmntEurExit()
+void TfrmReviseAcctItems::dbeAmntEurExit() { convertAmount(true, false); }
+
+void TfrmReviseAcctItems::dbeAmntCzkExit() { convertAmount(false, false); }
+
+// The other amount follows the one left, unrounded, with the charge's own rate; with a rate
+// that is not above 0 nothing is converted and the receptionist is told once per charge.
+void TfrmReviseAcctItems::convertAmount(bool toCzk, bool deferWarning)
 {
     if (!tblAcctItems || !m_position.editable()) return;
-    const double czk = accounts::revisionCzk(dbeAmntEur->value(), dbeRate->value());
-    if (tblAcctItems->state() == engine::TableCursor::State::Browse) tblAcctItems->edit();
-    tblAcctItems->setValue(tblAcctItems->fieldIndex("AMNTCZK"), engine::Value(czk));
+    TCalcEdit* from = toCzk ? dbeAmntEur : dbeAmntCzk;
+    TCalcEdit* to = toCzk ? dbeAmntCzk : dbeAmntEur;
+    const auto converted = toCzk ? accounts::revisionCzk(from->value(), dbeRate->value())
+                                 : accounts::revisionEur(from->value(), dbeRate->value());
+    if (!converted) {
+        if (m_rateWarned) return;
+        m_rateWarned = true;
+        m_rateWarningPending = true;
+        if (deferWarning) QTimer::singleShot(0, this, &TfrmReviseAcctItems::showPendingRateWarning);
+        else showPendingRateWarning();
+        return;
+    }
+    engine::TableCursor& t = *tblAcctItems;
+    const bool written = guarded(kCantSave, [&] {
+        if (t.state() == engine::TableCursor::State::Browse) t.edit();
+        t.setValue(t.fieldIndex(toCzk ? "AMNTCZK" : "AMNTEUR"), engine::Value(*converted));
+    });
+    if (!written) return;
     ++m_quiet;
-    dbeAmntCzk->setValue(czk);
-    dbeAmntCzk->setProperty(kDirty, false);
+    to->setValue(*converted);
+    to->setProperty(kDirty, false);
     --m_quiet;
 }
 
-void TfrmReviseAcctItems::dbeAmntCzkExit()
+// Only while the dialog is on screen: nothing is told over the board after it has closed.
+void TfrmReviseAcctItems::showPendingRateWarning()
 {
-    if (!tblAcctItems || !m_position.editable()) return;
-    const auto eur = accounts::revisionEur(dbeAmntCzk->value(), dbeRate->value());
-    if (!eur) return;
-    if (tblAcctItems->state() == engine::TableCursor::State::Browse) tblAcctItems->edit();
-    tblAcctItems->setValue(tblAcctItems->fieldIndex("AMNTEUR"), engine::Value(*eur));
-    ++m_quiet;
-    dbeAmntEur->setValue(*eur);
-    dbeAmntEur->setProperty(kDirty, false);
-    --m_quiet;
+    if (!m_rateWarningPending || !isVisible()) return;
+    m_rateWarningPending = false;
+    warn(kNoRate);
 }
 
 // ---- closing -------------------------------------------------------------------------
 
 void TfrmReviseAcctItems::closeTable()
 {
-    if (tblAcctItems && tblAcctItems->state() != engine::TableCursor::State::Browse) tblAcctItems->cancel();
+    try {
+        if (tblAcctItems && tblAcctItems->state() != engine::TableCursor::State::Browse) tblAcctItems->cancel();
+    } catch (const std::exception&) {
+        // The cursor goes anyway; what it held in edit was not posted.
+    }
     tblAcctItems.reset();
 }
 
 void TfrmReviseAcctItems::done(int result)
 {
+    // Enter or Esc right after typing an amount: the amount being typed counts as left.
+    if (QWidget* focused = focusWidget()) {
+        if (focused == dbeAmntEur) convertAmount(true, false);
+        else if (focused == dbeAmntCzk) convertAmount(false, false);
+    }
+    showPendingRateWarning();
     // Any close posts what was typed; a refused post keeps the dialog open.
     if (!postItem()) return;
+    m_rateWarningPending = false;
     closeTable();
     QDialog::done(result == QDialog::Rejected ? QDialog::Accepted : result);
 }

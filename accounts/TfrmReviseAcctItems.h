@@ -4,11 +4,17 @@
 // reset each one.
 //
 // Invariants: the charge shown is always in edit, so a step, a delete or the closing posts
-// what was typed first; the position counts the charge shown among the account's charges
-// (1-based) and the two step buttons follow it; with no charge left nothing can be edited;
-// the revision never touches the audit fields.
+// what was typed first (also an amount still being typed when Enter or Esc closes); the
+// position counts the charge shown among the account's charges (1-based) and the two step
+// buttons follow it; with no charge left nothing can be edited; a charge names only a room of
+// the account's stays; nothing is converted at a rate that is not above 0; an engine failure
+// (a table held by another program) is told and the dialog stays usable; the revision never
+// touches the audit fields.
 
 #include <QDialog>
+#include <QStringList>
+#include <exception>
+#include <functional>
 #include <memory>
 
 #include "accounts/AccountLogic.h"
@@ -79,8 +85,16 @@ private:
     void updateButtons();
     void closeTable();
     void warn(const QString& text);
+    void tell(const QString& lead, const std::exception& e);
+    // Runs body; false (told under lead) when the engine refused.
+    bool guarded(const QString& lead, const std::function<void()>& body);
+    void convertAmount(bool toCzk, bool deferWarning);
+    void showPendingRateWarning();
 
     std::unique_ptr<engine::TableCursor> tblAcctItems;
     accounts::RevisionPosition m_position{0, 0};
+    QStringList m_accountRooms;   // PIDs of the account's stays
     int m_quiet = 0;
+    bool m_rateWarned = false;    // for the charge shown
+    bool m_rateWarningPending = false;
 };

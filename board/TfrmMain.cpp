@@ -37,6 +37,7 @@
 #include "shell/DataModule.h"
 #include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
+#include "widgets/CalcEdit.h"
 
 #ifdef TAMAREL_HAVE_BACKUP
 #include "backup/Backup.h"
@@ -154,6 +155,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     g_frmMain = this;
 
     m_language = new TLanguage(this);
+    widgets::TCalcEdit::setTranslator(TranslateMessageIfAny);   // the calculator's title and hint
     QStringList languages = m_language->LanguageList();
     if (!languages.contains(QStringLiteral("Česky"))) languages << QStringLiteral("Česky");
     m_language->setLanguageList(languages);

@@ -9,10 +9,46 @@
 // half-typed number.
 // The typing limit holds back keys only: a number the program puts in is shown and read
 // back whole, however long (QLineEdit's own maximum length would cut it).
+//
+// A calculator pops up from the box's button, F4 or Alt+Down, starting from the number shown;
+// its result (rounded to decimals() places) goes into the box as if typed, Cancel or Esc
+// leaves the box as it was. The pop-up runs through the platform's modal seam, so tests
+// drive it; a read-only or disabled box offers none.
 
 #include <QLineEdit>
+#include <QString>
+
+class QAction;
+#include <functional>
+#include <optional>
 
 namespace widgets {
+
+// A pocket calculator: the four operations executed left to right as each operator or "="
+// is pressed (2 + 3 * 4 = 20), the entry being typed shown, division by zero an error until
+// cleared. Keys are the characters on its buttons: 0-9, "." (or ","), + - * /, "=", "C"
+// (clear all), "<" (remove the last digit typed), "~" (change the sign of the entry).
+class Calculator {
+public:
+    explicit Calculator(double start = 0);
+    // false for a key the calculator has no button for.
+    bool press(QChar key);
+    // What its display shows: the entry being typed, or the last result.
+    QString display() const;
+    // The number the display stands for after the pending operation is carried out; none
+    // while in error.
+    std::optional<double> result() const;
+    bool error() const { return m_error; }
+
+private:
+    void apply();
+    double entryValue() const;
+
+    double m_accumulator = 0;
+    QChar m_pending;          // operator waiting for its second operand, null when none
+    QString m_entry;          // digits being typed; empty when the display shows m_accumulator
+    bool m_error = false;
+};
 
 class TCalcEdit : public QLineEdit {
     Q_OBJECT
@@ -41,10 +77,19 @@ public:
     // The number a box text stands for: blanks ignored, comma as point; 0 when empty.
     static double parseValue(const QString& text, bool* ok = nullptr);
 
+    // Shows the calculator; on confirmation its result goes into the box.
+    void openCalculator();
+    // The program's translation of the calculator's title and the button's hint ("Calculator");
+    // the English text when none is set.
+    static void setTranslator(std::function<QString(const QString&)> translate);
+
 protected:
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    QAction* m_calculatorButton = nullptr;
     int m_decimals = 2;
     int m_typingLimit = 0;
     int m_shownLength = 0;

@@ -137,6 +137,8 @@ void TDateEdit::changeEvent(QEvent* event)
 
 bool TDateEdit::checkValidDate()
 {
+    // A window that checks the box itself (on Ok) has made the check due on leaving.
+    m_checkPending = false;
     if (isEmpty() || date().isValid()) {
         normaliseText();
         return true;
@@ -154,7 +156,10 @@ bool TDateEdit::checkValidDate()
 
 void TDateEdit::checkAfterLeaving()
 {
-    // The window may have been closed by the very click that moved the focus away.
+    // The window may have been closed, or have checked the box, by the very click that moved
+    // the focus away.
+    if (!m_checkPending) return;
+    m_checkPending = false;
     if (!isVisible() || !isEnabled() || isReadOnly()) return;
     checkValidDate();
 }
@@ -168,8 +173,10 @@ void TDateEdit::focusOutEvent(QFocusEvent* event)
     QLineEdit::focusOutEvent(event);
     // The check runs once the focus change is complete: a message box shown in the middle of
     // it would hand the focus around while Qt is still delivering it.
-    if (leftForAnotherControl && !isEmpty() && !date().isValid())
+    if (leftForAnotherControl && !isEmpty() && !date().isValid()) {
+        m_checkPending = true;
         QTimer::singleShot(0, this, &TDateEdit::checkAfterLeaving);
+    }
 }
 
 void TDateEdit::keyPressEvent(QKeyEvent* event)

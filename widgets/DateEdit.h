@@ -60,6 +60,7 @@ private:
     void checkAfterLeaving();
 
     bool m_checking = false;
+    bool m_checkPending = false;   // a check on leaving is due, unless one runs first
 };
 
 }  // namespace widgets

@@ -129,11 +129,28 @@ TEST(RevisionPosition, StepsStopAtBothEnds)
     EXPECT_EQ(p.position(), 2);
 }
 
-TEST(RevisionAmounts, ConvertedUnroundedAndNothingWithARateOfZero)
+TEST(RevisionAmounts, ConvertedUnroundedAndNothingWithARateThatIsNotAboveZero)
 {
-    EXPECT_DOUBLE_EQ(revisionCzk(10, 25.37), 253.7);
+    EXPECT_DOUBLE_EQ(*revisionCzk(10, 25.37), 253.7);
     EXPECT_DOUBLE_EQ(*revisionEur(100, 25.37), 3.9416633819471816);
-    EXPECT_FALSE(revisionEur(100, 0).has_value());
+    for (double rate : {0.0, -1.0, -25.0}) {
+        EXPECT_FALSE(revisionCzk(20, rate).has_value()) << rate;
+        EXPECT_FALSE(revisionEur(100, rate).has_value()) << rate;
+    }
+    // Only a room of the account's stays, blanks around the id aside.
+    EXPECT_TRUE(isAccountRoom(" 5", {"5  ", "12 "}));
+    EXPECT_TRUE(isAccountRoom("12", {"5  ", "12 "}));
+    EXPECT_FALSE(isAccountRoom("1", {"5  ", "12 "}));
+    EXPECT_FALSE(isAccountRoom("", {"5", ""}));
+}
+
+TEST(CheckOutTaxRate, TheFirstRateElseTheSecondElseNone)
+{
+    EXPECT_EQ(checkOutTaxRate(5, 21), 5);
+    EXPECT_EQ(checkOutTaxRate(0, 21), 0);        // 0 is a rate
+    EXPECT_EQ(checkOutTaxRate(-1, 21), 21);
+    EXPECT_EQ(checkOutTaxRate(-1, 0), 0);
+    EXPECT_EQ(checkOutTaxRate(-1, -1), std::nullopt);
 }
 
 TEST(ClientNames, TitleOnlyWhenThereIsOneAndTheCountryAfterAComma)
