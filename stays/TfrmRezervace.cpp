@@ -51,7 +51,7 @@ const QString kFindClientCard = QStringLiteral("frmFindClientCard");
 const QString kConfirmation = QStringLiteral("frmConfirmation");
 const QString kRegCard = QStringLiteral("frmRegCard");
 const QString kNoRate = QStringLiteral(
-    "No exchange rate is stored for this day. Amounts in the other currency are left as they are.");
+    "The newest exchange rate is missing or not above 0. Amounts in the other currency are left as they are.");
 
 // The nights box: its spin buttons count as leaving the box.
 class TNightsEdit : public TSpinEdit {

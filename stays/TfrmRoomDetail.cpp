@@ -49,7 +49,7 @@ using widgets::label;
 
 const QString kCaption = QStringLiteral("Room detail");
 const QString kNoRate = QStringLiteral(
-    "No exchange rate is stored for this day. Amounts in the other currency are left as they are.");
+    "The newest exchange rate is missing or not above 0. Amounts in the other currency are left as they are.");
 const char* const kItemTitles[] = {"Item", "Date", "EUR", "CZK", "VAT"};
 const char* const kItemFields[] = {"DESCR", "ITEMDATE", "AMNTEUR", "AMNTCZK", "TAXRATE"};
 

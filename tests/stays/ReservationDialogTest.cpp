@@ -449,7 +449,7 @@ void TestReservation::cancelAsksOnlyForANewReservation()
 void TestReservation::missingRateWarnsOncePerOpening()
 {
     exec("DELETE FROM \"{db}KURZY.DB\"");
-    const QString warning = "No exchange rate is stored for this day. Amounts in the other currency are left as they are.";
+    const QString warning = "The newest exchange rate is missing or not above 0. Amounts in the other currency are left as they are.";
     double czk = -1, eur = -1;
     for (int opening = 1; opening <= 2; ++opening) {
         openNew(day(5, 3, 2004), [&](TfrmRezervace& d) {

@@ -581,7 +581,7 @@ void TestStayDialogs::roomDetailWithoutARateConvertsNothing()
         d.reject();
     });
     QCOMPARE(seen, QStringList({"7650", "765", "0"}));
-    QCOMPARE(count("No exchange rate is stored for this day. Amounts in the other currency are left as they are."), 1);
+    QCOMPARE(count("The newest exchange rate is missing or not above 0. Amounts in the other currency are left as they are."), 1);
 }
 
 // A stay id that is not found shows the message and writes nothing, in both dialogs.
