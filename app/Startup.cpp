@@ -26,6 +26,7 @@
 #include "platform/Platform.h"
 #include "notes/RegisterNotes.h"
 #include "rooms/RegisterSettings.h"
+#include "paradox/TfrmImportParadox.h"
 #include "shell/DataModule.h"
 #include "stats/RegisterStats.h"
 #include "stays/RegisterStays.h"
@@ -223,11 +224,13 @@ TWindows CreateWindows()
     registerLabelsDialogs(w.frmMain);        // label report, print labels
     registerConfirmationDialogs(w.frmMain);  // confirmation report and dialog
     registerRegistrationCard(w.frmMain);     // registration card report and dialog
+    paradox::registerImportDialog(w.frmMain);  // moving in from Paradox files
     return w;
 }
 
 void DestroyWindows(TWindows& w)
 {
+    paradox::unregisterImportDialog();
     documents::unregisterRegistrationCard();
     documents::unregisterConfirmationDialogs();
     documents::unregisterLabelsDialogs();

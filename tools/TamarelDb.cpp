@@ -20,6 +20,8 @@
 #include "data/LargeDatabase.h"
 #include "data/TableFiles.h"
 #include "engine/Engine.h"
+#include "paradox/ParadoxFile.h"
+#include "paradox/ParadoxImport.h"
 #include "platform/Platform.h"
 #include "shell/ValueHelpers.h"
 
@@ -36,6 +38,7 @@ int usage()
         "       tamarel-db sql FOLDER STATEMENT\n"
         "       tamarel-db large FOLDER [--stays N] [--rooms R] [--years Y] [--clients C]\n"
         "       tamarel-db copy SOURCE TARGET [--replace]\n"
+        "       tamarel-db import-paradox PARADOX_FOLDER TARGET [--replace] [--codepage CP] [--cut-long-texts]\n"
         "       tamarel-db backup FOLDER [ARCHIVE]\n"
         "       tamarel-db backup URI ARCHIVE\n"
         "       tamarel-db restore FOLDER|URI ARCHIVE\n"
@@ -206,6 +209,50 @@ int copy(const QString& source, const QStringList& rest)
     return 0;
 }
 
+// Moves a hotel in: the ten tables of a folder of Paradox files into a database.
+int importParadox(const QString& folder, const QStringList& rest)
+{
+    if (rest.isEmpty()) return usage();
+    paradox::ImportOptions options;
+    const QString target = rest[0];
+    for (int i = 1; i < rest.size(); ++i) {
+        if (rest[i] == QLatin1String("--replace")) {
+            options.replace = true;
+        } else if (rest[i] == QLatin1String("--cut-long-texts")) {
+            options.cutLongTexts = true;
+        } else if (rest[i] == QLatin1String("--codepage") && i + 1 < rest.size()) {
+            bool ok = false;
+            QString cp = rest[++i];
+            if (cp.startsWith(QLatin1String("cp"), Qt::CaseInsensitive)) cp = cp.mid(2);
+            options.codePage = cp.toInt(&ok);
+            if (!ok || options.codePage <= 0) return usage();
+        } else {
+            return usage();
+        }
+    }
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        const paradox::ImportReport report = paradox::importParadox(folder, target, options);
+        for (const QString& line : report.lines()) out(line);
+        const double seconds = std::max<qint64>(1, timer.elapsed()) / 1000.0;
+        out(QStringLiteral("%1 rows imported from %2 into %3 in %4 s (%5 rows/s)")
+                .arg(QString::number(report.rows), folder, target, QString::number(seconds, 'f', 1),
+                     QString::number(qint64(report.rows / seconds))));
+        return 0;
+    } catch (const paradox::ImportRefused& e) {
+        for (const QString& line : e.report.lines()) err(line);
+        err(QStringLiteral("Nothing was imported: texts longer than their columns or values of the wrong kind "
+                           "(--cut-long-texts cuts the texts and leaves those values empty)"));
+    } catch (const backup::CopyRefused& e) {
+        err(QStringLiteral("%1 already holds rows in %2; nothing was imported (--replace replaces them)")
+                .arg(target, e.filled.join(QStringLiteral(", "))));
+    } catch (const paradox::ParadoxError& e) {
+        err(QStringLiteral("Nothing was imported: %1").arg(QString::fromUtf8(e.what())));
+    }
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -221,6 +268,7 @@ int main(int argc, char** argv)
         if (command == QLatin1String("sql") && args.size() == 3) return sql(folder, args[2]);
         if (command == QLatin1String("large")) return large(folder, args.mid(2));
         if (command == QLatin1String("copy")) return copy(folder, args.mid(2));
+        if (command == QLatin1String("import-paradox")) return importParadox(folder, args.mid(2));
         if (command == QLatin1String("backup") || command == QLatin1String("restore"))
             return backupMain(args);
         return usage();
