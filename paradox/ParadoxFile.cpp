@@ -8,8 +8,12 @@
 //  - PX_get_data_long reads eight bytes of a four-byte field to tell a null from a value,
 //    so a null long, date or time reads as a number; Paradox stores a null as all zero
 //    bytes, which is checked here before pxlib decodes the field.
-// pxlib trusts the header's block counts; a header that promises more blocks or records
-// than the file holds is refused before pxlib reads a record.
+// pxlib trusts the header: it follows the chain of data blocks from block to block without
+// looking for an end (a chain that turns back on itself holds it forever) and reads as many
+// blocks and records as the header promises. So before pxlib opens a file, its header's
+// sizes and the chain of its data blocks are checked here (those few numbers only; every
+// record and value is still read by pxlib), and a file whose chain leaves the file, visits a
+// block twice or promises more records than its blocks hold is refused.
 #include "paradox/ParadoxFile.h"
 
 extern "C" {
@@ -22,10 +26,13 @@ pxstream_t* px_stream_new_file(pxdoc_t* pxdoc, int mode, int close, FILE* fp);
 mbhead_t* get_mb_head(pxblob_t* pxblob, pxstream_t* pxs);
 }
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace paradox {
 
@@ -102,6 +109,77 @@ long long fileSize(const std::string& path)
 
 }  // namespace
 
+QuietStderr::QuietStderr()
+{
+    std::fflush(stderr);
+    m_saved = ::dup(2);
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (m_saved >= 0 && null >= 0) ::dup2(null, 2);
+    if (null >= 0) ::close(null);
+}
+
+QuietStderr::~QuietStderr()
+{
+    std::fflush(stderr);
+    if (m_saved >= 0) {
+        ::dup2(m_saved, 2);
+        ::close(m_saved);
+    }
+}
+
+namespace {
+
+std::uint16_t u16(const unsigned char* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+
+// The structure pxlib relies on: header sizes and the chain of data blocks (see the top).
+void checkStructure(const std::string& path, long long size, const std::string& name)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) throw ParadoxError(name + ": the file cannot be read");
+    struct Close {
+        FILE* f;
+        ~Close() { std::fclose(f); }
+    } close{f};
+    unsigned char h[0x60] = {};
+    if (std::fread(h, 1, sizeof h, f) < 0x58) throw ParadoxError(name + ": the file is too short for a Paradox table");
+    const int recordSize = u16(h), headerSize = u16(h + 2), blockKb = h[5];
+    const long long blocks = u16(h + 0x0C), first = u16(h + 0x0E);
+    if (recordSize < 1) throw ParadoxError(name + ": the header gives a record size of 0 bytes");
+    // A table protected by a password has its blocks scrambled, chain included: it is not
+    // read (Paradox removes the password; the files are then copied again).
+    // Tables of version 4 and later keep the mark at 0x5C (0x25 then holds 0xFF00 whatever
+    // the protection), older ones at 0x25.
+    const bool newer = h[0x39] >= 5 && headerSize >= 0x60;
+    if (newer ? (u16(h + 0x5C) || u16(h + 0x5E)) : (u16(h + 0x25) || u16(h + 0x27)))
+        throw ParadoxError(name + ": the table is protected by a password (remove it in Paradox and copy the files again)");
+    if (headerSize < 0x58 || headerSize > size)
+        throw ParadoxError(name + ": the header gives a header size of " + std::to_string(headerSize) + " bytes, the file has " +
+                           std::to_string(size));
+    if (blockKb < 1 || blockKb > 32)
+        throw ParadoxError(name + ": the header gives a block size of " + std::to_string(blockKb) + " kB");
+    const long long blockSize = blockKb * 1024LL;
+    if (headerSize + blocks * blockSize > size)
+        throw ParadoxError(name + ": the file is cut short: the header gives " + std::to_string(blocks) + " blocks of " +
+                           std::to_string(blockSize) + " bytes after " + std::to_string(headerSize) + " bytes, the file has " +
+                           std::to_string(size) + " bytes");
+    if (blocks > 0 && (first < 1 || first > blocks)) throw ParadoxError(name + ": the header's first block lies outside the file");
+    std::vector<bool> seen(size_t(blocks) + 1, false);
+    for (long long b = first, steps = 0; b != 0 && blocks > 0; ++steps) {
+        if (b > blocks || seen[size_t(b)] || steps > blocks)
+            throw ParadoxError(name + ": the chain of its data blocks is broken (block " + std::to_string(b) + ")");
+        seen[size_t(b)] = true;
+        unsigned char bh[6];
+        if (std::fseek(f, long(headerSize + (b - 1) * blockSize), SEEK_SET) != 0 || std::fread(bh, 1, sizeof bh, f) != sizeof bh)
+            throw ParadoxError(name + ": data block " + std::to_string(b) + " cannot be read");
+        const int lastOffset = static_cast<std::int16_t>(u16(bh + 4));
+        if (lastOffset < -recordSize || lastOffset + 2LL * recordSize > blockSize - 6 + recordSize)
+            throw ParadoxError(name + ": data block " + std::to_string(b) + " says it holds more than fits");
+        b = u16(bh);
+    }
+}
+
+}  // namespace
+
 struct ParadoxFile::Doc {
     pxdoc_t* px = nullptr;
     bool failed = false;
@@ -121,6 +199,8 @@ ParadoxFile::ParadoxFile(const std::string& path, const std::string& blobPath, c
     // The fixed part of a header (88 bytes) and the field descriptions follow; anything
     // shorter is no table.
     if (size < 0x58) throw ParadoxError(m_name + ": the file is too short for a Paradox table (" + std::to_string(size) + " bytes)");
+    checkStructure(path, size, m_name);
+    const QuietStderr quiet;
     m_doc->px = PX_new3(swallowError, nullptr, nullptr, nullptr, &m_doc->failed);
     if (!m_doc->px) throw ParadoxError(m_name + ": out of memory");
     if (PX_open_file(m_doc->px, path.c_str()) < 0 || !m_doc->px->px_head)

@@ -48,6 +48,19 @@ struct Raw {
     std::string bytes;
 };
 
+// pxlib also writes some findings to the standard error stream itself (not through its
+// error handler): while one of these lives, that stream goes nowhere.
+class QuietStderr {
+public:
+    QuietStderr();
+    ~QuietStderr();
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    int m_saved = -1;
+};
+
 class ParadoxFile {
 public:
     // Opens path for reading; blobPath names its ".MB" file (empty: none). displayName is

@@ -15,8 +15,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <unistd.h>
-#include <fcntl.h>
 
 #include "backup/DatabaseCopy.h"
 #include "data/TableFiles.h"
@@ -142,33 +140,6 @@ QString findFile(const QDir& dir, const QString& name)
         if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
     return {};
 }
-
-// pxlib may write to the standard error stream besides calling our handler: while a table is
-// read, that stream goes nowhere (what the user is told is in the report).
-class QuietStderr {
-public:
-    QuietStderr()
-    {
-        std::fflush(stderr);
-        m_saved = ::dup(2);
-        const int null = ::open("/dev/null", O_WRONLY);
-        if (m_saved >= 0 && null >= 0) ::dup2(null, 2);
-        if (null >= 0) ::close(null);
-    }
-    ~QuietStderr()
-    {
-        std::fflush(stderr);
-        if (m_saved >= 0) {
-            ::dup2(m_saved, 2);
-            ::close(m_saved);
-        }
-    }
-    QuietStderr(const QuietStderr&) = delete;
-    QuietStderr& operator=(const QuietStderr&) = delete;
-
-private:
-    int m_saved = -1;
-};
 
 // One table being imported: its file, the match of its fields to our columns, its findings.
 struct TableImport {

@@ -5,6 +5,7 @@ extern "C" {
 #include <paradox.h>
 }
 
+#include <cstdio>
 #include <cstring>
 
 namespace paradox {
@@ -35,14 +36,41 @@ double paradoxTimestamp(int year, int month, int day, int hour, int minute, int 
     return double(paradoxDate(year, month, day)) * 86400000.0 + double(paradoxTime(hour, minute, second));
 }
 
+// A file built in memory and written out whole at the end.
+struct MemoryFile {
+    std::string path;
+    std::vector<char> buffer;
+    FILE* fp = nullptr;
+    void open(const std::string& to, size_t capacity)
+    {
+        path = to;
+        buffer.assign(capacity, '\0');
+        fp = fmemopen(buffer.data(), buffer.size(), "w+");
+        if (!fp) throw ParadoxError(to + ": cannot be created in memory");
+    }
+    void save()
+    {
+        if (!fp) return;
+        std::fseek(fp, 0, SEEK_END);
+        const long size = std::ftell(fp);
+        std::fclose(fp);
+        fp = nullptr;
+        FILE* out = std::fopen(path.c_str(), "wb");
+        const bool ok = out && std::fwrite(buffer.data(), 1, size_t(size), out) == size_t(size);
+        if (out) std::fclose(out);
+        if (!ok) throw ParadoxError(path + ": cannot be written");
+    }
+};
+
 struct ParadoxWriter::Doc {
     pxdoc_t* px = nullptr;
     bool failed = false;
     bool closed = false;
+    MemoryFile table, blob;
 };
 
 ParadoxWriter::ParadoxWriter(const std::string& path, const std::vector<FieldSpec>& fields, int codePage,
-                             const std::string& blobPath)
+                             const std::string& blobPath, long long expectedRecords)
     : m_doc(std::make_unique<Doc>()), m_fields(fields)
 {
     pxdoc_t* px = PX_new3(ignoreError, nullptr, nullptr, nullptr, &m_doc->failed);
@@ -58,10 +86,24 @@ ParadoxWriter::ParadoxWriter(const std::string& path, const std::vector<FieldSpe
         pf[i].px_fdc = fields[i].kind == Kind::Bcd ? 2 : 0;
         size += pf[i].px_flen;
     }
-    if (PX_create_file(px, pf, int(fields.size()), path.c_str(), pxfFileTypNonIndexDB) < 0)
+    if (expectedRecords > 0) {
+        m_doc->table.open(path, size_t(65536 + expectedRecords * size * 2));
+        if (PX_create_fp(px, pf, int(fields.size()), m_doc->table.fp, pxfFileTypNonIndexDB) < 0)
+            throw ParadoxError(path + ": cannot be created");
+    } else if (PX_create_file(px, pf, int(fields.size()), path.c_str(), pxfFileTypNonIndexDB) < 0) {
         throw ParadoxError(path + ": cannot be created");
+    }
     px->px_head->px_doscodepage = codePage;
-    if (!blobPath.empty() && PX_set_blob_file(px, blobPath.c_str()) < 0) throw ParadoxError(blobPath + ": cannot be created");
+    if (!blobPath.empty()) {
+        int rc = 0;
+        if (expectedRecords > 0) {
+            m_doc->blob.open(blobPath, size_t(1 << 20) + size_t(expectedRecords) * 512);
+            rc = PX_set_blob_fp(px, m_doc->blob.fp);
+        } else {
+            rc = PX_set_blob_file(px, blobPath.c_str());
+        }
+        if (rc < 0) throw ParadoxError(blobPath + ": cannot be created");
+    }
     m_record.resize(size_t(size));
 }
 
@@ -129,6 +171,8 @@ void ParadoxWriter::close()
     PX_close(m_doc->px);
     PX_delete(m_doc->px);
     m_doc->px = nullptr;
+    m_doc->table.save();
+    m_doc->blob.save();
 }
 
 }  // namespace paradox

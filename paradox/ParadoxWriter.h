@@ -30,9 +30,11 @@ double paradoxTimestamp(int year, int month, int day, int hour, int minute, int 
 class ParadoxWriter {
 public:
     // Creates path (and, when a field is a memo, blobPath) for the fields; codePage goes into
-    // the header. Throws ParadoxError.
+    // the header. With expectedRecords the files are built in memory (pxlib seeks and reads
+    // back a hundred times a record; in memory that costs no system calls) and written out
+    // on close(); memory for about that many records is taken at once. Throws ParadoxError.
     ParadoxWriter(const std::string& path, const std::vector<FieldSpec>& fields, int codePage,
-                  const std::string& blobPath = {});
+                  const std::string& blobPath = {}, long long expectedRecords = 0);
     ~ParadoxWriter();
     ParadoxWriter(const ParadoxWriter&) = delete;
     ParadoxWriter& operator=(const ParadoxWriter&) = delete;
