@@ -104,6 +104,10 @@ void TfrmImportParadox::showEvent(QShowEvent* event)
 void TfrmImportParadox::FormActivate()
 {
     m_imported = false;
+    // Texts that are no window property, in the current language.
+    grResult->setHorizontalHeaderLabels({TranslateMessage(QStringLiteral("Table")), TranslateMessage(QStringLiteral("Rows")),
+                                         TranslateMessage(QStringLiteral("Findings"))});
+    cmbCodePage->setItemText(0, TranslateMessage(QStringLiteral("From the tables")));
     pgProgress->setValue(0);
     grResult->setRowCount(0);
     lbMessage->clear();

@@ -4,7 +4,6 @@
 // with gaps) imported into a folder and onto the test server with every value compared;
 // long texts and wrong kinds refused or cut; damaged files refused with the target unchanged.
 #include <gtest/gtest.h>
-#include <libpq-fe.h>
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -12,8 +11,6 @@
 #include <QFile>
 #include <QMap>
 #include <QTemporaryDir>
-#include <atomic>
-#include <unistd.h>
 
 #include "TestFolder.h"
 #include "ToolRun.h"
@@ -217,21 +214,6 @@ QString writeFolder(const QString& folder, const std::vector<TableCase>& tables)
     return folder;
 }
 
-// A new empty schema on the test server; the URI that makes it the search path.
-QString newSchema()
-{
-    static std::atomic<int> n{0};
-    const std::string base = enginetest::serverUri();
-    const std::string schema = "pdx" + std::to_string(::getpid()) + "_" + std::to_string(++n);
-    PGconn* c = PQconnectdb(base.c_str());
-    PGresult* r = PQexec(c, ("CREATE SCHEMA " + schema).c_str());
-    const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
-    PQclear(r);
-    PQfinish(c);
-    if (!ok) throw std::runtime_error("cannot create schema " + schema);
-    return QString::fromStdString(base + (base.find('?') == std::string::npos ? "?" : "&") + "options=-csearch_path%3D" + schema);
-}
-
 // Every row of every table (fields as the windows show them), for "unchanged" checks.
 QMap<QString, QStringList> tables(const QString& location)
 {
@@ -311,11 +293,8 @@ const paradox::TableReport* reportOf(const paradox::ImportReport& r, const char*
 
 class ParadoxImportTest : public ::testing::TestWithParam<enginetest::Storage> {
 protected:
-    QString target()
-    {
-        if (GetParam() == enginetest::Storage::Server) return newSchema();
-        return m_dir.path() + "/target";
-    }
+    // An empty folder, or a new schema on the test server.
+    QString target() { return QString::fromStdString(enginetest::emptyDb(GetParam()).location); }
     QTemporaryDir m_dir;
 };
 
