@@ -147,10 +147,13 @@ void checkStructure(const std::string& path, long long size, const std::string& 
     if (recordSize < 1) throw ParadoxError(name + ": the header gives a record size of 0 bytes");
     // A table protected by a password has its blocks scrambled, chain included: it is not
     // read (Paradox removes the password; the files are then copied again).
-    // Tables of version 4 and later keep the mark at 0x5C (0x25 then holds 0xFF00 whatever
-    // the protection), older ones at 0x25.
+    // The mark is at 0x25; tables of version 4 and later put 0xFF00FF00 there and the mark
+    // at 0x5C. Any other value at 0x25, or any mark at 0x5C, is taken as protection (pxlib
+    // would unscramble the blocks, chain included, which the check below does not see).
+    const std::uint32_t mark1 = std::uint32_t(u16(h + 0x25)) | (std::uint32_t(u16(h + 0x27)) << 16);
+    const std::uint32_t mark2 = std::uint32_t(u16(h + 0x5C)) | (std::uint32_t(u16(h + 0x5E)) << 16);
     const bool newer = h[0x39] >= 5 && headerSize >= 0x60;
-    if (newer ? (u16(h + 0x5C) || u16(h + 0x5E)) : (u16(h + 0x25) || u16(h + 0x27)))
+    if ((mark1 != 0 && mark1 != 0xFF00FF00u) || (newer && mark2 != 0))
         throw ParadoxError(name + ": the table is protected by a password (remove it in Paradox and copy the files again)");
     if (headerSize < 0x58 || headerSize > size)
         throw ParadoxError(name + ": the header gives a header size of " + std::to_string(headerSize) + " bytes, the file has " +

@@ -5,6 +5,7 @@ extern "C" {
 #include <paradox.h>
 }
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -94,6 +95,16 @@ ParadoxWriter::ParadoxWriter(const std::string& path, const std::vector<FieldSpe
         throw ParadoxError(path + ": cannot be created");
     }
     px->px_head->px_doscodepage = codePage;
+    // A header counts blocks in 16 bits: a large table takes larger blocks, as Paradox does
+    // (pxlib keeps its small choice and lets the count overflow).
+    for (int kb = px->px_head->px_maxtablesize; expectedRecords > 0 && kb <= 32; kb *= 2) {
+        const long long perBlock = (kb * 1024LL - 6) / size;
+        if (perBlock > 0 && expectedRecords / perBlock < 60000) {
+            px->px_head->px_maxtablesize = kb;
+            break;
+        }
+        px->px_head->px_maxtablesize = std::min(kb * 2, 32);
+    }
     if (!blobPath.empty()) {
         int rc = 0;
         if (expectedRecords > 0) {
