@@ -214,26 +214,6 @@ QString writeFolder(const QString& folder, const std::vector<TableCase>& tables)
     return folder;
 }
 
-// Every row of every table (fields as the windows show them), for "unchanged" checks.
-QMap<QString, QStringList> tables(const QString& location)
-{
-    engine::Database db(data::databaseLocation(location).toStdString());
-    const QString prefix = data::folderPrefix(location);
-    QMap<QString, QStringList> all;
-    for (const data::TableDefinition& t : data::tableDefinitions()) {
-        auto q = db.open(("SELECT * FROM \"" + prefix + t.file + "\"").toStdString());
-        QStringList rows;
-        while (q->next()) {
-            QStringList row;
-            for (int i = 0; i < int(q->fields().size()); ++i) row << (q->isNull(i) ? "<null>" : QString::fromStdString(q->text(i)));
-            rows << row.join('|');
-        }
-        rows.sort();
-        all[t.file] = rows;
-    }
-    return all;
-}
-
 std::string show(const engine::Value& v)
 {
     if (std::holds_alternative<std::monostate>(v)) return "null";
