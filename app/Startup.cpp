@@ -29,6 +29,7 @@
 #include "platform/Platform.h"
 #include "notes/RegisterNotes.h"
 #include "rooms/RegisterSettings.h"
+#include "paradox/TfrmImportParadox.h"
 #include "shell/DataModule.h"
 #include "stats/RegisterStats.h"
 #include "stays/RegisterStays.h"
@@ -252,6 +253,7 @@ TWindows CreateWindows()
     registerRegistrationCard(w.frmMain);     // registration card report and dialog
     registerGuestsDialogs(w.frmMain);        // guests of a stay, guest book, hotel details
     calendars::registerCalendarsDialogs(w.frmMain);  // feeds window, synchronisation, export
+    paradox::registerImportDialog(w.frmMain);  // moving in from Paradox files
     return w;
 }
 
@@ -259,6 +261,7 @@ void DestroyWindows(TWindows& w)
 {
     guests::unregisterGuestsDialogs();
     calendars::unregisterCalendarsDialogs();
+    paradox::unregisterImportDialog();
     documents::unregisterRegistrationCard();
     documents::unregisterConfirmationDialogs();
     documents::unregisterLabelsDialogs();

@@ -43,8 +43,7 @@ constexpr size_t kRowsPerBatch = 5000;  // rows handed to the target at once
 
 // Reads every row of one source table (under its read lock) and hands them to write in
 // batches, with the source's fields. Returns the rows read.
-qint64 copyRows(engine::Database& source, const QString& prefix, const data::TableDefinition& t,
-                const std::function<void(const std::vector<engine::FieldInfo>&, const std::vector<std::vector<engine::Value>>&)>& write)
+qint64 copyRows(engine::Database& source, const QString& prefix, const data::TableDefinition& t, const BatchWriter& write)
 {
     const std::string from = tableRef(prefix, t.file);
     const std::string key = autoincColumn(t).toStdString();
@@ -130,6 +129,15 @@ CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation
         source.open("SELECT COUNT(*) AS N FROM " + tableRef(sourcePrefix, t.file));  // "Table not found: ..."
     }
 
+    return writeDatabase(target, targetLocation, [&](const data::TableDefinition& t, const BatchWriter& write) {
+        return copyRows(source, sourcePrefix, t, write);
+    }, options);
+}
+
+CopySummary writeDatabase(engine::Database& target, const QString& targetLocation, const RowSource& source,
+                          const CopyOptions& options)
+{
+    const QList<data::TableDefinition> tables = chosenTables(options);
     const bool targetOnServer = onServer(targetLocation);
     if (!targetOnServer) engine::recoverInterruptedSwap(QFile::encodeName(targetLocation).toStdString());
     if (targetOnServer || QDir(targetLocation).exists()) {
@@ -168,7 +176,7 @@ CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation
             if (options.beforeTable) options.beforeTable(t.file);
             const std::string intoRef = tableRef(intoPrefix, t.file);
             if (!fresh && options.replace) change->execute("DELETE FROM " + intoRef);
-            const qint64 rows = copyRows(source, sourcePrefix, t, [&](const auto& fields, const auto& batch) {
+            const qint64 rows = source(t, [&](const auto& fields, const auto& batch) {
                 change->insertRows((intoPrefix + t.file).toStdString(), fields, batch);
             });
             summary.rows += rows;

@@ -23,9 +23,10 @@
 #include <functional>
 #include <stdexcept>
 
-namespace engine {
-class Database;
-}
+#include <vector>
+
+#include "data/TableFiles.h"
+#include "engine/Engine.h"
 
 namespace backup {
 
@@ -61,5 +62,18 @@ CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation
 
 // Same, opening both databases itself.
 CopySummary copyDatabase(const QString& sourceLocation, const QString& targetLocation, const CopyOptions& options = {});
+
+// The write side of a copy, for any source of rows (a copy, an import of other files).
+// BatchWriter hands one batch of rows of one table to the target (columns by name, values in
+// the engine's stored forms); a RowSource writes every row of one table through it and
+// returns how many it wrote. writeDatabase keeps the invariants above: a filled target is
+// refused unless options.replace, a server target is filled in one transaction, a folder
+// target in a hidden folder swapped in at once; anything the source throws leaves the target
+// as it was and is thrown on.
+using BatchWriter = std::function<void(const std::vector<engine::FieldInfo>& columns,
+                                       const std::vector<std::vector<engine::Value>>& rows)>;
+using RowSource = std::function<qint64(const data::TableDefinition& table, const BatchWriter& write)>;
+CopySummary writeDatabase(engine::Database& target, const QString& targetLocation, const RowSource& source,
+                          const CopyOptions& options = {});
 
 }  // namespace backup

@@ -100,7 +100,8 @@ const MenuBarEntry kMenu[] = {
       {"mnOptions", "&Options", 17},
       {"mnBreak6", "-", kNoTag},
       {"mnBackupDatabase", "&Backup database", 20},
-      {"mnRestore", "Restore &database", 19}}},
+      {"mnRestore", "Restore &database", 19},
+      {"mnImportParadox", "&Import Paradox tables", kNoTag}}},
     {"mnStatistics", "S&tatistics", {{"mnRoomsStat", "&Rooms usage", 7}}},
     {"mnPrint", "&Print", {{"mnPrintLabels", "&Labels", 23}}},
     {"mnHelp", "&Help", {{"mnHelpHelp", "&Help", 25}}},
@@ -272,6 +273,12 @@ void TfrmMain::buildMenu()
         {"mnOptions", [this] { mnOptionsClick(); }},
         {"mnBackupDatabase", [this] { mnBackupDatabaseClick(); }},
         {"mnRestore", [this] { mnRestoreClick(); }},
+        // Moving in from Paradox files (paradox/); the board reloads after rows came in.
+        {"mnImportParadox", [this] {
+             if (platform::openDialog(QStringLiteral("frmImportParadox")) != platform::kAccepted) return;
+             LoadRooms();
+             RefreshBoard();
+         }},
         {"mnRoomsStat", [] { platform::openDialog(platform::dialogs::Statistics); }},
         {"mnPrintLabels", [] { platform::openDialog(platform::dialogs::Labels); }},
         {"mnHelpHelp", [this] { mnHelpHelpClick(); }},

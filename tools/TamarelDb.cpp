@@ -27,6 +27,8 @@
 #include "data/TableFiles.h"
 #include "engine/Engine.h"
 #include "engine/SpanIndex.h"
+#include "paradox/ParadoxFile.h"
+#include "paradox/ParadoxImport.h"
 #include "guests/Dates.h"
 #include "guests/Guest.h"
 #include "guests/HotelSettings.h"
@@ -61,6 +63,7 @@ QString usageText()
         "       tamarel-db backup URI ARCHIVE\n"
         "       tamarel-db restore FOLDER|URI ARCHIVE\n"
         "       tamarel-db rates fetch FOLDER|URI [--date D.M.YYYY] [--url URL]\n"
+        "       tamarel-db import-paradox PARADOX_FOLDER TARGET [--replace] [--codepage CP] [--cut-long-texts]\n"
         "       tamarel-db calendars export FOLDER|URI OUTDIR\n"
         "       tamarel-db calendars sync FOLDER|URI\n"
         "FOLDER may be a PostgreSQL URI (postgresql://user@host/dbname) wherever the database is named.\n"
@@ -385,6 +388,50 @@ int ratesFetch(const QString& folder, const QStringList& options)
     return 0;
 }
 
+// Moves a hotel in: the ten tables of a folder of Paradox files into a database.
+int importParadox(const QString& folder, const QStringList& rest)
+{
+    if (rest.isEmpty()) return usage();
+    paradox::ImportOptions options;
+    const QString target = rest[0];
+    for (int i = 1; i < rest.size(); ++i) {
+        if (rest[i] == QLatin1String("--replace")) {
+            options.replace = true;
+        } else if (rest[i] == QLatin1String("--cut-long-texts")) {
+            options.cutLongTexts = true;
+        } else if (rest[i] == QLatin1String("--codepage") && i + 1 < rest.size()) {
+            bool ok = false;
+            QString cp = rest[++i];
+            if (cp.startsWith(QLatin1String("cp"), Qt::CaseInsensitive)) cp = cp.mid(2);
+            options.codePage = cp.toInt(&ok);
+            if (!ok || options.codePage <= 0) return usage();
+        } else {
+            return usage();
+        }
+    }
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        const paradox::ImportReport report = paradox::importParadox(folder, target, options);
+        for (const QString& line : report.lines()) out(line);
+        const double seconds = std::max<qint64>(1, timer.elapsed()) / 1000.0;
+        out(QStringLiteral("%1 rows imported from %2 into %3 in %4 s (%5 rows/s)")
+                .arg(QString::number(report.rows), folder, target, QString::number(seconds, 'f', 1),
+                     QString::number(qint64(report.rows / seconds))));
+        return 0;
+    } catch (const paradox::ImportRefused& e) {
+        for (const QString& line : e.report.lines()) err(line);
+        err(QStringLiteral("Nothing was imported: texts longer than their columns or values of the wrong kind "
+                           "(--cut-long-texts cuts the texts and leaves those values empty)"));
+    } catch (const backup::CopyRefused& e) {
+        err(QStringLiteral("%1 already holds rows in %2; nothing was imported (--replace replaces them)")
+                .arg(target, e.filled.join(QStringLiteral(", "))));
+    } catch (const paradox::ParadoxError& e) {
+        err(QStringLiteral("Nothing was imported: %1").arg(QString::fromUtf8(e.what())));
+    }
+    return 1;
+}
+
 // The rooms' calendars for cron: the export into a folder, and the reading of every feed.
 // A sync with a feed that could not be read ends with exit code 1 (its holds are unchanged).
 int calendarsCommand(const QStringList& args)
@@ -439,6 +486,7 @@ int main(int argc, char** argv)
         if (command == QLatin1String("rates") && folder == QLatin1String("fetch") && args.size() >= 3)
             return ratesFetch(args[2], args.mid(3));
         if (command == QLatin1String("calendars")) return calendarsCommand(args);
+        if (command == QLatin1String("import-paradox")) return importParadox(folder, args.mid(2));
         if (command == QLatin1String("backup") || command == QLatin1String("restore"))
             return backupMain(args);
         return usage();
