@@ -3,19 +3,13 @@
 // working days after the day of arrival; Saturdays, Sundays and Czech public holidays do
 // not count) and the date arguments of the database tool's guest commands.
 //
-// Invariants: the public holidays are one table (czechHolidays) plus Easter, computed for
-// any year; a day is a working day exactly when it is none of them.
+// Invariants: working days are shell::IsCzechWorkingDay's, the one rule of public holidays.
 
 #include <QDate>
 #include <QString>
 
 namespace guests {
 
-// Easter Sunday of a Gregorian year.
-QDate easterSunday(int year);
-// Whether the day is a Czech public holiday (fixed days, Good Friday from 2016, Easter Monday).
-bool isCzechHoliday(const QDate& day);
-bool isWorkingDay(const QDate& day);
 // The last day on which the police may still be told of a guest who arrived that day.
 QDate lastDayToReport(const QDate& arrival);
 inline constexpr int kReportWorkingDays = 3;

@@ -1,23 +1,19 @@
 #pragma once
-// The Czech working day: Monday to Friday, except the public holidays. The public holidays
-// are one table of fixed days (day, month, first year the law names it) plus Good Friday and
-// Easter Monday, so a change of the law is one row here.
-//
-// The Czech National Bank fixes its exchange rates on working days and publishes them at
-// 14:30; LatestFixingDate tells which day's fixing is the newest one published at a moment.
+// The day of the Czech National Bank's newest fixing: the bank fixes its rates on Czech
+// working days (shell/WorkingDays.h) and publishes them at 14:30.
 
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
 
+#include "shell/WorkingDays.h"
+
 namespace rates {
 
-// Easter Sunday of a Gregorian year.
-QDate EasterSunday(int year);
-bool IsCzechPublicHoliday(const QDate& day);
-bool IsCzechWorkingDay(const QDate& day);
-// The latest working day before `day` (never `day` itself).
-QDate PreviousCzechWorkingDay(const QDate& day);
+using shell::EasterSunday;
+using shell::IsCzechPublicHoliday;
+using shell::IsCzechWorkingDay;
+using shell::PreviousCzechWorkingDay;
 
 // When the bank publishes the day's fixing.
 inline const QTime kFixingPublished{14, 30};

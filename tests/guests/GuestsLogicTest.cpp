@@ -7,6 +7,7 @@
 #include <QDateTime>
 
 #include "guests/Dates.h"
+#include "shell/WorkingDays.h"
 #include "guests/Guest.h"
 #include "guests/HotelSettings.h"
 #include "guests/PoliceFile.h"
@@ -164,9 +165,9 @@ TEST(WorkingDays, LastDayToReport)
         {QDate(2026, 7, 3), QDate(2026, 7, 9), "5 July (Sunday) and 6 July (Monday)"},
     };
     for (const Case& c : cases) EXPECT_EQ(lastDayToReport(c.arrival), c.last) << c.what;
-    EXPECT_EQ(easterSunday(2024), QDate(2024, 3, 31));
-    EXPECT_EQ(easterSunday(2019), QDate(2019, 4, 21));
-    EXPECT_EQ(easterSunday(2038), QDate(2038, 4, 25));
+    EXPECT_EQ(shell::EasterSunday(2024), QDate(2024, 3, 31));
+    EXPECT_EQ(shell::EasterSunday(2019), QDate(2019, 4, 21));
+    EXPECT_EQ(shell::EasterSunday(2038), QDate(2038, 4, 25));
 }
 
 TEST(Dates, ArgumentsAndBirthDates)
