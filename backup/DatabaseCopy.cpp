@@ -129,9 +129,13 @@ CopySummary copyDatabase(engine::Database& source, const QString& sourceLocation
         source.open("SELECT COUNT(*) AS N FROM " + tableRef(sourcePrefix, t.file));  // "Table not found: ..."
     }
 
+    // The write takes exactly the tables the source has.
+    CopyOptions present = options;
+    present.tables.clear();
+    for (const data::TableDefinition& t : tables) present.tables << t.file;
     return writeDatabase(target, targetLocation, [&](const data::TableDefinition& t, const BatchWriter& write) {
         return copyRows(source, sourcePrefix, t, write);
-    }, options);
+    }, present);
 }
 
 CopySummary writeDatabase(engine::Database& target, const QString& targetLocation, const RowSource& source,

@@ -357,13 +357,16 @@ ImportReport importParadox(const QString& folder, const QString& target, const I
     QuietStderr quiet;
     // Every file is opened first: a damaged header is refused before anything is written.
     std::map<QString, TableImport> tables;
-    for (const data::TableDefinition& def : data::tableDefinitions()) tables.emplace(def.file, openTable(dir, def, options));
+    // The Paradox folder holds the ten; the tables added since are written empty.
+    for (const data::TableDefinition& def : data::tableDefinitions())
+        if (!def.addedLater) tables.emplace(def.file, openTable(dir, def, options));
 
     ImportReport report;
     bool refused = false;
     int tablesDone = 0;
     const int tableCount = int(tables.size());
     auto source = [&](const data::TableDefinition& def, const backup::BatchWriter& write) -> qint64 {
+        if (!tables.count(def.file)) return 0;
         TableImport& t = tables.at(def.file);
         ++tablesDone;
         qint64 written = 0;
