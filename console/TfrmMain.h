@@ -43,6 +43,8 @@ public:
     // Opens another database for this run (the command line's); the settings file keeps
     // the configured one.
     void setDatabasePathForThisRun(const QString& name);
+    // Whether the settings file names a database folder or alias.
+    bool hasConfiguredDatabase() const { return !m_queryDatabaseName.trimmed().isEmpty(); }
 
     QPlainTextEdit* memSQL() const { return m_memSQL; }
     QTableView* dbgResult() const { return m_dbgResult; }

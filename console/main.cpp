@@ -2,6 +2,7 @@
 // folders) are where platform::paths puts them: beside the program, or in the user's
 // folders when installed. A database named on the command line opens for this run.
 #include <QApplication>
+#include <QFileInfo>
 
 #include "console/TfrmMain.h"
 #include "platform/CommandLine.h"
@@ -33,7 +34,14 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName("Dorvane");
     dorvane::TfrmMain window(platform::paths::settingsFile(), platform::paths::engineFolder());
-    if (!line.database.isEmpty()) window.setDatabasePathForThisRun(line.database);
+    if (!line.database.isEmpty()) {
+        window.setDatabasePathForThisRun(line.database);
+    } else if (platform::paths::layout() == platform::paths::Layout::Installed && !window.hasConfiguredDatabase()) {
+        // An installed console that was never pointed anywhere opens Tamarel's database.
+        platform::paths::Inputs tamarel = platform::paths::current();
+        tamarel.programPath = QFileInfo(tamarel.programPath).absolutePath() + QStringLiteral("/tamarel");
+        window.setDatabasePathForThisRun(platform::paths::databaseFolder(tamarel));
+    }
     window.show();
     return QApplication::exec();
 }

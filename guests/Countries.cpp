@@ -117,16 +117,19 @@ QString countryCode(const QString& country)
 {
     const QString typed = folded(country);
     if (typed.isEmpty()) return {};
+    // Names and abbreviations people write at a Czech desk come first: "ČR" is the Czech
+    // Republic here, not the alpha-2 code of Costa Rica, and "SR" Slovakia, not Suriname.
+    static const QHash<QString, QString> common = {{"czech republic", "CZE"}, {"ceska republika", "CZE"}, {"cr", "CZE"},
+                                                   {"sr", "SVK"},            {"usa", "USA"},            {"uk", "GBR"},
+                                                   {"great britain", "GBR"}, {"nemecko", "DEU"},       {"germany", "DEU"},
+                                                   {"slovensko", "SVK"}};
+    if (common.contains(typed)) return common.value(typed);
     static const QList<IsoEntry> iso = readIso();
     for (const IsoEntry& e : iso)
         if (typed == e.alpha3.toLower() || typed == e.alpha2.toLower() || typed == folded(e.english)) return e.alpha3;
     for (const Country& c : countries(QStringLiteral("cs")))
         if (typed == folded(c.name) || typed == c.code.toLower()) return c.code;
-    // Names people write that the lists spell otherwise.
-    static const QHash<QString, QString> common = {{"czech republic", "CZE"}, {"ceska republika", "CZE"}, {"cr", "CZE"},
-                                                   {"usa", "USA"},           {"uk", "GBR"},             {"great britain", "GBR"},
-                                                   {"nemecko", "DEU"},      {"germany", "DEU"},        {"slovensko", "SVK"}};
-    return common.value(typed);
+    return {};
 }
 
 }  // namespace guests

@@ -66,8 +66,8 @@ QString usageText()
         "       tamarel-db import-paradox PARADOX_FOLDER TARGET [--replace] [--codepage CP] [--cut-long-texts]\n"
         "       tamarel-db calendars export FOLDER|URI OUTDIR\n"
         "       tamarel-db calendars sync FOLDER|URI\n"
-        "FOLDER may be a PostgreSQL URI (postgresql://user@host/dbname) wherever the database is named.\n"
-        "       tamarel-db --help | --version");
+        "       tamarel-db --help | --version\n"
+        "FOLDER may be a PostgreSQL URI (postgresql://user@host/dbname) wherever the database is named.");
 }
 
 int usage()

@@ -314,9 +314,16 @@ QString TCalcEdit::formatValue(double value, int decimals)
     return s;
 }
 
-// Ten places keep every amount a table holds and drop only the binary noise of sums such as
-// 33.3 + 33.3 + 33.3 (99.89999999999999 is shown as 99.9).
-QString TCalcEdit::fullText(double value) { return formatValue(value, 10); }
+// Fifteen significant digits (at most ten places) keep every amount a table holds and drop
+// only the binary noise of sums: 33.3 + 33.3 + 33.3 (99.89999999999999) shows as 99.9, and
+// 1235102.65 as itself rather than the 1235102.6499999999 of ten fixed places.
+QString TCalcEdit::fullText(double value)
+{
+    if (!std::isfinite(value)) return QStringLiteral("0");
+    const double magnitude = std::fabs(value);
+    const int integerDigits = magnitude < 1 ? 1 : int(std::floor(std::log10(magnitude))) + 1;
+    return formatValue(value, qBound(0, 15 - integerDigits, 10));
+}
 
 double TCalcEdit::parseValue(const QString& text, bool* ok)
 {

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QDateTime>
 
+#include "guests/Countries.h"
 #include "guests/Dates.h"
 #include "shell/WorkingDays.h"
 #include "guests/Guest.h"
@@ -55,6 +56,17 @@ Guest sampleGuest()
 }
 
 }  // namespace
+
+// A client card's country as people write it at a Czech desk becomes the police's code.
+TEST(Countries, TypedCountriesBecomeTheirCodes)
+{
+    const struct { const char* typed; const char* code; } cases[] = {
+        {"ČR", "CZE"}, {"Česká republika", "CZE"}, {"SR", "SVK"}, {"Slovensko", "SVK"}, {"Germany", "DEU"},
+        {"DEU", "DEU"}, {"at", "AUT"}, {"Costa Rica", "CRI"}, {"", ""}, {"Atlantis", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(guests::countryCode(QString::fromUtf8(c.typed)).toStdString(), c.code) << c.typed;
+}
 
 TEST(PoliceFile, PoliceSampleLinesComeOutByteForByte)
 {

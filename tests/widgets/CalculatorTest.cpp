@@ -40,6 +40,8 @@ void TestCalculator::sums_data()
     QTest::newRow("division by zero") << 5.0 << "/0=" << "Error" << "error";
     QTest::newRow("cleared after an error") << 5.0 << "/0=C4=" << "4" << "4";
     QTest::newRow("a fresh entry replaces the start") << 99.0 << "12=" << "12" << "12";
+    QTest::newRow("a seven-digit total keeps its hundredths") << 1230821.2 << "+4281.45=" << "1235102.65" << "1235102.65";
+    QTest::newRow("binary noise of a sum is dropped") << 33.3 << "+33.3+33.3=" << "99.9" << "99.9";
 }
 
 void TestCalculator::sums()
