@@ -274,8 +274,10 @@ TEST(EmailTemplate, TheUsersTemplateHidesTheInstalledOneOfTheSameName)
     QStringList got;
     for (const TemplateFile& f : TemplateFiles(QStringList{user.path() + "/missing", user.path(), installed.path()}))
         got << f.path;
+    QStringList want{installed.filePath("Confirmation.etp"), user.filePath("Potvrzeni.etp")};
     got.sort();
-    EXPECT_EQ(got, (QStringList{installed.filePath("Confirmation.etp"), user.filePath("Potvrzeni.etp")}));
+    want.sort();
+    EXPECT_EQ(got, want);
 }
 
 TEST(ConfirmationStatements, SpliceOnlyTheFolderAndTheStay)
