@@ -98,3 +98,21 @@ CREATE TABLE "{db}BLOKACE.DB" (
   UPMJ DATE, UPMT TIME,
   PRIMARY KEY (HOLDID));
 CREATE INDEX BLOKACE_FEED ON "{db}BLOKACE.DB" (FEEDID, EVUID);
+-- FAKTURY: the tax document of a closed account. A number of the unbroken series of a year
+-- (INVYEAR, INVSEQ: the key, so that no number is given twice) as printed (INVNO, with the
+-- hotel's prefix); the buyer as a snapshot taken at issue; per VAT rate (up to three, in the
+-- account's currency) the base, tax and total and the tax in CZK; NOVAT the charges without
+-- VAT; CANCELLED the day an invoiced account was deleted (the document stays on record).
+CREATE TABLE "{db}FAKTURY.DB" (
+  INVYEAR INTEGER NOT NULL, INVSEQ INTEGER NOT NULL, INVNO VARCHAR(20), UID INTEGER,
+  DATEISSUE DATE, DATETAX DATE, DATEDUE DATE,
+  BUYER VARCHAR(100), BUYERADDR VARCHAR(200), ICO VARCHAR(8), DIC VARCHAR(14),
+  CURRENCY CHAR(3), RATE FLOAT,
+  VATRATE1 FLOAT, BASE1 FLOAT, TAX1 FLOAT, TOTAL1 FLOAT, TAXCZK1 FLOAT,
+  VATRATE2 FLOAT, BASE2 FLOAT, TAX2 FLOAT, TOTAL2 FLOAT, TAXCZK2 FLOAT,
+  VATRATE3 FLOAT, BASE3 FLOAT, TAX3 FLOAT, TOTAL3 FLOAT, TAXCZK3 FLOAT,
+  NOVAT FLOAT, TOTAL FLOAT, FORMPAYM CHAR(1), VATPAYER CHAR(1),
+  CANCELLED DATE, CANCELREASON VARCHAR(100),
+  USR VARCHAR(20), UPMJ DATE, UPMT TIME,
+  PRIMARY KEY (INVYEAR, INVSEQ));
+CREATE INDEX FAKTURY_UID ON "{db}FAKTURY.DB" (UID);

@@ -6,7 +6,8 @@ pkgs=(cmake ninja-build ccache g++ clang pkg-config libsqlite3-dev libjpeg-dev z
       qt6-translations-l10n
       libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 xvfb xauth fp-compiler
       poppler-utils postgresql libpq-dev iso-codes libical-dev pxlib-dev
-      dpkg-dev fakeroot file help2man librsvg2-bin desktop-file-utils appstream lintian)
+      dpkg-dev fakeroot file help2man librsvg2-bin desktop-file-utils appstream lintian
+      libqrencode-dev zbar-tools)
 # --list prints the list (scripts/check-packages.sh checks the build against it).
 if [ "${1:-}" = "--list" ]; then printf '%s\n' "${pkgs[@]}"; exit 0; fi
 missing=()
