@@ -23,9 +23,10 @@ struct Column {
     const char* title;
     double width;
 };
-// The book's columns across the 718 pixels of an A4 page inside its margins.
-const Column kBookColumns[] = {{"No.", 30},      {"Arrival", 62},  {"Departure", 62}, {"Name", 140}, {"Born", 62},
-                               {"Citizen", 44},  {"Document", 90}, {"Address", 162},  {"Reported", 66}};
+// The book's columns across the 1047 pixels of a landscape A4 page inside its margins.
+const Column kBookColumns[] = {{"No.", 30},      {"Arrival", 66},   {"Departure", 66}, {"Name", 190}, {"Born", 66},
+                               {"Citizen", 50},  {"Document", 120}, {"Address", 389},  {"Reported", 70}};
+constexpr double kBookWidth = 1047;
 
 QStringList bookCells(int number, const Guest& g)
 {
@@ -58,6 +59,7 @@ QList<report::Page> guestBookPages(const HotelDetails& hotel, const QList<Guest>
     if (!tr) tr = &asIs;
     report::Report r;
     r.title = tr(QStringLiteral("Guest book"));
+    r.orientation = report::Orientation::Landscape;
     report::Font title;
     title.pixelSize = 16;
     title.bold = true;
@@ -67,22 +69,22 @@ QList<report::Page> guestBookPages(const HotelDetails& hotel, const QList<Guest>
     heading.bold = true;
 
     r.pageHeader = Band(Band::Kind::PageHeader, 62);
-    r.pageHeader.add(Item::textAt(0, 0, hotel.name, title, 400));
-    r.pageHeader.add(Item::textAt(400, 4, tr(QStringLiteral("Guest book")) + QStringLiteral(" ") + dayText(from) +
-                                              QStringLiteral(" - ") + dayText(thru), heading, 318, Align::Right));
-    r.pageHeader.add(Item::textAt(0, 22, hotelAddressLine(hotel), small, 718));
+    r.pageHeader.add(Item::textAt(0, 0, hotel.name, title, 600));
+    r.pageHeader.add(Item::textAt(600, 4, tr(QStringLiteral("Guest book")) + QStringLiteral(" ") + dayText(from) +
+                                              QStringLiteral(" - ") + dayText(thru), heading, kBookWidth - 600, Align::Right));
+    r.pageHeader.add(Item::textAt(0, 22, hotelAddressLine(hotel), small, kBookWidth));
     double x = 0;
     for (const Column& c : kBookColumns) {
         r.pageHeader.add(Item::textAt(x + 2, 44, tr(QString::fromLatin1(c.title)), heading, c.width - 4));
         x += c.width;
     }
-    r.pageHeader.add(Item::line(QPointF(0, 59), QPointF(718, 59)));
+    r.pageHeader.add(Item::line(QPointF(0, 59), QPointF(kBookWidth, 59)));
     r.pageFooter = Band(Band::Kind::PageFooter, 18);
 
     for (int i = 0; i < rows.size(); ++i) r.body << rowBand(bookCells(i + 1, rows[i]), small, 15);
     if (rows.isEmpty()) {
         Band none(Band::Kind::Detail, 20);
-        none.add(Item::textAt(0, 4, tr(QStringLiteral("No guest arrived in this period.")), small, 718));
+        none.add(Item::textAt(0, 4, tr(QStringLiteral("No guest arrived in this period.")), small, kBookWidth));
         r.body << none;
     }
     QList<report::Page> pages = report::layout(r);

@@ -7,7 +7,7 @@
 //  - with no handler installed each function does the real thing (QPrinterInfo, QPrinter,
 //    QFileDialog, QPdfWriter);
 //  - the painting function receives an A4 portrait device with no margins, its resolution
-//    in logicalDpiX();
+//    in logicalDpiX(); it may turn the device to landscape before it starts painting;
 //  - an empty file name from the chooser is a cancel: nothing is written.
 
 #include <QString>

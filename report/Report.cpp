@@ -70,12 +70,16 @@ Item Item::image(const QRectF& rect, const QImage& picture)
     return item;
 }
 
-QSizeF pageSize() { return QSizeF(mmToPx(210), mmToPx(297)); }
+QSizeF pageSize(Orientation orientation)
+{
+    const QSizeF portrait(mmToPx(210), mmToPx(297));
+    return orientation == Orientation::Landscape ? portrait.transposed() : portrait;
+}
 
 QRectF contentRect(const Report& report)
 {
     const QMarginsF m = report.marginsMm;
-    const QSizeF size = pageSize();
+    const QSizeF size = pageSize(report.orientation);
     return QRectF(mmToPx(m.left()), mmToPx(m.top()), size.width() - mmToPx(m.left() + m.right()),
                   size.height() - mmToPx(m.top() + m.bottom()));
 }
@@ -91,7 +95,7 @@ QList<Page> layout(const Report& report)
     double y = 0;
     auto newPage = [&] {
         if (!pages.isEmpty()) placeBand(pages.last(), report.pageFooter, QPointF(area.left(), bodyBottom));
-        pages.append(Page{});
+        pages.append(Page{{}, pageSize(report.orientation)});
         placeBand(pages.last(), report.pageHeader, area.topLeft());
         y = bodyTop;
     };

@@ -1,13 +1,14 @@
 #pragma once
 // The banded report facility: a page model of positioned items in bands, laid out onto A4
-// portrait pages. A document (account, registration card, confirmation, labels) is fed its
+// pages, portrait or landscape. A document (account, registration card, confirmation, labels) is fed its
 // rows by its caller and turns them into a Report: the page header and footer bands and the
 // body bands in print order (group headers, details, group footers, summary). Layout cuts the
 // body into pages; the renderer (ReportRenderer.h) paints the pages.
 //
 // Units: every position and size is in pixels of a 96-dpi design surface, relative to the
 // top left of the band; bands are placed inside the page's margins, so x = 0 is the left
-// margin. A4 at 96 dpi is 793.7 by 1122.5; with 10 mm margins the printable width is 718.
+// margin. A4 at 96 dpi is 793.7 by 1122.5; with 10 mm margins the printable width is 718
+// (1047 on a landscape page).
 //
 // Invariants:
 //  - the page header band is printed at the top of every page, the footer at the bottom;
@@ -37,6 +38,8 @@ struct Font {
 };
 
 enum class Align { Left, Center, Right };
+
+enum class Orientation { Portrait, Landscape };
 
 struct Item {
     enum class Kind { Text, Frame, Line, Picture };
@@ -76,19 +79,21 @@ struct Band {
 
 struct Report {
     QString title;              // the preview's caption and the PDF's title
+    Orientation orientation = Orientation::Portrait;
     QMarginsF marginsMm{10, 10, 10, 10};
     Band pageHeader{Band::Kind::PageHeader, 0};
     Band pageFooter{Band::Kind::PageFooter, 0};
     QList<Band> body;           // in print order
 };
 
+// A4 in design pixels, 793.7 by 1122.5 (portrait) or 1122.5 by 793.7.
+QSizeF pageSize(Orientation orientation = Orientation::Portrait);
+
 // One laid-out page: items with positions relative to the page's top left corner.
 struct Page {
     QList<Item> items;
+    QSizeF size = pageSize();   // the sheet it is laid out on
 };
-
-// A4 portrait in design pixels.
-QSizeF pageSize();
 // The area inside the margins, in design pixels from the page's top left.
 QRectF contentRect(const Report& report);
 // Cuts the body into pages. An empty body gives no page.

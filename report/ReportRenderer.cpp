@@ -97,6 +97,11 @@ void paintPage(QPainter& painter, const Page& page)
 
 bool paintPages(QPagedPaintDevice& device, const QList<Page>& pages)
 {
+    // The sheet is turned before painting starts: a printer or PDF page cannot turn later.
+    if (!pages.isEmpty()) {
+        const QSizeF size = pages.first().size;
+        device.setPageOrientation(size.width() > size.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
+    }
     QPainter painter;
     if (!painter.begin(&device)) return false;
     // Each axis by its own resolution: a device whose dots are not square still prints A4.
@@ -140,7 +145,7 @@ platform::PrintOutcome print(QWidget* owner, const Report& report, QString* pdfP
 
 QImage renderPage(const Page& page, double dpi)
 {
-    const QSizeF size = pageSize() * (dpi / kDesignDpi);
+    const QSizeF size = page.size * (dpi / kDesignDpi);
     QImage image(size.toSize(), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);

@@ -33,10 +33,11 @@ QFont fittedFont(const Item& item);
 QPointF designScale(const QPaintDevice& device);
 // Paints one page; the painter's coordinates are design pixels from the page's top left.
 void paintPage(QPainter& painter, const Page& page);
-// Paints every page on a paged device, a new page between them. False when painting
+// Paints every page on a paged device, a new page between them, the device turned to the
+// pages' orientation (that of the first page) before painting starts. False when painting
 // could not start (an unwritable PDF file, a printer that refused).
 bool paintPages(QPagedPaintDevice& device, const QList<Page>& pages);
-// Writes the pages as an A4 PDF file.
+// Writes the pages as an A4 PDF file, portrait or landscape as the pages are.
 bool writePdf(const QString& path, const QString& title, const QList<Page>& pages);
 // One page as a white image at the given resolution.
 QImage renderPage(const Page& page, double dpi);

@@ -246,6 +246,7 @@ void GuestsWindowTest::guestBookPdfHoldsItsRowsInOrderOfArrival()
     }
     const QList<report::Page> pages = guests::guestBookPages(hotel, rows, QDate(2026, 1, 1), QDate(2026, 1, 31));
     QVERIFY(pages.size() >= 2);
+    for (const report::Page& page : pages) QVERIFY(page.size.width() > page.size.height());   // A4 landscape
     const QStringList pagesText = pdfPages(pages, QStringLiteral("book.pdf"));
     const QString text = pagesText.join(QLatin1Char('\f'));
     QCOMPARE(pagesText.size(), int(pages.size()));

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QProcess>
 #include <QRectF>
+#include <QSizeF>
 #include <QRegularExpression>
 #include <QString>
 
@@ -54,6 +55,17 @@ inline int pageCount(const QString& path)
     const QRegularExpressionMatch m =
         QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(QString::fromUtf8(p.readAllStandardOutput()));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// The first page's size in points ("Page size: 841.89 x 595.276 pts"), empty when unread.
+inline QSizeF pageSize(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {path});
+    p.waitForFinished(30000);
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts"))
+                                          .match(QString::fromUtf8(p.readAllStandardOutput()));
+    return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
 }
 
 // The texts squeezed: runs of blanks become one blank, so tests do not depend on columns.

@@ -57,6 +57,7 @@ private slots:
     void bandsFillPagesAndHeaderRepeats();
     void groupHeadingMovesWithItsFirstLine();
     void emptyBodyGivesNoPage();
+    void aLandscapeReportIsLaidOutAndWrittenOnATurnedSheet();
     void pdfCarriesTextsAndPages();
     void textIsClippedToItsRectangle();
     void aTextWiderThanItsBoxShrinksIntoIt();
@@ -128,6 +129,32 @@ void TestReport::emptyBodyGivesNoPage()
     report::Report r = listReport(0, 20);
     QVERIFY(report::layout(r).isEmpty());
     QCOMPARE(report::preview(nullptr, r), 0);
+}
+
+void TestReport::aLandscapeReportIsLaidOutAndWrittenOnATurnedSheet()
+{
+    // 793.7 - 2 * 37.8 margins - 40 header = 678.1 for the body: 33 bands of 20 per page.
+    report::Report r = listReport(120, 20);
+    r.orientation = report::Orientation::Landscape;
+    QCOMPARE(report::contentRect(r).width(), report::pageSize().height() - 2 * 37.795275590551178);
+    const QList<report::Page> pages = report::layout(r);
+    QCOMPARE(pages.size(), 4);
+    QCOMPARE(pagesOfTexts(pages).value(QStringLiteral("Line 34")), 1);
+    for (const report::Page& page : pages) QCOMPARE(page.size, report::pageSize().transposed());
+    const QImage image = report::renderPage(pages.first(), 96);
+    QVERIFY(image.width() > image.height());
+
+    QTemporaryDir dir;
+    for (const auto& [orientation, width, height] :
+         {std::tuple{report::Orientation::Landscape, 841.89, 595.28}, std::tuple{report::Orientation::Portrait, 595.28, 841.89}}) {
+        r.orientation = orientation;
+        const QString path = dir.filePath(QStringLiteral("sheet%1.pdf").arg(int(orientation)));
+        QVERIFY(report::writePdf(path, r.title, report::layout(r)));
+        const QSizeF size = testpdf::pageSize(path);
+        QVERIFY2(qAbs(size.width() - width) < 1 && qAbs(size.height() - height) < 1,
+                 qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
+        QVERIFY(testpdf::text(path).contains(QStringLiteral("Line 120")));
+    }
 }
 
 void TestReport::pdfCarriesTextsAndPages()
