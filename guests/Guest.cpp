@@ -229,16 +229,19 @@ QList<StayWarning> stayWarnings(const QList<Guest>& guests, int stayPersons)
     if (stayPersons > 0 && guests.size() != stayPersons)
         warnings << StayWarning{QStringLiteral("The stay is for %1 persons and %2 are listed."),
                                 {QString::number(stayPersons), QString::number(guests.size())}};
-    for (const Guest& g : guests) {
+    for (qsizetype i = 0; i < guests.size(); ++i) {
+        const Guest& g = guests[i];
+        // A person not named yet is named by the place in the list ("#2").
+        const QString who = g.fullName().isEmpty() ? QStringLiteral("#%1").arg(i + 1) : g.fullName();
         if (g.isForeign()) {
             const QStringList missing = missingPoliceFields(g);
             if (!missing.isEmpty())
-                warnings << StayWarning{QStringLiteral("%1: the police need %2."), QStringList{g.fullName()} + missing, true};
+                warnings << StayWarning{QStringLiteral("%1: the police need %2."), QStringList{who} + missing, true};
         }
         if (!g.DOCNUM.trimmed().isEmpty() && !plausibleDocumentNumber(g.DOCNUM.trimmed()))
-            warnings << StayWarning{QStringLiteral("%1: the document number %2 is not plausible."), {g.fullName(), g.DOCNUM}};
+            warnings << StayWarning{QStringLiteral("%1: the document number %2 is not plausible."), {who, g.DOCNUM}};
         if (!g.DATEBIRTH.isEmpty() && !validBirthDate(g.DATEBIRTH))
-            warnings << StayWarning{QStringLiteral("%1: the birth date %2 is not DD.MM.YYYY."), {g.fullName(), g.DATEBIRTH}};
+            warnings << StayWarning{QStringLiteral("%1: the birth date %2 is not DD.MM.YYYY."), {who, g.DATEBIRTH}};
     }
     return warnings;
 }

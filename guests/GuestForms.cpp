@@ -25,7 +25,7 @@ struct Column {
 };
 // The book's columns across the 1047 pixels of a landscape A4 page inside its margins.
 const Column kBookColumns[] = {{"No.", 30},      {"Arrival", 66},   {"Departure", 66}, {"Name", 190}, {"Born", 66},
-                               {"Citizen", 50},  {"Document", 120}, {"Address", 389},  {"Reported", 70}};
+                               {"Citizen", 60},  {"Document", 120}, {"Address", 379},  {"Reported", 70}};
 constexpr double kBookWidth = 1047;
 
 QStringList bookCells(int number, const Guest& g)

@@ -211,6 +211,10 @@ TEST(Guests, WarningsOfAStay)
     EXPECT_EQ(w[1].text(), QStringLiteral("Abdalla Fazul: the police need birth year."));
     EXPECT_EQ(w[2].text(), QStringLiteral("Abdalla Fazul: the document number 1 is not plausible."));
     EXPECT_TRUE(stayWarnings({czech}, 1).isEmpty());   // a Czech citizen needs no document
+    Guest unnamed;   // just added: named by its place in the list
+    const QList<StayWarning> u = stayWarnings({czech, unnamed}, 2);
+    ASSERT_EQ(u.size(), 1);
+    EXPECT_EQ(u[0].text(), QStringLiteral("#2: the police need surname, first name, birth year, citizenship, document number, from, to."));
 }
 
 TEST(HotelSettings, Checks)
