@@ -122,10 +122,29 @@ QList<Guest> stayGuests(engine::Database& db, const QString& prefix, int bid)
 }
 
 void saveStayGuests(engine::Database& db, const QString& prefix, int bid, QList<Guest>& guests, const QString& upmj,
-                    const QString& upmt)
+                    const QString& upmt, const QList<NewCard>& cards)
 {
-    auto change = db.beginChange({file(prefix)});
+    std::vector<std::string> files{file(prefix)};
+    if (!cards.isEmpty()) files.push_back((prefix + QStringLiteral("KARTY.DB")).toStdString());
+    auto change = db.beginChange(files);
     const QString t = table(prefix);
+    for (const NewCard& card : cards) {
+        if (card.index < 0 || card.index >= guests.size() || guests[card.index].KID != 0) continue;
+        Guest& g = guests[card.index];
+        // The card's birth date is a date: a partly unknown one stays off the card.
+        const bool wholeDate = validBirthDate(g.DATEBIRTH) && !g.DATEBIRTH.startsWith(QLatin1String("00")) &&
+                               g.DATEBIRTH.mid(3, 2) != QLatin1String("00");
+        change->execute(shell::Sql(u"INSERT INTO %1 (SURNAME, NAME, ADDRESS, COUNTRY, DATEBIRTH, PASSPORT, USR, UPMJ, UPMT) "
+                                   u"VALUES (%2, %3, %4, %5, %6, %7, %8, %9, %10)",
+                                   shell::Table(prefix, u"KARTY.DB"), shell::QuoteText(g.SURNAME.left(40)),
+                                   shell::QuoteText(g.NAME.left(30)), shell::QuoteText(g.ADDRESS.left(60)),
+                                   shell::QuoteText(card.country.left(30)),
+                                   wholeDate ? shell::QuoteText(g.DATEBIRTH) : QStringLiteral("null"),
+                                   shell::QuoteText(g.DOCNUM.left(20)), shell::QuoteText(QString()), shell::QuoteText(upmj),
+                                   shell::QuoteText(upmt))
+                            .toStdString());
+        g.KID = int(change->lastInsertKey());
+    }
     QStringList kept;
     for (const Guest& g : guests)
         if (g.HID > 0) kept << QString::number(g.HID);

@@ -55,11 +55,18 @@ QString birthDateText(const QString& cardDate);
 
 // The persons of a stay in the order they were entered.
 QList<Guest> stayGuests(engine::Database& db, const QString& prefix, int bid);
+// A client card to make of a listed person who has none: the person's place in the list and
+// the country written on the card (the citizenship's name in the window's language).
+struct NewCard {
+    int index = 0;
+    QString country;
+};
 // Stores the stay's list as it now stands: rows with HID 0 inserted, others updated, the
-// stay's stored rows missing from the list deleted; all in one change. The guests' HIDs are
-// filled in. Throws engine::Error (nothing stored).
+// stay's stored rows missing from the list deleted, and the client cards asked for made (the
+// person then keeps the new card's KID); all in one change. The guests' HIDs are filled in.
+// Throws engine::Error (nothing stored).
 void saveStayGuests(engine::Database& db, const QString& prefix, int bid, QList<Guest>& guests,
-                    const QString& upmj, const QString& upmt);
+                    const QString& upmj, const QString& upmt, const QList<NewCard>& cards = {});
 
 // The book: persons whose arrival lies from..thru, in order of arrival (then entry).
 struct BookQuery {

@@ -373,26 +373,12 @@ bool TfrmGuests::save()
             return false;
         }
     try {
-        // Client cards asked for first: the person then keeps the new card's number.
-        for (int i = 0; i < m_guests.size(); ++i) {
-            guests::Guest& g = m_guests[i];
-            if (!m_makeCard[i] || g.KID != 0) continue;
-            QString birth = QStringLiteral("null");
-            if (guests::validBirthDate(g.DATEBIRTH) && !g.DATEBIRTH.startsWith(QLatin1String("00")) && g.DATEBIRTH.mid(3, 2) != QLatin1String("00"))
-                birth = shell::QuoteText(g.DATEBIRTH);
-            dm->db().execute(shell::Sql(u"INSERT INTO %1 (SURNAME, NAME, ADDRESS, COUNTRY, DATEBIRTH, PASSPORT, USR, UPMJ, UPMT) "
-                                        u"VALUES (%2, %3, %4, %5, %6, %7, %8, %9, %10)",
-                                        shell::Table(dm->DbPrefix(), u"KARTY.DB"), shell::QuoteText(g.SURNAME),
-                                        shell::QuoteText(g.NAME), shell::QuoteText(g.ADDRESS.left(60)),
-                                        shell::QuoteText(guests::countryName(g.CITIZEN, language()).left(30)), birth,
-                                        shell::QuoteText(g.DOCNUM.left(20)), shell::QuoteText(QString()),
-                                        shell::QuoteText(shell::TodayText()), shell::QuoteText(shell::NowTimeText()))
-                                 .toStdString());
-            auto q = dm->Open(shell::Sql(u"SELECT max(KID) AS KIDMAX FROM %1", shell::Table(dm->DbPrefix(), u"KARTY.DB")));
-            if (q->next()) g.KID = int(q->integer(0));
-            m_makeCard[i] = false;
-        }
-        guests::saveStayGuests(dm->db(), dm->DbPrefix(), BID, m_guests, shell::TodayText(), shell::NowTimeText());
+        QList<guests::NewCard> cards;
+        for (int i = 0; i < m_guests.size(); ++i)
+            if (m_makeCard[i] && m_guests[i].KID == 0)
+                cards << guests::NewCard{i, guests::countryName(m_guests[i].CITIZEN, language())};
+        guests::saveStayGuests(dm->db(), dm->DbPrefix(), BID, m_guests, shell::TodayText(), shell::NowTimeText(), cards);
+        for (bool& make : m_makeCard) make = false;
     } catch (const engine::Error& e) {
         guests::warnUser(this, kCaption, QStringLiteral("The guests cannot be stored."), QString::fromUtf8(e.what()));
         return false;
