@@ -145,7 +145,7 @@ void ServerStartTest::theToolFillsAServerAndMakesNoFolderOfItsName()
     {
         engine::Database db(server.location);
         for (const char* table : {"POKOJE", "KARTY", "POBYTY", "UCTY", "UCTYPOL", "UCPODEF", "KURZY", "POKCENY", "ODKUDVI", "POZNAMKY",
-                                  "HOSTE", "NASTAVENI", "KALENDARE", "BLOKACE"})
+                                  "HOSTE", "NASTAVENI", "KALENDARE", "BLOKACE", "FAKTURY"})
             db.execute(std::string("DROP TABLE \"") + table + ".DB\"");
     }
     const auto tool = [&](const QStringList& args) {
