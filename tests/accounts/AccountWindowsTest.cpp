@@ -6,6 +6,7 @@
 // only the locked-tables test there).
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QHash>
@@ -737,7 +738,7 @@ void TestAccountWindows::deletingAnInvoicedAccountCancelsItsInvoice()
     QCOMPARE(m_messages.mid(1), (QStringList{"Delete Account Info|Account, Account Items and Stay have been deleted.",
                                              "Delete Account Info|The account's invoice stays on record, marked cancelled."}));
     QCOMPARE(rowsText("SELECT INVNO, UID, TOTAL, CANCELLED, CANCELREASON FROM \"{db}FAKTURY.DB\" ORDER BY INVSEQ"),
-             QString("2004-000001|1|250|3.3.2004|Account deleted\n2004-000002|2|500||"));
+             QString("2004-000001|1|10|3.3.2004|Account deleted\n2004-000002|2|20||"));
     QCOMPARE(rowsText("SELECT UID FROM \"{db}UCTY.DB\""), QString("2"));
 }
 
