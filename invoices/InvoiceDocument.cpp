@@ -183,10 +183,10 @@ Band payment(const InvoiceDocument& d)
     Band b(Band::Kind::Summary, side + 30);
     const Invoice& inv = d.invoice;
     b.add(Item::textAt(0, 10, QStringLiteral("Platba převodem / Payment by bank transfer"), font(13, true), 400));
-    caption(b, 0, 34, QStringLiteral("Účet / Account (IBAN):"), d.hotel.iban, 170, 260);
-    caption(b, 0, 52, QStringLiteral("Variabilní symbol / Variable symbol:"), variableSymbol(inv.number), 170, 260);
-    caption(b, 0, 70, QStringLiteral("Splatnost / Due:"), day(inv.due), 170, 260);
-    caption(b, 0, 88, QStringLiteral("Částka / Amount:"), amount(inv.recap.total) + QLatin1Char(' ') + inv.currency, 170, 260);
+    caption(b, 0, 34, QStringLiteral("Účet / Account (IBAN):"), d.hotel.iban, 210, 240);
+    caption(b, 0, 52, QStringLiteral("Variabilní symbol / Variable symbol:"), variableSymbol(inv.number), 210, 240);
+    caption(b, 0, 70, QStringLiteral("Splatnost / Due:"), day(inv.due), 210, 240);
+    caption(b, 0, 88, QStringLiteral("Částka / Amount:"), amount(inv.recap.total) + QLatin1Char(' ') + inv.currency, 210, 240);
     const QImage code = qrImage(paymentText(inv, d.hotel));
     if (!code.isNull()) {
         b.add(Item::image(QRectF(kWidth - side, 10, side, side), code));
