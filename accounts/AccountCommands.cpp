@@ -16,6 +16,8 @@
 
 #include "accounts/AccountLogic.h"
 #include "engine/Engine.h"
+#include "invoices/InvoiceStore.h"
+#include "invoices/InvoiceWindows.h"
 #include "lang/Language.h"
 #include "options/Options.h"
 #include "platform/DialogSeam.h"
@@ -172,6 +174,27 @@ CheckOutWrite writeCheckOut(TdmDataModule& dm, const CheckOutStay& s, const Acco
     return stayChanged || !reason.isEmpty() ? CheckOutWrite::Refused : CheckOutWrite::NotCheckedIn;
 }
 
+// An invoiced account is asked whether its invoice is meant (shown marked as a copy); true
+// when it was.
+bool offerInvoiceCopy(TdmDataModule& dm, int uid)
+{
+    std::optional<invoices::Invoice> invoice;
+    try {
+        if (invoices::hasInvoiceTable(dm.db(), dm.DbPrefix())) invoice = invoices::invoiceOfAccount(dm.db(), dm.DbPrefix(), uid);
+    } catch (const std::exception&) {
+        return false;   // the account printout still opens
+    }
+    if (!invoice) return false;
+    const QString question = TranslateMessage(QStringLiteral("This account has the invoice")) + QLatin1Char(' ')
+        + invoice->number + QStringLiteral(".\r\n\r\n")
+        + TranslateMessage(QStringLiteral("Print a copy of the invoice? (No: the account printout)"));
+    if (platform::messageBox(nullptr, question, TranslateMessage(kPrintCaption), platform::Icon::Question, platform::Buttons::YesNo)
+        != QMessageBox::Yes)
+        return false;
+    platform::openDialog(QLatin1String(invoices::kInvoiceDialog), QVariantMap{{QStringLiteral("UID"), uid}, {QStringLiteral("copy"), true}});
+    return true;
+}
+
 }  // namespace
 
 int CheckOut(const QVariantMap& args)
@@ -276,6 +299,9 @@ int CloseAccount(const QVariantMap& args)
     }
     const QVariantMap account{{QStringLiteral("UID"), uid}};
     if (platform::openDialog(kCloseAccount, account) != platform::kAccepted) return platform::kRejected;
+    // The invoice the closing gave (none on a database without the invoices' table), then the
+    // account printout as always.
+    platform::openDialog(QLatin1String(invoices::kInvoiceDialog), QVariantMap{{QStringLiteral("UID"), uid}, {QStringLiteral("quiet"), true}});
     platform::openDialog(kPrintAccounts, account);
     return platform::kAccepted;
 }
@@ -292,7 +318,7 @@ int PrintAccount(const QVariantMap& args)
     if (status(args) == QStringLiteral("O")) {
         closed = countRows(closedAccountSql(dm->DbPrefix(), uid));
         if (closed.ran && closed.rows == 1) {
-            platform::openDialog(kPrintAccounts, QVariantMap{{QStringLiteral("UID"), uid}});
+            if (!offerInvoiceCopy(*dm, uid)) platform::openDialog(kPrintAccounts, QVariantMap{{QStringLiteral("UID"), uid}});
             return platform::kRejected;
         }
     }
@@ -335,9 +361,18 @@ int DeleteAccountInfo(const QVariantMap& args)
 
     const QString prefix = dm->DbPrefix();
     QString error;
-    const bool deleted = composed(*dm, {QStringLiteral("UCTYPOL.DB"), QStringLiteral("POBYTY.DB"), QStringLiteral("UCTY.DB")},
+    // The account's invoice is never deleted: it stays on record, cancelled today, so the
+    // series keeps no gap.
+    const bool invoiced = invoices::hasInvoiceTable(dm->db(), prefix);
+    QStringList files = {QStringLiteral("UCTYPOL.DB"), QStringLiteral("POBYTY.DB"), QStringLiteral("UCTY.DB")};
+    if (invoiced) files << QLatin1String(invoices::kInvoicesFile);
+    std::int64_t cancelled = 0;
+    const bool deleted = composed(*dm, files,
                                   [&](const Execute& run) {
                                       for (const QString& sql : deleteAccountSqls(prefix, uid)) run(sql);
+                                      if (invoiced)
+                                          cancelled = run(invoices::cancelInvoiceSql(prefix, uid, platform::today(),
+                                                                                     QStringLiteral("Account deleted")));
                                       return true;
                                   },
                                   &error);
@@ -346,6 +381,8 @@ int DeleteAccountInfo(const QVariantMap& args)
         return platform::kRejected;
     }
     say(QStringLiteral("Account, Account Items and Stay have been deleted."), kDeleteCaption, platform::Icon::Information);
+    if (cancelled > 0)
+        say(QStringLiteral("The account's invoice stays on record, marked cancelled."), kDeleteCaption, platform::Icon::Information);
     return platform::kAccepted;
 }
 

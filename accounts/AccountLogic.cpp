@@ -117,6 +117,17 @@ QString paidAccountSql(const QString& prefix, int uid)
     return Sql(u"SELECT * from %1 WHERE UID=%2 and FORMPAYM is not null", Table(prefix, u"UCTY.DB"), uid);
 }
 
+QString closeAccountSql(const QString& prefix, int uid, const AccountPayment& p)
+{
+    auto text = [](const QString& v) { return v.isEmpty() ? QStringLiteral("NULL") : shell::QuoteText(v); };
+    return Sql(u"UPDATE %1 SET FORMPAYM=%2, DATEPAYM=%3, PKID=%4, CARDNUM=%5, CARDTYPE=%6, CARDEXP=%7, TOTALEUR=%8, "
+               u"TOTALCZK=%9, UTHRU=%10, RECEPCE=NULL, USR=NULL, UPMJ=%10, UPMT=%11 WHERE UID=%12",
+               Table(prefix, u"UCTY.DB"), text(p.FORMPAYM), text(p.DATEPAYM),
+               p.PKID.trimmed().isEmpty() ? QStringLiteral("NULL") : QString::number(p.PKID.trimmed().toInt()),
+               text(p.CARDNUM), text(p.CARDTYPE), text(p.CARDEXP), moneyText(p.totalEur), moneyText(p.totalCzk),
+               shell::QuoteText(p.today), shell::QuoteText(p.now), uid);
+}
+
 QStringList deleteAccountSqls(const QString& prefix, int uid)
 {
     QStringList sqls;

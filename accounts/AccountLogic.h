@@ -82,6 +82,14 @@ QString notCheckedOutSql(const QString& prefix, int uid);
 QString openAccountSql(const QString& prefix, int uid);
 QString closedAccountSql(const QString& prefix, int uid);
 QString paidAccountSql(const QString& prefix, int uid);
+// The closing's write of the account row: how, when and by whom it was paid, the card and the
+// totals; the account's stays end today. Empty texts are stored as null.
+struct AccountPayment {
+    QString FORMPAYM, DATEPAYM, PKID, CARDNUM, CARDTYPE, CARDEXP;
+    shell::Hundredths totalEur = 0, totalCzk = 0;
+    QString today, now;
+};
+QString closeAccountSql(const QString& prefix, int uid, const AccountPayment& payment);
 // The three deletes of an account, items first, the account row last.
 QStringList deleteAccountSqls(const QString& prefix, int uid);
 QString accountTotalsSql(const QString& prefix, int uid);

@@ -5,6 +5,7 @@
 
 #include "accounts/TfrmCloseAccount.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -20,6 +21,9 @@
 
 #include "accounts/AccountLogic.h"
 #include "engine/Engine.h"
+#include "invoices/InvoiceDocument.h"
+#include "invoices/InvoiceDraft.h"
+#include "options/Options.h"
 #include "lang/Language.h"
 #include "platform/DialogSeam.h"
 #include "platform/Platform.h"
@@ -125,6 +129,11 @@ void TfrmCloseAccount::buildControls()
     lbEUR = label(this, "lbEUR", "EUR");
     lbCZK = label(this, "lbCZK", "CZK");
 
+    chkInvoiceEUR = named(new QCheckBox(QStringLiteral("Invoice in EUR"), this), "chkInvoiceEUR");
+    btBuyer = named(new QPushButton(QStringLiteral("Buyer..."), this), "btBuyer");
+    btBuyer->setAutoDefault(false);
+    btBuyer->setToolTip(QStringLiteral("The buyer the invoice names"));
+
     btOk = named(new QPushButton(QStringLiteral("Ok"), this), "btOk");
     QFont bold = btOk->font();
     bold.setBold(true);
@@ -136,6 +145,7 @@ void TfrmCloseAccount::buildControls()
     connect(btOk, &QPushButton::clicked, this, &TfrmCloseAccount::btOkClick);
     connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(btChangePayee, &QToolButton::clicked, this, &TfrmCloseAccount::btChangePayeeClick);
+    connect(btBuyer, &QPushButton::clicked, this, &TfrmCloseAccount::btBuyerClick);
     dbeTotalEUR->installEventFilter(this);
     dbeTotalCZK->installEventFilter(this);
 }
@@ -173,6 +183,12 @@ void TfrmCloseAccount::layoutControls()
     totals->addStretch(1);
     grid->addWidget(lbPrice, row, 0);
     grid->addLayout(totals, row++, 1, 1, 4);
+    auto* invoice = new QHBoxLayout;
+    invoice->addWidget(chkInvoiceEUR);
+    invoice->addSpacing(12);
+    invoice->addWidget(btBuyer);
+    invoice->addStretch(1);
+    grid->addLayout(invoice, row++, 1, 1, 4);
     grid->setColumnStretch(3, 1);
 
     widgets::bodyAboveButtons(this, grid, {btOk, btCancel})->setSizeConstraint(QLayout::SetFixedSize);
@@ -184,8 +200,8 @@ void TfrmCloseAccount::layoutControls()
     dbcCardType->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Diner's Club")) + 40);
 
     // The order a payment is taken in: how, when, who pays, the card, the amounts, Ok.
-    QWidget* order[] = {cmbPaymForm, dbeDatePaym, btChangePayee, dbeCardNum, dbcCardType,
-                        dbeCardExp,  dbeTotalEUR, dbeTotalCZK,   btOk,       btCancel};
+    QWidget* order[] = {cmbPaymForm, dbeDatePaym, btChangePayee, dbeCardNum,    dbcCardType, dbeCardExp,
+                        dbeTotalEUR, dbeTotalCZK, chkInvoiceEUR, btBuyer,       btOk,        btCancel};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -208,6 +224,9 @@ void TfrmCloseAccount::FormActivate()
     m_rateWarned = false;
     m_rateWarningPending = false;
     m_loaded = false;
+    m_invoiceNumber.clear();
+    m_buyer = {};
+    chkInvoiceEUR->setChecked(::options().PreferEUR);
     TdmDataModule* dm = dmDataModule();
     m_rate = dm ? dm->CurrentRate(QString()) : -1;
     shell::FillPaymentForms(cmbPaymForm);
@@ -285,6 +304,7 @@ void TfrmCloseAccount::showPayee(int kid, bool withCard)
     const TTableClients payee = dmDataModule()->FindClient(QStringLiteral("KID"), QString::number(kid));
     dbePKID->setText(QString::number(kid));
     edPayeeName->setText(payee.found ? accounts::clientDisplayName(payee.TITLE, payee.SURNAME, payee.NAME) : QString());
+    takeBuyer(kid);
     if (!withCard) return;
     dbeCardNum->setText(payee.CARDNUM);
     dbcCardType->setEditText(payee.CARDTYPE);
@@ -299,6 +319,24 @@ void TfrmCloseAccount::btChangePayeeClick()
     if (kid.isEmpty() || kid == QStringLiteral("0") || !m_loaded) return;
     if (!dmDataModule()->FindClient(QStringLiteral("KID"), kid).found) return;
     showPayee(kid.toInt(), true);
+}
+
+// The invoice's buyer is taken from the payer's card whenever the payer changes.
+void TfrmCloseAccount::takeBuyer(int kid)
+{
+    TdmDataModule* dm = dmDataModule();
+    try {
+        m_buyer = dm ? invoices::buyerFromCard(dm->db(), dm->DbPrefix(), kid) : invoices::Buyer{};
+    } catch (const std::exception&) {
+        m_buyer = {};   // typed in the buyer dialog, then
+    }
+}
+
+void TfrmCloseAccount::btBuyerClick()
+{
+    if (!m_loaded) return;
+    invoices::Buyer edited = m_buyer;
+    if (invoices::editBuyer(this, edited)) m_buyer = edited;
 }
 
 // ---- totals --------------------------------------------------------------------------
@@ -396,29 +434,70 @@ bool TfrmCloseAccount::FormCloseQuery()
 
 bool TfrmCloseAccount::writeRow()
 {
-    engine::TableCursor& t = *tblUcty;
+    TdmDataModule* dm = dmDataModule();
+    const QString prefix = dm->DbPrefix();
     const QDate paid = dbeDatePaym->date().isValid() ? dbeDatePaym->date() : platform::today();
-    auto set = [&](const char* name, const QString& value) { t.setText(field(t, name), value.toStdString()); };
+    accounts::AccountPayment payment;
+    payment.FORMPAYM = QString(shell::PaymentFormCode(cmbPaymForm));
+    payment.DATEPAYM = shell::DateText(paid);
+    payment.PKID = dbePKID->text();
+    payment.CARDNUM = dbeCardNum->text();
+    payment.CARDTYPE = dbcCardType->currentText();
+    payment.CARDEXP = dbeCardExp->text();
+    payment.totalEur = shell::hundredthsHalfEven(dbeTotalEUR->value());
+    payment.totalCzk = shell::hundredthsHalfEven(dbeTotalCZK->value());
+    payment.today = shell::TodayText();
+    payment.now = shell::NowTimeText();
+    const QString update = accounts::closeAccountSql(prefix, UID, payment);
+    auto writeAccount = [&](engine::Change& change) {
+        if (change.execute(update.toStdString()) != 1) throw engine::Error("The account row is gone.");
+    };
+    // The cursor lets go of its edit: the row is written by the change, with the invoice.
+    closeTable();
     try {
-        set("FORMPAYM", QString(shell::PaymentFormCode(cmbPaymForm)));
-        set("DATEPAYM", shell::DateText(paid));
-        set("PKID", dbePKID->text());
-        set("CARDNUM", dbeCardNum->text());
-        set("CARDTYPE", dbcCardType->currentText());
-        set("CARDEXP", dbeCardExp->text());
-        set("TOTALEUR", accounts::moneyText(shell::hundredthsHalfEven(dbeTotalEUR->value())));
-        set("TOTALCZK", accounts::moneyText(shell::hundredthsHalfEven(dbeTotalCZK->value())));
-        set("UTHRU", shell::TodayText());
-        set("RECEPCE", QString());
-        set("USR", QString());
-        set("UPMJ", shell::TodayText());
-        set("UPMT", shell::NowTimeText());
-        t.post();
+        engine::Database& db = dm->db();
+        if (!invoices::hasInvoiceTable(db, prefix)) {
+            auto change = db.beginChange({(prefix + QStringLiteral("UCTY.DB")).toStdString()});
+            writeAccount(*change);
+            change->commit();
+            return true;
+        }
+        const guests::HotelDetails hotel = invoices::hotelOf(db, prefix);
+        invoices::Invoice invoice = invoices::draftInvoice(
+            invoices::accountCharges(db, prefix, UID), hotel, UID, m_buyer, payment.FORMPAYM.at(0),
+            chkInvoiceEUR->isChecked(), m_rate, platform::today(), invoices::lastCheckOut(db, prefix, UID));
+        if (!invoice.recap.ok()) {
+            reopenAccount();
+            const QString detail = invoice.recap.detail;
+            platform::messageBox(this, TranslateMessage(invoice.recap.error) + (detail.isEmpty() ? QString() : QLatin1Char(' ') + detail),
+                                 TranslateMessage(kCaption), platform::Icon::Warning, platform::Buttons::Ok);
+            return false;
+        }
+        invoices::issueInNewChange(db, prefix, {QStringLiteral("UCTY.DB"), QLatin1String(invoices::kInvoicesFile)},
+                                   writeAccount, hotel.invoicePrefix, invoice);
+        m_invoiceNumber = invoice.number;
         return true;
     } catch (const std::exception& e) {
+        reopenAccount();
         LangMessageBox(this, QString::fromUtf8(e.what()), kCaption, platform::Icon::Error, platform::Buttons::Ok);
         return false;
     }
+}
+
+// After a refused closing the dialog holds the account again, as it was before Ok.
+void TfrmCloseAccount::reopenAccount()
+{
+    TdmDataModule* dm = dmDataModule();
+    try {
+        tblUcty = dm->db().openTable((dm->DbPrefix() + QStringLiteral("UCTY.DB")).toStdString());
+        if (tblUcty->locate({{"UID", engine::Value(std::int64_t(UID))}})) {
+            tblUcty->edit();
+            m_loaded = true;
+            return;
+        }
+    } catch (const std::exception&) {
+    }
+    tblUcty.reset();
 }
 
 void TfrmCloseAccount::closeTable()

@@ -11,13 +11,21 @@
 // writes only after every check (payment form, a readable date, a non-zero EUR total) has
 // passed, and nothing is told after the dialog has closed; the card typed at check-in is
 // kept (only an account without one takes the client card's, "Change Payee" overwrites);
-// an engine failure is told and leaves the dialog usable.
+// an engine failure is told and leaves the dialog usable. The account row and its invoice
+// (the next number of the year, the buyer as the dialog holds it, the charges' VAT recap in
+// the chosen currency) are written in one change: a refused closing gives no number, an
+// invoice that cannot be made (four VAT rates, EUR without a rate, a transfer without the
+// hotel's IBAN) refuses the closing before anything is written. A database without the
+// invoices' table closes as before, without an invoice.
 
 #include <QDialog>
 #include <QString>
 #include <memory>
 
+#include "invoices/Buyer.h"
 #include "shell/Money.h"
+
+class QCheckBox;
 
 class QComboBox;
 class QLabel;
@@ -52,7 +60,12 @@ public:
     void dbeTotalEURExit();
     void dbeTotalCZKExit();
 
+    void btBuyerClick();
+
     bool loaded() const { return m_loaded; }
+    // The buyer the invoice will name, and the number the last closing gave (empty: none).
+    const invoices::Buyer& buyer() const { return m_buyer; }
+    const QString& invoiceNumber() const { return m_invoiceNumber; }
     double rate() const { return m_rate; }
 
     void done(int result) override;
@@ -80,6 +93,8 @@ public:
     QLabel* lbEUR;
     widgets::TCalcEdit* dbeTotalCZK;
     QLabel* lbCZK;
+    QCheckBox* chkInvoiceEUR;
+    QPushButton* btBuyer;
     QPushButton* btOk;
     QPushButton* btCancel;
 
@@ -95,6 +110,8 @@ private:
     void convertTotal(bool toCzk, bool deferWarning);
     void showPendingRateWarning();
     bool writeRow();
+    void takeBuyer(int kid);
+    void reopenAccount();
     void closeTable();
     void warn(const QString& text);
 
@@ -104,4 +121,6 @@ private:
     bool m_loaded = false;
     bool m_rateWarned = false;
     bool m_rateWarningPending = false;
+    invoices::Buyer m_buyer;
+    QString m_invoiceNumber;
 };

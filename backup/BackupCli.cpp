@@ -11,6 +11,7 @@
 #include "backup/Backup.h"
 #include "backup/ServerArchive.h"
 #include "engine/Engine.h"
+#include "invoices/InvoiceStore.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -104,9 +105,15 @@ int restoreCommand(QString folder, const QString& archive)
         printLine(stderr, lastMessage);
     };
     try {
+        QStringList kept;
+        QString keepFailure;
         const auto names = backup::restoreDatabaseArchive(QFile::encodeName(archive).toStdString(), db, folder, options,
-                                                          [&db] { db.releaseTables(); });
+                                                          [&db] { db.releaseTables(); }, &kept, &keepFailure);
         for (const auto& name : names) printLine(stdout, QString::fromStdString(name));
+        if (!kept.isEmpty())
+            printLine(stdout, invoices::restoreNote(kept) + QLatin1Char(' ') + kept.join(QStringLiteral(", ")));
+        if (!keepFailure.isEmpty())
+            printLine(stderr, QStringLiteral("The invoices given since this backup could not be kept: ") + keepFailure);
     } catch (const std::exception& e) {
         const QString why = QString::fromStdString(e.what());
         printLine(stderr, QStringLiteral("Restore NOT successful! Data is corrupt!\nThe database is unchanged.") +

@@ -10,6 +10,7 @@
 #include "backup/DatabaseCopy.h"
 #include "data/TableFiles.h"
 #include "engine/Engine.h"
+#include "invoices/InvoiceStore.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 
@@ -74,11 +75,28 @@ std::vector<std::string> restoreArchiveOnServer(const std::string& archivePath, 
 
 std::vector<std::string> restoreDatabaseArchive(const std::string& archivePath, engine::Database& db,
                                                 const QString& databaseFolder, const ReadOptions& options,
-                                                const std::function<void()>& release)
+                                                const std::function<void()>& release, QStringList* keptInvoices,
+                                                QString* keepFailure)
 {
-    if (engine::isServerLocation(db.workingFolder()))
-        return restoreArchiveOnServer(archivePath, db, QString::fromStdString(db.workingFolder()), options);
-    return restoreArchive(archivePath, encoded(databaseFolder), options, release);
+    const bool onServer = engine::isServerLocation(db.workingFolder());
+    QString prefix;
+    if (!onServer) prefix = databaseFolder.endsWith(QLatin1Char('/')) ? databaseFolder : databaseFolder + QLatin1Char('/');
+    invoices::IssuedBefore before;
+    try {
+        before = invoices::readIssued(db, prefix);
+    } catch (const std::exception& e) {
+        if (keepFailure) *keepFailure = QString::fromUtf8(e.what());
+    }
+    const std::vector<std::string> names =
+        onServer ? restoreArchiveOnServer(archivePath, db, QString::fromStdString(db.workingFolder()), options)
+                 : restoreArchive(archivePath, encoded(databaseFolder), options, release);
+    try {
+        const QStringList kept = invoices::keepAfterRestore(db, prefix, before, platform::today());
+        if (keptInvoices) *keptInvoices = kept;
+    } catch (const std::exception& e) {
+        if (keepFailure) *keepFailure = QString::fromUtf8(e.what());
+    }
+    return names;
 }
 
 }  // namespace backup

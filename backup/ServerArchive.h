@@ -12,6 +12,7 @@
 //    failure anywhere leaves every table exactly as it was.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <string>
 #include <vector>
@@ -45,9 +46,13 @@ std::vector<std::string> restoreArchiveOnServer(const std::string& archivePath, 
                                                 const std::function<void(const QString& tableFile)>& beforeTable = {});
 
 // restoreArchive or restoreArchiveOnServer, as the database's location asks; release lets
-// the program's engine let go of its table files (folders only).
+// the program's engine let go of its table files (folders only). The invoices given since
+// the backup are put back into the restored invoices' table, marked cancelled, so their
+// numbers are never given again (invoices::keepAfterRestore); their numbers go to
+// keptInvoices, and a failure to keep them to keepFailure (the restore itself stands).
 std::vector<std::string> restoreDatabaseArchive(const std::string& archivePath, engine::Database& db,
                                                 const QString& databaseFolder, const ReadOptions& options,
-                                                const std::function<void()>& release);
+                                                const std::function<void()>& release,
+                                                QStringList* keptInvoices = nullptr, QString* keepFailure = nullptr);
 
 }  // namespace backup

@@ -15,6 +15,7 @@
 #include "backup/Backup.h"
 #include "backup/ServerArchive.h"
 #include "engine/Engine.h"
+#include "invoices/InvoiceStore.h"
 #include "lang/Language.h"
 #include "platform/Platform.h"
 
@@ -111,19 +112,36 @@ void TfrmChooseBackup::btRestoreClick()
                                       : QStringLiteral("Restore NOT successful! Data is corrupt!\r\n\r\n"
                                                        "The database is unchanged."),
                            QStringLiteral("Tamarel"), platform::Icon::Warning, platform::Buttons::Ok);
+        if (m_restored) tellInvoiceSeries();
     }
     accept();
 }
 
+// The invoice series after a restore: the numbers given since the backup stay taken.
+void TfrmChooseBackup::tellInvoiceSeries()
+{
+    if (!m_keptInvoices.isEmpty())
+        platform::messageBox(this, TranslateMessage(invoices::restoreNote(m_keptInvoices)) + QStringLiteral("\r\n")
+                                       + m_keptInvoices.join(QStringLiteral(", ")),
+                             TranslateMessage(QStringLiteral("Tamarel")), platform::Icon::Information, platform::Buttons::Ok);
+    if (!m_keepFailure.isEmpty())
+        platform::messageBox(this, TranslateMessage(QStringLiteral("The invoices given since this backup could not be kept:"))
+                                       + QStringLiteral("\r\n") + m_keepFailure,
+                             TranslateMessage(QStringLiteral("Tamarel")), platform::Icon::Warning, platform::Buttons::Ok);
+}
+
 bool TfrmChooseBackup::restoreSelected(QString* replaceFailure)
 {
+    m_keptInvoices.clear();
+    m_keepFailure.clear();
     if (cmbBackups->currentIndex() < 0 || !m_db) return false;
     const QString archive = m_databaseFolder + QStringLiteral("Backup/") + cmbBackups->currentText() + QStringLiteral(".tmb");
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool ok = false;
     try {
         backup::restoreDatabaseArchive(QFile::encodeName(archive).toStdString(), *m_db, m_databaseFolder,
-                                       backupReadOptions(this), [this] { m_db->releaseTables(); });
+                                       backupReadOptions(this), [this] { m_db->releaseTables(); }, &m_keptInvoices,
+                                       &m_keepFailure);
         ok = true;
     } catch (const backup::ArchiveError& e) {
         if (e.kind() == backup::ArchiveError::Kind::Replace && replaceFailure) *replaceFailure = QString::fromStdString(e.what());

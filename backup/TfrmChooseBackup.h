@@ -4,6 +4,7 @@
 // recent archive (last by its name's date) is preselected.
 
 #include <QDialog>
+#include <QStringList>
 #include <QString>
 
 class QComboBox;
@@ -43,10 +44,13 @@ private:
     // replaceFailure: the reason when the archive was sound but the table files could not be
     // replaced (a table locked by another program); empty for a damaged archive.
     bool restoreSelected(QString* replaceFailure = nullptr);
+    void tellInvoiceSeries();
 
     engine::Database* m_db = nullptr;
     QString m_databaseFolder;  // with a trailing '/'
     bool m_restored = false;
+    QStringList m_keptInvoices;   // the invoices given since the backup, kept cancelled
+    QString m_keepFailure;
 };
 
 // The one instance (created at start-up by the shell, or on first use).

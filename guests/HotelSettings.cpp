@@ -39,6 +39,49 @@ QString checkPostcode(const QString& v)
     return re.match(v).hasMatch() ? QString() : QStringLiteral("The postcode has 5 digits without a blank.");
 }
 
+// The company number: eight digits, the last one the mod-11 check digit of the first seven
+// (weights 8 down to 2).
+QString checkIco(const QString& v)
+{
+    static const QRegularExpression re(QStringLiteral("^[0-9]{8}$"));
+    const QString bad = QStringLiteral("The company number (IČO) has 8 digits, the last one its check digit.");
+    if (!re.match(v).hasMatch()) return bad;
+    int sum = 0;
+    for (int i = 0; i < 7; ++i) sum += (v[i].unicode() - '0') * (8 - i);
+    const int rest = sum % 11;
+    const int digit = rest == 0 ? 1 : rest == 1 ? 0 : 11 - rest;
+    return v[7].unicode() - '0' == digit ? QString() : bad;
+}
+
+QString checkDic(const QString& v)
+{
+    static const QRegularExpression re(QStringLiteral("^CZ[0-9]{8,10}$"));
+    return re.match(v).hasMatch() ? QString() : QStringLiteral("The VAT number (DIČ) is CZ and 8 to 10 digits.");
+}
+
+QString checkIban(const QString& v)
+{
+    return ibanIsValid(v) ? QString() : QStringLiteral("The IBAN is not valid (letters, digits and its mod-97 check digits).");
+}
+
+QString checkVatPayer(const QString& v)
+{
+    return v == QLatin1String("0") || v == QLatin1String("1") ? QString()
+                                                               : QStringLiteral("VAT payer is 1 (yes) or 0 (no).");
+}
+
+QString checkInvoicePrefix(const QString& v)
+{
+    static const QRegularExpression re(QStringLiteral("^[0-9A-Za-z/-]{1,8}$"));
+    return re.match(v).hasMatch() ? QString() : QStringLiteral("The invoice prefix has at most 8 letters, digits, \"-\" or \"/\".");
+}
+
+QString checkDueDays(const QString& v)
+{
+    static const QRegularExpression re(QStringLiteral("^[0-9]{1,3}$"));
+    return re.match(v).hasMatch() && v.toInt() <= 365 ? QString() : QStringLiteral("The days to pay are a number from 0 to 365.");
+}
+
 // The limits are the police file's (name 35, contact 50) or the column's.
 const QList<SettingKey> kKeys = {
     {"NAME", "Name:", 35, noCheck},
@@ -52,10 +95,32 @@ const QList<SettingKey> kKeys = {
     {"POSTCODE", "Postcode:", 6, checkPostcode},
     {"IDUB", "Police provider number (IDUB):", 14, checkIdub},
     {"ABBREV", "Provider abbreviation:", 5, checkAbbrev},
+    // The invoices' supplier: identification, bank account, VAT status, numbering, due date.
+    {"ICO", "Company number (IČO):", 8, checkIco},
+    {"DIC", "VAT number (DIČ):", 12, checkDic},
+    {"IBAN", "Bank account (IBAN):", 34, checkIban},
+    {"VATPAYER", "VAT payer (1 yes, 0 no):", 1, checkVatPayer},
+    {"INVPREFIX", "Invoice number prefix:", 8, checkInvoicePrefix},
+    {"DUEDAYS", "Days to pay a transfer (14 when empty):", 3, checkDueDays},
 };
 }  // namespace
 
 const QList<SettingKey>& settingKeys() { return kKeys; }
+
+bool ibanIsValid(const QString& iban)
+{
+    static const QRegularExpression re(QStringLiteral("^[A-Z]{2}[0-9]{2}[0-9A-Z]{11,30}$"));
+    if (!re.match(iban).hasMatch()) return false;
+    // The country and check digits move to the end, letters count as 10..35, mod 97 is 1.
+    const QString moved = iban.mid(4) + iban.left(4);
+    int rest = 0;
+    for (const QChar c : moved) {
+        const int value = c.isDigit() ? c.unicode() - '0' : c.unicode() - 'A' + 10;
+        rest = (value >= 10 ? rest * 100 : rest * 10) + value;
+        rest %= 97;
+    }
+    return rest == 1;
+}
 
 const SettingKey* findSettingKey(const QString& key)
 {
@@ -105,8 +170,15 @@ void writeSettings(engine::Database& db, const QString& prefix, const QMap<QStri
 HotelDetails hotelDetails(const QMap<QString, QString>& s)
 {
     auto v = [&](const char* key) { return s.value(QLatin1String(key)).trimmed(); };
-    return {v("NAME"),   v("CONTACT"),  v("DISTRICT"), v("MUNICIPALITY"), v("PART"), v("STREET"),
-            v("HOUSENO"), v("ORIENTNO"), v("POSTCODE"), v("IDUB"),        v("ABBREV")};
+    HotelDetails h{v("NAME"),   v("CONTACT"),  v("DISTRICT"), v("MUNICIPALITY"), v("PART"), v("STREET"),
+                   v("HOUSENO"), v("ORIENTNO"), v("POSTCODE"), v("IDUB"),        v("ABBREV")};
+    h.ico = v("ICO");
+    h.dic = v("DIC");
+    h.iban = v("IBAN");
+    h.vatPayer = v("VATPAYER") == QLatin1String("1");
+    h.invoicePrefix = v("INVPREFIX");
+    h.dueDays = v("DUEDAYS").isEmpty() ? kDefaultDueDays : v("DUEDAYS").toInt();
+    return h;
 }
 
 QString hotelAddressLine(const HotelDetails& h)

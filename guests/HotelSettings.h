@@ -40,7 +40,14 @@ void writeSettings(engine::Database& db, const QString& prefix, const QMap<QStri
 // The hotel's details as the reports use them.
 struct HotelDetails {
     QString name, contact, district, municipality, part, street, houseNo, orientNo, postcode, idub, abbrev;
+    QString ico, dic, iban;
+    bool vatPayer = false;
+    QString invoicePrefix;
+    int dueDays = 14;
 };
+inline constexpr int kDefaultDueDays = 14;
+// An IBAN without blanks, upper case, whose check digits pass the mod-97 check.
+bool ibanIsValid(const QString& iban);
 HotelDetails hotelDetails(const QMap<QString, QString>& settings);
 // "Alešova 26, 389 01 Vodňany": the address on one line, as the printouts show it.
 QString hotelAddressLine(const HotelDetails& hotel);

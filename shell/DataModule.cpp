@@ -112,7 +112,7 @@ Record readUnique(TdmDataModule& dm, const QString& sql, Fill fill)
 struct PaymentForm { const char* name; QChar code; };
 const std::array<PaymentForm, 4> kPaymentForms = {{
     {"Card", QLatin1Char('C')}, {"Cash", QLatin1Char('M')},
-    {"Bank", QLatin1Char('B')}, {"Other", QLatin1Char('?')},
+    {"Bank transfer", QLatin1Char('B')}, {"Other", QLatin1Char('?')},
 }};
 
 constexpr int kMaxPriceRows = 101;

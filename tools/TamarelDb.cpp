@@ -32,6 +32,7 @@
 #include "guests/Dates.h"
 #include "guests/Guest.h"
 #include "guests/HotelSettings.h"
+#include "invoices/InvoiceList.h"
 #include "guests/PoliceFile.h"
 #include "platform/Platform.h"
 #include "rates/BankFetch.h"
@@ -55,6 +56,7 @@ QString usageText()
         "       tamarel-db upgrade FOLDER\n"
         "       tamarel-db hotel FOLDER [KEY=VALUE ...]\n"
         "       tamarel-db police-report FOLDER FROM THRU FILE [--all]\n"
+        "       tamarel-db invoices FOLDER|URI MONTH --csv FILE\n"
         "       tamarel-db demo FOLDER [--today D.M.YYYY]\n"
         "       tamarel-db sql FOLDER STATEMENT\n"
         "       tamarel-db large FOLDER [--stays N] [--rooms R] [--years Y] [--clients C]\n"
@@ -205,6 +207,16 @@ int policeReport(const QString& folder, const QStringList& rest)
     out(QStringLiteral("%1 guests written to %2 and marked reported on %3")
             .arg(QString::number(file.written.size()), target, shell::DateText(made.date())));
     return 0;
+}
+
+// The accountant's list of a month's invoices (the body is the invoices' own).
+int invoicesList(const QString& folder, const QStringList& rest)
+{
+    engine::Database db(data::databaseLocation(folder).toStdString());
+    const invoices::CommandResult r = invoices::invoicesCommand(db, data::folderPrefix(folder), rest);
+    if (r.code == 2 && r.message.isEmpty()) return usage();
+    (r.code == 0 ? out : err)(r.message);
+    return r.code;
 }
 
 int demo(const QString& folder, const QStringList& options)
@@ -479,6 +491,7 @@ int main(int argc, char** argv)
         if (command == QLatin1String("upgrade") && args.size() == 2) return upgrade(folder);
         if (command == QLatin1String("hotel")) return hotel(folder, args.mid(2));
         if (command == QLatin1String("police-report")) return policeReport(folder, args.mid(2));
+        if (command == QLatin1String("invoices")) return invoicesList(folder, args.mid(2));
         if (command == QLatin1String("demo")) return demo(folder, args.mid(2));
         if (command == QLatin1String("sql") && args.size() == 3) return sql(folder, args[2]);
         if (command == QLatin1String("large")) return large(folder, args.mid(2));

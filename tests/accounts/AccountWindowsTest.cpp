@@ -6,6 +6,7 @@
 // only the locked-tables test there).
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QHash>
@@ -34,6 +35,7 @@
 #include "accounts/TfrmRates.h"
 #include "accounts/TfrmReviseAcctItems.h"
 #include "data/TableFiles.h"
+#include "guests/HotelSettings.h"
 #include "engine/Engine.h"
 #include "lang/Language.h"
 #include "options/Options.h"
@@ -158,6 +160,9 @@ private slots:
     void closingChecksComeBeforeTheDecision();
     void closingKeepsTheAccountsCard_data();
     void closingKeepsTheAccountsCard();
+    void closingIssuesTheInvoiceInTheSameChange_data();
+    void closingIssuesTheInvoiceInTheSameChange();
+    void deletingAnInvoicedAccountCancelsItsInvoice();
     void revisionStepsChangesAndDeletes();
     void revisionStoresWhatWasTyped_data();
     void revisionStoresWhatWasTyped();
@@ -646,6 +651,95 @@ void TestAccountWindows::closingChecksAndCancelLeaveTheRowAsItWas()
     QCOMPARE(stillOpen, !cancel);
     QCOMPARE(m_messages.value(0), message);
     QCOMPARE(rows(kAccounts), before);
+}
+
+// ---- the invoice of a closing -----------------------------------------------------------
+
+const QString kInvoiceRow = QStringLiteral(
+    "SELECT INVNO, UID, DATEISSUE, DATETAX, DATEDUE, BUYER, BUYERADDR, CURRENCY, RATE, VATRATE1, BASE1, TAX1, TAXCZK1, "
+    "VATRATE2, NOVAT, TOTAL, FORMPAYM, VATPAYER, CANCELLED, CANCELREASON FROM \"{db}FAKTURY.DB\" ORDER BY INVSEQ");
+
+void TestAccountWindows::closingIssuesTheInvoiceInTheSameChange_data()
+{
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<int>("form");
+    QTest::addColumn<bool>("eur");
+    QTest::addColumn<QString>("more");   // charges beyond the two at 19 %
+    QTest::addColumn<QString>("invoice");
+    QTest::addColumn<QString>("message");
+    const QString buyer = "Ing. O'Neil Jan \"Honza\"|IE|";
+    QTest::newRow("payer, cash in CZK") << "VATPAYER=1;INVPREFIX=HV" << 1 << false << ""
+        << "HV2004-000001|1|3.3.2004|2.3.2004||" + buyer + "CZK|0|19|13235.29|2514.71|2514.71||0|15750|M|1||"
+        << "Close Account|Account has been closed";
+    QTest::newRow("payer, transfer in EUR") << "VATPAYER=1;IBAN=CZ6508000000192000145399;DUEDAYS=10" << 2 << true << ""
+        << "2004-000001|1|3.3.2004|2.3.2004|13.3.2004|" + buyer + "EUR|25|19|529.41|100.59|2514.75||0|630|B|1||"
+        << "Close Account|Account has been closed";
+    QTest::newRow("not a payer, card") << "" << 0 << false << "5:-1"
+        << "2004-000001|1|3.3.2004|2.3.2004||" + buyer + "CZK|0||||||15875|15875|C|0||"
+        << "Close Account|Account has been closed";
+    QTest::newRow("transfer without the IBAN") << "VATPAYER=1" << 2 << false << "" << ""
+        << "Close Account|A bank transfer needs the hotel's IBAN: enter it in the hotel's details.";
+    QTest::newRow("four VAT rates") << "VATPAYER=1" << 1 << false << "5:5;5:10;5:0" << ""
+        << "Close Account|An invoice holds at most three VAT rates; this account has more: 0 %, 5 %, 10 %, 19 %";
+}
+
+void TestAccountWindows::closingIssuesTheInvoiceInTheSameChange()
+{
+    QFETCH(QString, settings);
+    QFETCH(int, form);
+    QFETCH(bool, eur);
+    QFETCH(QString, more);
+    QFETCH(QString, invoice);
+    QFETCH(QString, message);
+    QMap<QString, QString> values;
+    for (const QString& pair : settings.split(';', Qt::SkipEmptyParts)) values.insert(pair.section('=', 0, 0), pair.section('=', 1));
+    guests::writeSettings(m_dm->db(), m_dm->DbPrefix(), values);
+    exec("UPDATE \"{db}POBYTY.DB\" SET STATUS=\"O\", DATEOUT=\"2.3.2004\"");
+    item(1, "5", "Accomodation - Room 5", 600, 15000, 25);
+    item(1, "5", "Maid service - Room 5", 30, 750, 25);
+    for (const QString& charge : more.split(';', Qt::SkipEmptyParts))
+        exec(shell::Sql(u"INSERT INTO \"{db}UCTYPOL.DB\" (UID, PID, UPID, DESCR, AMNTEUR, AMNTCZK, TAXRATE) "
+                        u"VALUES (1, \"5\", 3, \"Minibar\", %1, %2, %3)",
+                        charge.section(':', 0, 0), charge.section(':', 0, 0).toInt() * 25, charge.section(':', 1)));
+    QString number;
+    m_scripts["frmCloseAccount"] = [&](QDialog* dialog) {
+        auto& d = *static_cast<TfrmCloseAccount*>(dialog);
+        d.cmbPaymForm->setCurrentIndex(form);
+        d.chkInvoiceEUR->setChecked(eur);
+        m_messages.clear();
+        QTest::mouseClick(d.btOk, Qt::LeftButton);
+        number = d.invoiceNumber();
+    };
+    const int result = platform::openDialog("frmCloseAccount", QVariantMap{{"UID", 1}});
+    QCOMPARE(lastMessage(), message);
+    QCOMPARE(rowsText(kInvoiceRow), invoice);
+    QCOMPARE(number, invoice.section('|', 0, 0));
+    // A refused closing leaves the account open: no number, no payment.
+    QCOMPARE(result, invoice.isEmpty() ? int(QDialog::Rejected) : int(QDialog::Accepted));
+    QCOMPARE(rowsText("SELECT DATEPAYM FROM \"{db}UCTY.DB\""), invoice.isEmpty() ? QString() : QString("3.3.2004"));
+}
+
+void TestAccountWindows::deletingAnInvoicedAccountCancelsItsInvoice()
+{
+    guests::writeSettings(m_dm->db(), m_dm->DbPrefix(), {{"VATPAYER", "1"}});
+    exec("INSERT INTO \"{db}UCTY.DB\" (KID, PKID, UFROM) VALUES (2, 2, \"1.3.2004\")");
+    exec("INSERT INTO \"{db}POBYTY.DB\" (KID, PID, DATEFROM, DATETHRU, STATUS, UID) VALUES (2, \"6\", \"1.3.2004\", \"3.3.2004\", \"O\", 2)");
+    exec("UPDATE \"{db}POBYTY.DB\" SET STATUS=\"O\"");
+    item(1, "5", "Minibar", 10, 250, 25);
+    item(2, "6", "Minibar", 20, 500, 25);
+    m_scripts["frmCloseAccount"] = [&](QDialog* dialog) {
+        auto& d = *static_cast<TfrmCloseAccount*>(dialog);
+        d.cmbPaymForm->setCurrentIndex(1);
+        QTest::mouseClick(d.btOk, Qt::LeftButton);
+    };
+    for (int uid : {1, 2}) QCOMPARE(platform::openDialog("frmCloseAccount", QVariantMap{{"UID", uid}}), int(QDialog::Accepted));
+    m_messages.clear();
+    QCOMPARE(command(platform::dialogs::DeleteAccountInfo, 1), platform::kAccepted);
+    QCOMPARE(m_messages.mid(1), (QStringList{"Delete Account Info|Account, Account Items and Stay have been deleted.",
+                                             "Delete Account Info|The account's invoice stays on record, marked cancelled."}));
+    QCOMPARE(rowsText("SELECT INVNO, UID, TOTAL, CANCELLED, CANCELREASON FROM \"{db}FAKTURY.DB\" ORDER BY INVSEQ"),
+             QString("2004-000001|1|10|3.3.2004|Account deleted\n2004-000002|2|20||"));
+    QCOMPARE(rowsText("SELECT UID FROM \"{db}UCTY.DB\""), QString("2"));
 }
 
 void TestAccountWindows::closingWithoutARateConvertsNothingAndWarnsOnce()

@@ -86,7 +86,7 @@ private slots:
 
         QTest::mouseClick(w->btFile(), Qt::LeftButton);
         QCOMPARE(m_messages, QStringList());
-        QCOMPARE(m_listed, QStringList({"BLOKACE.DB", "HOSTE.DB", "KALENDARE.DB", "KARTY.DB", "KURZY.DB", "NASTAVENI.DB",
+        QCOMPARE(m_listed, QStringList({"BLOKACE.DB", "FAKTURY.DB", "HOSTE.DB", "KALENDARE.DB", "KARTY.DB", "KURZY.DB", "NASTAVENI.DB",
                                         "ODKUDVI.DB", "POBYTY.DB", "POKCENY.DB", "POKOJE.DB", "POZNAMKY.DB", "UCPODEF.DB",
                                         "UCTY.DB", "UCTYPOL.DB"}));
         QCOMPARE(w->memSQL()->toPlainText(), QString(" \"KARTY.DB\" AS KARTY, \"POKOJE.DB\" AS POKOJE "));

@@ -83,7 +83,7 @@ QByteArray readFile(const QString& path)
 
 const QStringList kTableFiles = {"POKOJE.DB", "POKCENY.DB", "POBYTY.DB", "KARTY.DB", "UCTY.DB",
                                  "UCTYPOL.DB", "UCPODEF.DB", "KURZY.DB", "ODKUDVI.DB", "POZNAMKY.DB",
-                                 "HOSTE.DB",  "NASTAVENI.DB", "KALENDARE.DB", "BLOKACE.DB"};
+                                 "HOSTE.DB",  "NASTAVENI.DB", "KALENDARE.DB", "BLOKACE.DB", "FAKTURY.DB"};
 
 class BackupTool : public ::testing::Test {
 protected:

@@ -234,7 +234,7 @@ TEST_F(ServerCopyTest, ArchivesMoveBetweenFolderAndServer)
     const auto names = backup::readArchive(QFile::encodeName(archive).toStdString(), staged.toStdString(), {});
     QStringList entries;
     for (const auto& n : names) entries << QString::fromStdString(n);
-    EXPECT_EQ(entries, QStringList({"BLOKACE.DB", "HOSTE.DB", "KALENDARE.DB", "KARTY.DB", "KURZY.DB", "NASTAVENI.DB",
+    EXPECT_EQ(entries, QStringList({"BLOKACE.DB", "FAKTURY.DB", "HOSTE.DB", "KALENDARE.DB", "KARTY.DB", "KURZY.DB", "NASTAVENI.DB",
                                     "ODKUDVI.DB", "POBYTY.DB", "POKCENY.DB", "POKOJE.DB", "POZNAMKY.DB", "UCPODEF.DB",
                                     "UCTY.DB", "UCTYPOL.DB"}));
 

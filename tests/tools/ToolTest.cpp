@@ -13,7 +13,7 @@ namespace {
 
 const QStringList kTableFiles = {"POKOJE.DB", "POKCENY.DB", "POBYTY.DB", "KARTY.DB", "UCTY.DB",
                                  "UCTYPOL.DB", "UCPODEF.DB", "KURZY.DB", "ODKUDVI.DB", "POZNAMKY.DB",
-                                 "HOSTE.DB",  "NASTAVENI.DB", "KALENDARE.DB", "BLOKACE.DB"};
+                                 "HOSTE.DB",  "NASTAVENI.DB", "KALENDARE.DB", "BLOKACE.DB", "FAKTURY.DB"};
 
 TEST(TamarelDb, InitCreatesTheTablesAndLeavesExistingOnesAlone)
 {
