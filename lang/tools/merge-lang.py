@@ -18,8 +18,21 @@ TR_END = "     ('', ''));\r\n"
 MSG_END = "  ('', '', ''));"
 
 
+def canonical(text):
+    """The rows in the generator's indentation (hand edits may shift a row's blanks)."""
+    text = re.sub(r"(?m)^ *\(\{English:\}", "     ({English:}", text)
+    text = re.sub(r"(?m)^ *\{Česky:\}  ", "        {Česky:}  ", text)
+    text = re.sub(r"(?m)^ *\(\{Default\}", "    ({Default}", text)
+    text = re.sub(r"(?m)^ *\{English\}   ", "       {English}   ", text)
+    text = re.sub(r"(?m)^ *\{Česky\}     ", "       {Česky}     ", text)
+    text = re.sub(r"(?m)^ *\('', ''\)\);", "     ('', ''));", text)
+    text = re.sub(r"(?m)^ *'(.*)',\r$", lambda m: "       '" + m.group(1) + "',\r", text)
+    text = re.sub(r"(?m)^ *''\);\r$", "       '');\r", text)
+    return text
+
+
 def parse(path):
-    text = open(path, 'rb').read().decode('cp1250')
+    text = canonical(open(path, 'rb').read().decode('cp1250'))
     a0 = text.index(" LLangObjects : array")
     a1 = text.index("\r\n", a0) + 2
     a2 = text.index(OBJ_END, a1)
