@@ -22,6 +22,7 @@
 #include "documents/RegisterConfirmation.h"
 #include "documents/RegisterLabels.h"
 #include "documents/RegisterDocuments.h"
+#include "fees/RegisterFees.h"
 #include "guests/RegisterGuests.h"
 #include "options/OptionsDialog.h"
 #include "options/Options.h"
@@ -252,6 +253,7 @@ TWindows CreateWindows()
     registerConfirmationDialogs(w.frmMain);  // confirmation report and dialog
     registerRegistrationCard(w.frmMain);     // registration card report and dialog
     registerGuestsDialogs(w.frmMain);        // guests of a stay, guest book, hotel details
+    registerFeesDialogs(w.frmMain);          // accommodation fee book, guests by country
     calendars::registerCalendarsDialogs(w.frmMain);  // feeds window, synchronisation, export
     paradox::registerImportDialog(w.frmMain);  // moving in from Paradox files
     return w;
@@ -260,6 +262,7 @@ TWindows CreateWindows()
 void DestroyWindows(TWindows& w)
 {
     guests::unregisterGuestsDialogs();
+    fees::unregisterFeesDialogs();
     calendars::unregisterCalendarsDialogs();
     paradox::unregisterImportDialog();
     documents::unregisterRegistrationCard();

@@ -25,7 +25,13 @@ struct SettingKey {
 };
 
 const QList<SettingKey>& settingKeys();
+// The key's row; a row whose key ends in "." ("BEDS.") is a pattern that matches that text
+// followed by a room id of 1 to 3 characters ("BEDS.101").
 const SettingKey* findSettingKey(const QString& key);
+bool isKeyPattern(const SettingKey& key);
+// The key as it is stored: the row's spelling, a pattern's room id as given ("beds.101" ->
+// "BEDS.101").
+QString storedKey(const QString& key);
 // The check of a key's value (an empty value always passes: it removes the setting).
 QString checkSetting(const QString& key, const QString& value);
 
