@@ -133,11 +133,13 @@ QString checkSetting(const QString& key, const QString& value)
     const SettingKey* k = findSettingKey(key);
     if (!k) return QStringLiteral("Unknown setting:") + QLatin1Char(' ') + key;
     if (value.isEmpty()) return {};
+    // The key's own check first: it says what the value should be, which a length does not.
+    if (const QString problem = k->check(value); !problem.isEmpty()) return problem;
     if (value.size() > k->maxLength)
-        return QStringLiteral("%1 is longer than %2 characters.").arg(QLatin1String(k->key), QString::number(k->maxLength));
+        return QStringLiteral("%1 is longer than %2 characters.").arg(storedKey(key), QString::number(k->maxLength));
     if (value.contains(QLatin1Char('|')) || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
-        return QStringLiteral("%1 may not hold \"|\" or a line break.").arg(QLatin1String(k->key));
-    return k->check(value);
+        return QStringLiteral("%1 may not hold \"|\" or a line break.").arg(storedKey(key));
+    return {};
 }
 
 QMap<QString, QString> readSettings(engine::Database& db, const QString& prefix)
