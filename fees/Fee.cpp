@@ -44,10 +44,7 @@ FeeRules feeRules(const QMap<QString, QString>& s)
     rules.maxNights = ok && days > 0 ? days : kDefaultDays;
     rules.exemptUnderAge = kExemptUnderAge;
     rules.onAccount = s.value(QLatin1String(kOnAccountKey)).trimmed() == QLatin1String("1");
-    const QString reasons = s.contains(QLatin1String(kReasonsKey)) ? s.value(QLatin1String(kReasonsKey))
-                                                                  : QString::fromUtf8(kDefaultReasons);
-    for (const QString& r : reasons.split(QLatin1Char(';')))
-        if (!r.trimmed().isEmpty()) rules.reasons << r.trimmed();
+    rules.reasons = guests::feeExemptionReasons(s);
     return rules;
 }
 

@@ -168,6 +168,15 @@ void writeSettings(engine::Database& db, const QString& prefix, const QMap<QStri
     change->commit();
 }
 
+QStringList feeExemptionReasons(const QMap<QString, QString>& s)
+{
+    const QString key = QLatin1String(fees::kReasonsKey);
+    QStringList reasons;
+    for (const QString& r : (s.contains(key) ? s.value(key) : QString::fromUtf8(fees::kDefaultReasons)).split(QLatin1Char(';')))
+        if (!r.trimmed().isEmpty()) reasons << r.trimmed();
+    return reasons;
+}
+
 HotelDetails hotelDetails(const QMap<QString, QString>& s)
 {
     auto v = [&](const char* key) { return s.value(QLatin1String(key)).trimmed(); };

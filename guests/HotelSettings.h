@@ -43,6 +43,10 @@ QMap<QString, QString> readSettings(engine::Database& db, const QString& prefix)
 // std::invalid_argument with the check's message naming the key; nothing is written then.
 void writeSettings(engine::Database& db, const QString& prefix, const QMap<QString, QString>& values);
 
+// The reasons of exemption from the accommodation fee the receptionist picks from: the
+// stored list (FEEREASONS, ";" between), or the law's commonest when none is stored.
+QStringList feeExemptionReasons(const QMap<QString, QString>& settings);
+
 // The hotel's details as the reports use them.
 struct HotelDetails {
     QString name, contact, district, municipality, part, street, houseNo, orientNo, postcode, idub, abbrev;

@@ -28,6 +28,9 @@ private slots:
     void cleanup();
     void feeBookShowsSavesAndPrintsThePeriod();
     void statisticsShowTheQuarterByCountry();
+    // For a look by eye: TAMAREL_LOOK_DB names a database folder, TAMAREL_LOOK_OUT a folder
+    // for the windows' pictures and the PDFs, TAMAREL_LOOK_MONTH the month (M.YYYY); Czech.
+    void lookAtBothWindowsInCzech();
 
 private:
     void exec(const QString& sql)
@@ -156,6 +159,37 @@ void FeesWindowTest::statisticsShowTheQuarterByCountry()
     QCOMPARE(w->windowTitle(), QStringLiteral("Hosté podle zemí"));
     QCOMPARE(w->cmbPart->currentText(), QStringLiteral("březen"));
     QCOMPARE(cells(w->grCountries, 0), (QStringList{"DEU", "Německo", "2", "4"}));
+}
+
+void FeesWindowTest::lookAtBothWindowsInCzech()
+{
+    const QString db = qEnvironmentVariable("TAMAREL_LOOK_DB"), out = qEnvironmentVariable("TAMAREL_LOOK_OUT");
+    if (db.isEmpty() || out.isEmpty()) QSKIP("TAMAREL_LOOK_DB and TAMAREL_LOOK_OUT are not set");
+    const auto month = fees::parseStatPeriod(qEnvironmentVariable("TAMAREL_LOOK_MONTH"));
+    QVERIFY(month);
+    setDataModule(nullptr);
+    m_dm = std::make_unique<TdmDataModule>(db);
+    setDataModule(m_dm.get());
+    m_language->setLanguageIdent(2);
+    m_language->TranslateAll();
+    TfrmFeeBook* book = fees::feeBookDialog();
+    QVERIFY(book->FormActivate());
+    book->dtFrom->setDate(month->from);
+    book->dtThru->setDate(month->thru);
+    QVERIFY(book->reload());
+    book->show();
+    book->grab().save(out + "/fee-book-cs.png");
+    m_saveAs = out + "/fee-book-cs.pdf";
+    QVERIFY(book->savePdf());
+    TfrmVisitorStatistics* stats = fees::visitorStatisticsDialog();
+    QVERIFY(stats->FormActivate());
+    stats->spYear->setValue(month->from.year());
+    stats->cmbPart->setCurrentIndex(month->from.month() - 1);
+    QVERIFY(stats->reload());
+    stats->show();
+    stats->grab().save(out + "/statistics-cs.png");
+    m_saveAs = out + "/statistics-cs.pdf";
+    QVERIFY(stats->savePdf());
 }
 
 QTEST_MAIN(FeesWindowTest)
