@@ -19,10 +19,10 @@ struct Column {
     Align align;
 };
 const Column kBookColumns[] = {
-    {"No.", 3, Align::Right},       {"Arrival", 7, Align::Left},    {"Departure", 7, Align::Left},
-    {"Name", 14, Align::Left},      {"Address", 21, Align::Left},   {"Born", 7, Align::Left},
-    {"Document", 11, Align::Left},  {"Nights", 5, Align::Right},    {"Rate", 5, Align::Right},
-    {"Fee", 7, Align::Right},       {"Exemption", 13, Align::Left},
+    {"No.", 3, Align::Right},       {"Arrival", 8, Align::Left},    {"Departure", 8, Align::Left},
+    {"Name", 14, Align::Left},      {"Address", 16, Align::Left},   {"Born", 8, Align::Left},
+    {"Document", 11, Align::Left},  {"Nights", 5, Align::Right},    {"Fee rate", 6, Align::Right},
+    {"Fee", 7, Align::Right},       {"Exemption", 19, Align::Left},
 };
 const Column kStatColumns[] = {
     {"Code", 10, Align::Left}, {"Country", 50, Align::Left}, {"Arrivals", 20, Align::Right}, {"Nights", 20, Align::Right}};

@@ -25,7 +25,7 @@ using widgets::named;
 
 namespace {
 const QString kCaption = QStringLiteral("Accommodation fee book");
-const char* const kColumns[] = {"Arrival", "Departure", "Name", "Born", "Document", "Nights", "Rate", "Fee", "Exemption"};
+const char* const kColumns[] = {"Arrival", "Departure", "Name", "Born", "Document", "Nights", "Fee rate", "Fee", "Exemption"};
 QString translated(const QString& text) { return TranslateMessageIfAny(text); }
 }  // namespace
 

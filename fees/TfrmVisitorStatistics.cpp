@@ -47,7 +47,7 @@ TfrmVisitorStatistics::TfrmVisitorStatistics(QWidget* parent) : QDialog(parent)
     grCountries->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grCountries->setSelectionBehavior(QAbstractItemView::SelectRows);
     grCountries->verticalHeader()->hide();
-    grCountries->horizontalHeader()->setStretchLastSection(true);
+    grCountries->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     lbSummary = named(new QLabel(this), "lbSummary");
     btPrint = named(new QPushButton(QStringLiteral("Print"), this), "btPrint");
     btPdf = named(new QPushButton(QStringLiteral("Save as PDF..."), this), "btPdf");

@@ -60,14 +60,15 @@ void fillYear(engine::Database& db, const QString& prefix, int persons)
         {"DATEFROM", FieldType::Date, 0},    {"DATETHRU", FieldType::Date, 0}, {"FEEEXEMPT", FieldType::Text, 40}};
     std::vector<std::vector<engine::Value>> stays, guests;
     std::vector<std::vector<engine::Value>> rooms;
-    // Persons per room-day chosen so the year holds about the number asked for.
-    const double perStay = std::max(1.0, persons / (kRooms * 365.0 / 2.0));
+    // Persons per stay chosen so the year holds about the number asked for (two nights a stay
+    // on average, the rounding of each stay's count down taken back).
+    const double perStay = std::max(1.0, 1.15 * persons / (kRooms * 365.0 / 2.0));
     int bid = 0, person = 0;
     for (int room = 0; room < kRooms; ++room) {
         const std::string pid = std::to_string(101 + room);
         for (std::int64_t day = first; day < last;) {
             const int nights = 1 + (bid % 3);
-            const int numpers = std::max(1, int(perStay * (0.5 + (bid % 5) / 4.0)));
+            const int numpers = std::max(1, int(perStay * (0.5 + (bid % 5) / 4.0) + 0.5));
             ++bid;
             stays.push_back({std::int64_t(bid), std::int64_t(0), pid, day, day + nights, std::string(bid % 10 == 0 ? "R" : "O"),
                              std::int64_t(numpers)});
