@@ -18,6 +18,7 @@
 #include "engine/Engine.h"
 #include "invoices/InvoiceStore.h"
 #include "invoices/InvoiceWindows.h"
+#include "fees/FeeCharge.h"
 #include "lang/Language.h"
 #include "options/Options.h"
 #include "platform/DialogSeam.h"
@@ -136,8 +137,9 @@ AccountItem itemFor(const CheckOutStay& s, const TTableAcctTypes& type, int taxR
 // does (body answering false, or a failure, leaves the tables as they were). The failure's
 // message goes to error.
 using Execute = std::function<std::int64_t(const QString&)>;
+// first, when given, runs in the change before body (for what needs the change itself).
 bool composed(TdmDataModule& dm, const QStringList& tableFiles, const std::function<bool(const Execute&)>& body,
-              QString* error = nullptr)
+              QString* error = nullptr, const std::function<void(engine::Change&)>& first = {})
 {
     try {
         std::vector<std::string> files;
@@ -145,6 +147,7 @@ bool composed(TdmDataModule& dm, const QStringList& tableFiles, const std::funct
         // The table files' locks are taken here, before the first statement runs; the change
         // rolls back when it goes out of scope without a commit.
         const std::unique_ptr<engine::Change> change = dm.db().beginChange(files);
+        if (first) first(*change);
         if (!body([&](const QString& sql) { return change->execute(sql.toStdString()); })) return false;
         change->commit();
         return true;
@@ -158,18 +161,31 @@ bool composed(TdmDataModule& dm, const QStringList& tableFiles, const std::funct
 // refused as a whole (the reason is the engine's, when it gave one).
 enum class CheckOutWrite { Written, NotCheckedIn, Refused };
 
-// The stay's status change and its two items, as one change: a refusal at any step leaves
-// every table as it was.
+// The accommodation fee's charge, when the hotel has it charged at check-out: its item (the
+// UPID filled in within the change, once the type is found or made) and whether the type's
+// name is Czech.
+struct FeeItem {
+    AccountItem item;
+    bool czech = false;
+};
+
+// The stay's status change and its two items (three with the fee), as one change: a refusal
+// at any step leaves every table as it was.
 CheckOutWrite writeCheckOut(TdmDataModule& dm, const CheckOutStay& s, const AccountItem& accommodation,
-                            const AccountItem& maid, QString& reason)
+                            const AccountItem& maid, std::optional<FeeItem> fee, QString& reason)
 {
     const QString prefix = dm.DbPrefix();
     bool stayChanged = false;
-    const bool written = composed(dm, {QStringLiteral("POBYTY.DB"), QStringLiteral("UCTYPOL.DB")}, [&](const Execute& run) {
+    QStringList files = {QStringLiteral("POBYTY.DB"), QStringLiteral("UCTYPOL.DB")};
+    if (fee) files << QStringLiteral("UCPODEF.DB");
+    const bool written = composed(dm, files, [&](const Execute& run) {
         if (run(checkOutStaySql(prefix, s.BID, shell::TodayText(), shell::NowTimeText())) != 1) return false;
         stayChanged = true;
-        return run(insertAccountItemSql(prefix, accommodation)) == 1 && run(insertAccountItemSql(prefix, maid)) == 1;
-    }, &reason);
+        if (run(insertAccountItemSql(prefix, accommodation)) != 1 || run(insertAccountItemSql(prefix, maid)) != 1) return false;
+        return !fee || run(insertAccountItemSql(prefix, fee->item)) == 1;
+    }, &reason, fee ? std::function<void(engine::Change&)>([&](engine::Change& change) {
+        fee->item.UPID = fees::feeItemType(change, prefix, fee->czech);
+    }) : std::function<void(engine::Change&)>());
     if (written) return CheckOutWrite::Written;
     return stayChanged || !reason.isEmpty() ? CheckOutWrite::Refused : CheckOutWrite::NotCheckedIn;
 }
@@ -250,8 +266,21 @@ int CheckOut(const QVariantMap& args)
     const AccountItem maid =
         itemFor(*stay, maidType->first, *maidTax, descriptions.maid, amounts.maidEur, amounts.maidCzk, rate);
 
+    // The fee is read before the change (the guests and the settings are not written by it).
+    std::optional<FeeItem> fee;
+    try {
+        const bool czech = accommodationType->second == kCzechAccommodationLookup;
+        if (const auto due = fees::checkOutFee(dm->db(), dm->DbPrefix(), stay->BID, roomName, czech)) {
+            const shell::Hundredths eur = convertedTotal(due->fee.amount, rate, false).value_or(0);
+            fee = FeeItem{itemFor(*stay, TTableAcctTypes{}, 0, due->description, eur, due->fee.amount, rate), czech};
+        }
+    } catch (const std::exception& e) {
+        say(withReason(QStringLiteral("Can't Check out; nothing was changed."), QString::fromUtf8(e.what())), kCheckOutCaption);
+        return unchanged;
+    }
+
     QString reason;
-    switch (writeCheckOut(*dm, *stay, accommodation, maid, reason)) {
+    switch (writeCheckOut(*dm, *stay, accommodation, maid, fee, reason)) {
     case CheckOutWrite::NotCheckedIn:
         say(QStringLiteral("Can't Check out"), kCheckOutCaption);
         return platform::kAccepted;

@@ -22,6 +22,7 @@
 #include "documents/RegisterConfirmation.h"
 #include "documents/RegisterLabels.h"
 #include "documents/RegisterDocuments.h"
+#include "fees/RegisterFees.h"
 #include "guests/RegisterGuests.h"
 #include "invoices/InvoiceWindows.h"
 #include "options/OptionsDialog.h"
@@ -254,6 +255,7 @@ TWindows CreateWindows()
     registerRegistrationCard(w.frmMain);     // registration card report and dialog
     registerGuestsDialogs(w.frmMain);        // guests of a stay, guest book, hotel details
     invoices::registerInvoiceDialogs(w.frmMain);  // the invoice's preview, print and copy
+    registerFeesDialogs(w.frmMain);          // accommodation fee book, guests by country
     calendars::registerCalendarsDialogs(w.frmMain);  // feeds window, synchronisation, export
     paradox::registerImportDialog(w.frmMain);  // moving in from Paradox files
     return w;
@@ -263,6 +265,7 @@ void DestroyWindows(TWindows& w)
 {
     guests::unregisterGuestsDialogs();
     invoices::unregisterInvoiceDialogs();
+    fees::unregisterFeesDialogs();
     calendars::unregisterCalendarsDialogs();
     paradox::unregisterImportDialog();
     documents::unregisterRegistrationCard();

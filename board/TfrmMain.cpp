@@ -70,6 +70,7 @@ const MenuBarEntry kMenu[] = {
       {"mnReminderNotes", "&Notes && Reminder", 22},
       {"mnAcctItems", "&Account Items", 24},
       {"mnGuestBook", "&Guest book", kNoTag},
+      {"mnFeeBook", "Accommodation &fee book", kNoTag},
       {"mnBreak1", "-", kNoTag},
       {"mnExit", "E&xit", kNoTag}}},
     {"mnAction", "&Action",
@@ -102,7 +103,7 @@ const MenuBarEntry kMenu[] = {
       {"mnBackupDatabase", "&Backup database", 20},
       {"mnRestore", "Restore &database", 19},
       {"mnImportParadox", "&Import Paradox tables", kNoTag}}},
-    {"mnStatistics", "S&tatistics", {{"mnRoomsStat", "&Rooms usage", 7}}},
+    {"mnStatistics", "S&tatistics", {{"mnRoomsStat", "&Rooms usage", 7}, {"mnVisitorStat", "&Guests by country", kNoTag}}},
     {"mnPrint", "&Print", {{"mnPrintLabels", "&Labels", 23}}},
     {"mnHelp", "&Help", {{"mnHelpHelp", "&Help", 25}}},
 };
@@ -290,6 +291,8 @@ void TfrmMain::buildMenu()
              else platform::openDialog(QStringLiteral("frmGuests"), QVariantMap{{"BID", s->BID}});
          }},
         {"mnGuestBook", [] { platform::openDialog(QStringLiteral("frmGuestBook")); }},
+        {"mnFeeBook", [] { platform::openDialog(QStringLiteral("frmFeeBook")); }},
+        {"mnVisitorStat", [] { platform::openDialog(QStringLiteral("frmVisitorStatistics")); }},
         {"mnHotelDetails", [] { platform::openDialog(QStringLiteral("frmHotelDetails")); }},
     };
     for (const MenuBarEntry& top : kMenu) {

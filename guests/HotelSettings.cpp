@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "engine/Engine.h"
+#include "fees/FeeLaw.h"
 #include "shell/Statement.h"
 #include "shell/ValueHelpers.h"
 
@@ -82,6 +83,50 @@ QString checkDueDays(const QString& v)
     return re.match(v).hasMatch() && v.toInt() <= 365 ? QString() : QStringLiteral("The days to pay are a number from 0 to 365.");
 }
 
+// A whole number from lo to hi.
+QString wholeNumber(const QString& v, int lo, int hi)
+{
+    bool ok = false;
+    const int n = v.toInt(&ok);
+    return ok && n >= lo && n <= hi ? QString() : QStringLiteral("a whole number from %1 to %2").arg(lo).arg(hi);
+}
+
+QString checkFeeRate(const QString& v)
+{
+    static const QRegularExpression re(QStringLiteral("^[0-9]{1,3}(\\.[0-9]{1,2})?$"));
+    if (re.match(v).hasMatch() && v.toDouble() <= fees::kMaxRate) return {};
+    return QStringLiteral("The fee rate is CZK per person and night, at most %1, with a decimal point.")
+        .arg(QString::number(fees::kMaxRate));
+}
+
+QString checkFeeDays(const QString& v)
+{
+    const QString problem = wholeNumber(v, 1, 366);
+    return problem.isEmpty() ? problem : QStringLiteral("The fee's limit of nights is ") + problem + QLatin1Char('.');
+}
+
+QString checkSwitch(const QString& v)
+{
+    return v == QLatin1String("0") || v == QLatin1String("1") ? QString() : QStringLiteral("The switch is 0 (off) or 1 (on).");
+}
+
+// Reasons between ";", each short enough for the guest's FEEEXEMPT (40 characters).
+QString checkReasons(const QString& v)
+{
+    for (const QString& reason : v.split(QLatin1Char(';')))
+        if (reason.trimmed().size() > 40) return QStringLiteral("An exemption reason is longer than 40 characters:") + QLatin1Char(' ') + reason.trimmed();
+    return {};
+}
+
+QString checkBeds(const QString& v)
+{
+    const QString problem = wholeNumber(v, 0, fees::kMaxBeds);
+    return problem.isEmpty() ? problem : QStringLiteral("The number of beds is ") + problem + QLatin1Char('.');
+}
+
+// A key ending in "." is a pattern: "BEDS." stands for BEDS.<room id> of every room.
+bool isPattern(const SettingKey& k) { return QLatin1String(k.key).endsWith(QLatin1Char('.')); }
+
 // The limits are the police file's (name 35, contact 50) or the column's.
 const QList<SettingKey> kKeys = {
     {"NAME", "Name:", 35, noCheck},
@@ -102,6 +147,11 @@ const QList<SettingKey> kKeys = {
     {"VATPAYER", "VAT payer (1 yes, 0 no):", 1, checkVatPayer},
     {"INVPREFIX", "Invoice number prefix:", 8, checkInvoicePrefix},
     {"DUEDAYS", "Days to pay a transfer (14 when empty):", 3, checkDueDays},
+    {fees::kRateKey, "Accommodation fee (CZK per person and night):", 6, checkFeeRate},
+    {fees::kDaysKey, "Fee limit (consecutive nights):", 3, checkFeeDays},
+    {fees::kOnAccountKey, "Fee on the account at check-out (0 or 1):", 1, checkSwitch},
+    {fees::kReasonsKey, "Fee exemption reasons (separated by ;):", 255, checkReasons},
+    {fees::kBedsKeyPrefix, "Beds:", 2, checkBeds},
 };
 }  // namespace
 
@@ -124,9 +174,23 @@ bool ibanIsValid(const QString& iban)
 
 const SettingKey* findSettingKey(const QString& key)
 {
-    for (const SettingKey& k : kKeys)
-        if (key.compare(QLatin1String(k.key), Qt::CaseInsensitive) == 0) return &k;
+    for (const SettingKey& k : kKeys) {
+        const QLatin1String name(k.key);
+        if (isPattern(k) ? key.size() > name.size() && key.size() <= name.size() + 3 && key.startsWith(name, Qt::CaseInsensitive)
+                         : key.compare(name, Qt::CaseInsensitive) == 0)
+            return &k;
+    }
     return nullptr;
+}
+
+bool isKeyPattern(const SettingKey& key) { return isPattern(key); }
+
+QString storedKey(const QString& key)
+{
+    const SettingKey* k = findSettingKey(key);
+    if (!k) return key;
+    const QString name = QString::fromLatin1(k->key);
+    return isPattern(*k) ? name + key.mid(name.size()) : name;
 }
 
 QString checkSetting(const QString& key, const QString& value)
@@ -134,11 +198,13 @@ QString checkSetting(const QString& key, const QString& value)
     const SettingKey* k = findSettingKey(key);
     if (!k) return QStringLiteral("Unknown setting:") + QLatin1Char(' ') + key;
     if (value.isEmpty()) return {};
+    // The key's own check first: it says what the value should be, which a length does not.
+    if (const QString problem = k->check(value); !problem.isEmpty()) return problem;
     if (value.size() > k->maxLength)
-        return QStringLiteral("%1 is longer than %2 characters.").arg(QLatin1String(k->key), QString::number(k->maxLength));
+        return QStringLiteral("%1 is longer than %2 characters.").arg(storedKey(key), QString::number(k->maxLength));
     if (value.contains(QLatin1Char('|')) || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
-        return QStringLiteral("%1 may not hold \"|\" or a line break.").arg(QLatin1String(k->key));
-    return k->check(value);
+        return QStringLiteral("%1 may not hold \"|\" or a line break.").arg(storedKey(key));
+    return {};
 }
 
 QMap<QString, QString> readSettings(engine::Database& db, const QString& prefix)
@@ -157,7 +223,7 @@ void writeSettings(engine::Database& db, const QString& prefix, const QMap<QStri
     const QString table = shell::Table(prefix, u"NASTAVENI.DB");
     auto change = db.beginChange({(prefix + QLatin1String(kSettingsFile)).toStdString()});
     for (auto it = values.begin(); it != values.end(); ++it) {
-        const QString key = QString::fromLatin1(findSettingKey(it.key())->key);
+        const QString key = storedKey(it.key());
         change->execute(shell::Sql(u"DELETE FROM %1 WHERE KEY=%2", table, shell::QuoteText(key)).toStdString());
         if (!it.value().isEmpty())
             change->execute(shell::Sql(u"INSERT INTO %1 (KEY, VALUE) VALUES (%2, %3)", table, shell::QuoteText(key),
@@ -165,6 +231,15 @@ void writeSettings(engine::Database& db, const QString& prefix, const QMap<QStri
                                 .toStdString());
     }
     change->commit();
+}
+
+QStringList feeExemptionReasons(const QMap<QString, QString>& s)
+{
+    const QString key = QLatin1String(fees::kReasonsKey);
+    QStringList reasons;
+    for (const QString& r : (s.contains(key) ? s.value(key) : QString::fromUtf8(fees::kDefaultReasons)).split(QLatin1Char(';')))
+        if (!r.trimmed().isEmpty()) reasons << r.trimmed();
+    return reasons;
 }
 
 HotelDetails hotelDetails(const QMap<QString, QString>& s)

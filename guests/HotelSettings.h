@@ -25,7 +25,13 @@ struct SettingKey {
 };
 
 const QList<SettingKey>& settingKeys();
+// The key's row; a row whose key ends in "." ("BEDS.") is a pattern that matches that text
+// followed by a room id of 1 to 3 characters ("BEDS.101").
 const SettingKey* findSettingKey(const QString& key);
+bool isKeyPattern(const SettingKey& key);
+// The key as it is stored: the row's spelling, a pattern's room id as given ("beds.101" ->
+// "BEDS.101").
+QString storedKey(const QString& key);
 // The check of a key's value (an empty value always passes: it removes the setting).
 QString checkSetting(const QString& key, const QString& value);
 
@@ -36,6 +42,10 @@ QMap<QString, QString> readSettings(engine::Database& db, const QString& prefix)
 // Writes the values (empty: removes the key) in one change. Throws engine::Error, or
 // std::invalid_argument with the check's message naming the key; nothing is written then.
 void writeSettings(engine::Database& db, const QString& prefix, const QMap<QString, QString>& values);
+
+// The reasons of exemption from the accommodation fee the receptionist picks from: the
+// stored list (FEEREASONS, ";" between), or the law's commonest when none is stored.
+QStringList feeExemptionReasons(const QMap<QString, QString>& settings);
 
 // The hotel's details as the reports use them.
 struct HotelDetails {

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -16,6 +17,7 @@
 #include "guests/Countries.h"
 #include "guests/GuestForms.h"
 #include "guests/GuestWindows.h"
+#include "guests/HotelSettings.h"
 #include "guests/PoliceFile.h"
 #include "lang/Language.h"
 #include "platform/DialogSeam.h"
@@ -211,6 +213,15 @@ bool TfrmGuests::FormActivate()
                         QString::number(m_persons));
         q.reset();
         m_guests = guests::stayGuests(dm->db(), dm->DbPrefix(), BID);
+        // The fee's exemption reasons are offered as the receptionist types (any other may be typed).
+        QStringList reasons;
+        for (const QString& r : guests::feeExemptionReasons(guests::readSettings(dm->db(), dm->DbPrefix())))
+            reasons << TranslateMessageIfAny(r);
+        auto* completer = new QCompleter(reasons, edFeeExempt);
+        completer->setCaseSensitivity(Qt::CaseInsensitive);
+        completer->setFilterMode(Qt::MatchContains);
+        delete edFeeExempt->completer();
+        edFeeExempt->setCompleter(completer);
     } catch (const engine::Error& e) {
         guests::warnUser(parentWidget(), kCaption, QStringLiteral("The guests of the stay cannot be read."), QString::fromUtf8(e.what()));
         return false;

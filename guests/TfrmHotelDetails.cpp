@@ -24,6 +24,7 @@ TfrmHotelDetails::TfrmHotelDetails(QWidget* parent) : QDialog(parent)
     auto* grid = new QGridLayout;
     int row = 0;
     for (const guests::SettingKey& k : guests::settingKeys()) {
+        if (guests::isKeyPattern(k)) continue;   // a room's setting is edited with the room
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QStringLiteral("ed") + QLatin1String(k.key));
         edit->setMaxLength(k.maxLength);

@@ -5,7 +5,16 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QItemSelectionModel>
+#include <QLabel>
 #include <QMessageBox>
+#include <QSpinBox>
+
+#include "engine/Engine.h"
+#include "fees/FeeLaw.h"
+#include "guests/Guest.h"
+#include "guests/HotelSettings.h"
+#include "shell/DataModule.h"
 
 #include "lang/Language.h"
 #include "options/Options.h"
@@ -44,7 +53,62 @@ TfrmEditPokoje::TfrmEditPokoje(TfrmEditPokojeCeny* prices, QWidget* parent)
         return QColor();
     };
     buildMenus();
+    lbBeds = new QLabel(QStringLiteral("Beds in the room:"), this);
+    lbBeds->setObjectName(QStringLiteral("lbBeds"));
+    spBeds = new QSpinBox(this);
+    spBeds->setObjectName(QStringLiteral("spBeds"));
+    spBeds->setRange(0, fees::kMaxBeds);
+    lbBeds->setBuddy(spBeds);
+    connect(spBeds, &QSpinBox::valueChanged, this, [this] {
+        if (!m_showingBeds) storeBeds();
+    });
+    connect(dbgPokoje->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { showBeds(); });
     resize(580, 320);
+}
+
+void TfrmEditPokoje::resizeEvent(QResizeEvent* event)
+{
+    GridEditorWindow::resizeEvent(event);
+    // In the strip below the grid.
+    const int top = height() - 27;
+    lbBeds->adjustSize();
+    lbBeds->move(10, top + (24 - lbBeds->height()) / 2);
+    spBeds->setGeometry(lbBeds->x() + lbBeds->width() + 6, top, 60, 24);
+}
+
+void TfrmEditPokoje::showBeds()
+{
+    m_showingBeds = true;
+    m_bedsPid = tbPokoje() && dbgPokoje->currentRow() >= 0 ? dbgPokoje->currentText("PID").trimmed() : QString();
+    int beds = 0;
+    bool ready = false;
+    TdmDataModule* dm = dmDataModule();
+    try {
+        ready = dm && guests::guestBookReady(dm->db(), dm->DbPrefix());
+        if (ready && !m_bedsPid.isEmpty())
+            beds = guests::readSettings(dm->db(), dm->DbPrefix()).value(QLatin1String(fees::kBedsKeyPrefix) + m_bedsPid).toInt();
+    } catch (const engine::Error&) {
+        ready = false;
+    }
+    spBeds->setValue(beds);
+    spBeds->setEnabled(ready && !m_bedsPid.isEmpty());
+    m_showingBeds = false;
+}
+
+bool TfrmEditPokoje::storeBeds()
+{
+    TdmDataModule* dm = dmDataModule();
+    if (!dm || m_bedsPid.isEmpty()) return false;
+    const int beds = spBeds->value();
+    try {
+        guests::writeSettings(dm->db(), dm->DbPrefix(),
+                              {{QLatin1String(fees::kBedsKeyPrefix) + m_bedsPid, beds > 0 ? QString::number(beds) : QString()}});
+        return true;
+    } catch (const std::exception& e) {
+        platform::messageBox(this, QString::fromUtf8(e.what()), TranslateMessage(kRooms), platform::Icon::Error,
+                             platform::Buttons::Ok);
+        return false;
+    }
 }
 
 TfrmEditPokoje::~TfrmEditPokoje() = default;
@@ -93,6 +157,7 @@ void TfrmEditPokoje::FormActivate()
 {
     m_rememberedPid.reset();
     openGridTable(QStringLiteral("POKOJE.DB"));
+    showBeds();
 }
 
 void TfrmEditPokoje::setAuditFields()

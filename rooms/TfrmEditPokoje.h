@@ -9,6 +9,9 @@
 //    nothing to remember, so typing its identifier asks nothing;
 //  - USER, UPMJ and UPMT are set when an existing row enters edit, never for a new row;
 //  - PCOLOR holds the Windows colour value 0x00BBGGRR as a decimal number;
+//  - the number of beds of the current room (the setting BEDS.<room id>, shared by every desk)
+//    is shown below the grid and stored as soon as it is changed; 0 removes the setting; with
+//    no guest book's tables in the database the box is disabled;
 //  - closing writes the pending row first and keeps the window open when the table refuses it
 //    (the frame shared with the prices editor, GridEditorWindow, keeps that).
 
@@ -20,7 +23,9 @@
 
 class QAction;
 class QMenu;
+class QLabel;
 class QMenuBar;
+class QSpinBox;
 class TfrmEditPokojeCeny;
 
 class TfrmEditPokoje : public rooms::GridEditorWindow {
@@ -41,6 +46,8 @@ public:
     QAction* mnChooseColor = nullptr;
     QAction* mnDetailPrices = nullptr;
     QAction* mnDelete = nullptr;
+    QLabel* lbBeds = nullptr;
+    QSpinBox* spBeds = nullptr;
 
     engine::TableCursor* tbPokoje() const { return table(); }
     // The prices window is made later at start-up than this one, and handed over then.
@@ -51,6 +58,13 @@ public:
     void mnChooseColorClick();
     void mnDetailPricesClick();
 
+    // The current room's beds into spBeds, and spBeds into the settings.
+    void showBeds();
+    bool storeBeds();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void buildMenus();
     void setAuditFields();
@@ -58,5 +72,7 @@ private:
 
     TfrmEditPokojeCeny* m_prices;
     std::optional<QString> m_rememberedPid;
+    QString m_bedsPid;          // the room spBeds shows
+    bool m_showingBeds = false;
     QList<QColor> m_customColours;
 };

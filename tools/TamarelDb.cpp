@@ -27,6 +27,7 @@
 #include "data/TableFiles.h"
 #include "engine/Engine.h"
 #include "engine/SpanIndex.h"
+#include "fees/FeeTool.h"
 #include "paradox/ParadoxFile.h"
 #include "paradox/ParadoxImport.h"
 #include "guests/Dates.h"
@@ -57,6 +58,8 @@ QString usageText()
         "       tamarel-db hotel FOLDER [KEY=VALUE ...]\n"
         "       tamarel-db police-report FOLDER FROM THRU FILE [--all]\n"
         "       tamarel-db invoices FOLDER|URI MONTH --csv FILE\n"
+        "       tamarel-db fee-book FOLDER|URI FROM THRU [--csv FILE]\n"
+        "       tamarel-db visitor-statistics FOLDER|URI MONTH|QUARTER [--csv FILE]\n"
         "       tamarel-db demo FOLDER [--today D.M.YYYY]\n"
         "       tamarel-db sql FOLDER STATEMENT\n"
         "       tamarel-db large FOLDER [--stays N] [--rooms R] [--years Y] [--clients C]\n"
@@ -148,7 +151,7 @@ int hotel(const QString& folder, const QStringList& pairs)
             err(keys.join(QLatin1Char(' ')));
             return 2;
         }
-        values.insert(QLatin1String(key->key), pair.mid(eq + 1).trimmed());
+        values.insert(guests::storedKey(pair.left(eq)), pair.mid(eq + 1).trimmed());
     }
     if (!values.isEmpty()) {
         try {
@@ -159,8 +162,14 @@ int hotel(const QString& folder, const QStringList& pairs)
         }
     }
     const QMap<QString, QString> stored = guests::readSettings(db, prefix);
-    for (const guests::SettingKey& k : guests::settingKeys())
-        out(QLatin1String(k.key) + QLatin1Char('=') + stored.value(QLatin1String(k.key)));
+    for (const guests::SettingKey& k : guests::settingKeys()) {
+        if (!guests::isKeyPattern(k)) {
+            out(QLatin1String(k.key) + QLatin1Char('=') + stored.value(QLatin1String(k.key)));
+            continue;
+        }
+        for (auto it = stored.begin(); it != stored.end(); ++it)
+            if (it.key().startsWith(QLatin1String(k.key))) out(it.key() + QLatin1Char('=') + it.value());
+    }
     return 0;
 }
 
@@ -492,6 +501,8 @@ int main(int argc, char** argv)
         if (command == QLatin1String("hotel")) return hotel(folder, args.mid(2));
         if (command == QLatin1String("police-report")) return policeReport(folder, args.mid(2));
         if (command == QLatin1String("invoices")) return invoicesList(folder, args.mid(2));
+        if (command == QLatin1String("fee-book")) return fees::feeBookCommand(args.mid(1), usage);
+        if (command == QLatin1String("visitor-statistics")) return fees::visitorStatisticsCommand(args.mid(1), usage);
         if (command == QLatin1String("demo")) return demo(folder, args.mid(2));
         if (command == QLatin1String("sql") && args.size() == 3) return sql(folder, args[2]);
         if (command == QLatin1String("large")) return large(folder, args.mid(2));

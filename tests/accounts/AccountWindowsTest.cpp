@@ -148,6 +148,8 @@ private slots:
     void checkOutChargesTheStayAsTheRoomDetailLeftIt_data();
     void checkOutChargesTheStayAsTheRoomDetailLeftIt();
     void checkOutChangesOnlyTheSelectedStayAndOffersClosingAfterTheLast();
+    void checkOutChargesTheFeeWhenSwitchedOn_data();
+    void checkOutChargesTheFeeWhenSwitchedOn();
     void commandsRefuseUnsuitableStays_data();
     void commandsRefuseUnsuitableStays();
     void deleteAccountInfoRemovesTheAccountWithAllItsStays();
@@ -399,6 +401,66 @@ void TestAccountWindows::checkOutCharges()
     QCOMPARE(rowsText(kItems), items);
     QCOMPARE(rowsText(kStays), status == "O" ? QString("1|1|5|O|3.3.2004|9:05:07") : QString("1|1|5|H||"));
     if (status == "O") QCOMPARE(lastMessage(), QString("Check out|Do you wish to close the client's acount?"));
+}
+
+// The accommodation fee: charged as a third item of the same change when the hotel has it
+// on the account, for the stay's persons that are not exempt, under a type of its own (made
+// when missing, in the language of the accommodation type); off, check-out writes exactly the
+// two items and no type.
+void TestAccountWindows::checkOutChargesTheFeeWhenSwitchedOn_data()
+{
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<QString>("guests");   // "from-thru-birth-exemption;..."
+    QTest::addColumn<QString>("types");
+    QTest::addColumn<QString>("fee");      // the third item, empty for none
+    QTest::addColumn<QString>("typesAfter");
+
+    const QString english = "1:Accomodation:5;2:Maid service:19;3:Minibar:19";
+    const QString englishRows = "1|Accomodation|5|-1\n2|Maid service|19|-1\n3|Minibar|19|-1";
+    const QString family = "1.3.2004-3.3.2004-01.01.1970-;1.3.2004-3.3.2004-01.01.1995-;"
+                           "1.3.2004-2.3.2004-01.01.1972-;1.3.2004-3.3.2004-01.01.1960-spa care";
+    const QString on = "FEERATE=21;FEEONACCOUNT=1";
+    QTest::newRow("off: as without the fee") << "FEERATE=21" << family << english << "" << englishRows;
+    QTest::newRow("on: the type is made") << on << family << english
+        << "1|5|4|Accommodation fee - Room 5|3.3.2004|2.52|63|0|25" << englishRows + "\n4|Accommodation fee|0|-1";
+    QTest::newRow("on: the Czech type is found") << on << family << english + ";9:Poplatek z pobytu:0"
+        << "1|5|9|Accommodation fee - Room 5|3.3.2004|2.52|63|0|25" << englishRows + "\n9|Poplatek z pobytu|0|-1";
+    QTest::newRow("on: Czech accommodation, Czech fee") << on << family
+        << QString::fromUtf8("4:Ubytování:10;7:Pokojová služba:21")
+        << QString::fromUtf8("1|5|8|Poplatek z pobytu - Room 5|3.3.2004|2.52|63|0|25")
+        << QString::fromUtf8("4|Ubytování|10|-1\n7|Pokojová služba|21|-1\n8|Poplatek z pobytu|0|-1");
+    QTest::newRow("on: nobody owes it") << on << "1.3.2004-3.3.2004-01.01.1995-;1.3.2004-3.3.2004-01.01.1960-spa"
+        << english << "" << englishRows;
+    QTest::newRow("on: no rate") << "FEEONACCOUNT=1" << family << english << "" << englishRows;
+    QTest::newRow("on: no guests listed") << on << "" << english << "" << englishRows;
+}
+
+void TestAccountWindows::checkOutChargesTheFeeWhenSwitchedOn()
+{
+    QFETCH(QString, settings);
+    QFETCH(QString, guests);
+    QFETCH(QString, types);
+    QFETCH(QString, fee);
+    QFETCH(QString, typesAfter);
+    itemTypes(types);
+    for (const QString& pair : settings.split(';', Qt::SkipEmptyParts))
+        exec(shell::Sql(u"INSERT INTO \"{db}NASTAVENI.DB\" (KEY, VALUE) VALUES (%1, %2)", shell::QuoteText(pair.section('=', 0, 0)),
+                        shell::QuoteText(pair.section('=', 1))));
+    for (const QString& g : guests.split(';', Qt::SkipEmptyParts)) {
+        const QStringList p = g.split('-');
+        exec(shell::Sql(u"INSERT INTO \"{db}HOSTE.DB\" (BID, SURNAME, DATEFROM, DATETHRU, DATEBIRTH, FEEEXEMPT) "
+                        u"VALUES (1, \"Guest\", %1, %2, %3, %4)",
+                        shell::QuoteText(p[0]), shell::QuoteText(p[1]), shell::QuoteText(p[2]), shell::QuoteText(p[3])));
+    }
+    m_answers = {kNo, kYes, kOk, kNo};
+    command(platform::dialogs::CheckOut, 1);
+    QCOMPARE(m_messages.value(2), QString("Check out|Client successfully checked out"));
+    const QString accommodation = types.startsWith("4:")
+        ? QString::fromUtf8("1|5|4|Ubytování - Room 5|3.3.2004|300|7500|10|25\n1|5|7|Pokojová služba - Room 5|3.3.2004|30|750|21|25")
+        : QString("1|5|1|Accomodation - Room 5|3.3.2004|300|7500|5|25\n1|5|2|Maid service - Room 5|3.3.2004|30|750|19|25");
+    QCOMPARE(rowsText(kItems), fee.isEmpty() ? accommodation : accommodation + "\n" + fee);
+    QCOMPARE(rowsText("SELECT UPID, UPNAME, UPTAX1, UPTAX2 FROM \"{db}UCPODEF.DB\" ORDER BY UPID"), typesAfter);
+    QCOMPARE(rowsText(kStays), QString("1|1|5|O|3.3.2004|9:05:07"));
 }
 
 void TestAccountWindows::checkOutChargesTheStayAsTheRoomDetailLeftIt_data()

@@ -13,6 +13,8 @@
 #include "accounts/TfrmRates.h"
 #include "platform/DialogSeam.h"
 #include "lang/Language.h"
+#include <QSpinBox>
+
 #include "rooms/TfrmEditPokoje.h"
 #include "rooms/TfrmEditPokojeCeny.h"
 #include "shell/ValueHelpers.h"
@@ -34,6 +36,7 @@ private slots:
     void roomIdGuardNoRestoresYesKeeps();
     void newRoomAsksNothingAndGetsNoAuditFields();
     void colourStoredAsWindowsValue();
+    void bedsOfTheCurrentRoomAreASharedSetting();
     void pricesEditorShowsOneRoomAndStartsRowsWithIt();
     void refusedRowsStayInEdit();
     void deleteAsksWithTheRoomsCaption();
@@ -128,6 +131,29 @@ void TestRooms::colourStoredAsWindowsValue()
     };
     platform::openDialog(platform::dialogs::Rooms);
     QCOMPARE(f.rows("SELECT PID, PCOLOR FROM \"{db}POKOJE.DB\" ORDER BY PID"), (QStringList{"10|255", "20|16711680"}));
+}
+
+// The box below the grid shows the current room's beds and stores a change at once; 0 removes
+// the setting.
+void TestRooms::bedsOfTheCurrentRoomAreASharedSetting()
+{
+    addRoom("10", "Ten");
+    addRoom("20", "Twenty");
+    f.exec("INSERT INTO \"{db}NASTAVENI.DB\" (KEY, VALUE) VALUES (\"BEDS.20\", \"3\")");
+    f.exec("INSERT INTO \"{db}NASTAVENI.DB\" (KEY, VALUE) VALUES (\"BEDS.30\", \"4\")");
+    f.scripts["frmEditPokoje"] = [this](QDialog*) {
+        TableGrid* g = rooms()->dbgPokoje;
+        QCOMPARE(rooms()->spBeds->value(), 0);
+        QVERIFY(rooms()->spBeds->isEnabled());
+        rooms()->spBeds->setValue(2);
+        g->setCurrentIndex(g->model()->index(1, 0));
+        QCOMPARE(rooms()->spBeds->value(), 3);
+        rooms()->spBeds->setValue(0);
+        g->setCurrentIndex(g->model()->index(0, 1));
+        QCOMPARE(rooms()->spBeds->value(), 2);
+    };
+    platform::openDialog(platform::dialogs::Rooms);
+    QCOMPARE(f.rows("SELECT KEY, VALUE FROM \"{db}NASTAVENI.DB\" ORDER BY KEY"), (QStringList{"BEDS.10|2", "BEDS.30|4"}));
 }
 
 void TestRooms::pricesEditorShowsOneRoomAndStartsRowsWithIt()
