@@ -23,6 +23,7 @@
 #include "documents/RegisterLabels.h"
 #include "documents/RegisterDocuments.h"
 #include "guests/RegisterGuests.h"
+#include "invoices/TakingsWindow.h"
 #include "options/OptionsDialog.h"
 #include "options/Options.h"
 #include "platform/Paths.h"
@@ -252,6 +253,7 @@ TWindows CreateWindows()
     registerConfirmationDialogs(w.frmMain);  // confirmation report and dialog
     registerRegistrationCard(w.frmMain);     // registration card report and dialog
     registerGuestsDialogs(w.frmMain);        // guests of a stay, guest book, hotel details
+    registerTakingsDialogs(w.frmMain);       // the day's takings, the buyer of an invoice
     calendars::registerCalendarsDialogs(w.frmMain);  // feeds window, synchronisation, export
     paradox::registerImportDialog(w.frmMain);  // moving in from Paradox files
     return w;
@@ -260,6 +262,7 @@ TWindows CreateWindows()
 void DestroyWindows(TWindows& w)
 {
     guests::unregisterGuestsDialogs();
+    invoices::unregisterTakingsDialogs();
     calendars::unregisterCalendarsDialogs();
     paradox::unregisterImportDialog();
     documents::unregisterRegistrationCard();

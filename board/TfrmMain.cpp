@@ -70,6 +70,7 @@ const MenuBarEntry kMenu[] = {
       {"mnReminderNotes", "&Notes && Reminder", 22},
       {"mnAcctItems", "&Account Items", 24},
       {"mnGuestBook", "&Guest book", kNoTag},
+      {"mnTakings", "Day's &takings", kNoTag},
       {"mnBreak1", "-", kNoTag},
       {"mnExit", "E&xit", kNoTag}}},
     {"mnAction", "&Action",
@@ -290,6 +291,7 @@ void TfrmMain::buildMenu()
              else platform::openDialog(QStringLiteral("frmGuests"), QVariantMap{{"BID", s->BID}});
          }},
         {"mnGuestBook", [] { platform::openDialog(QStringLiteral("frmGuestBook")); }},
+        {"mnTakings", [] { platform::openDialog(QStringLiteral("frmTakings")); }},
         {"mnHotelDetails", [] { platform::openDialog(QStringLiteral("frmHotelDetails")); }},
     };
     for (const MenuBarEntry& top : kMenu) {
