@@ -19,7 +19,7 @@ struct Column {
     Align align;
 };
 // The columns across the 718 pixels of an A4 page inside its margins.
-const Column kColumns[] = {{"Paid", 70, Align::Left},     {"Account", 52, Align::Right}, {"Invoice", 104, Align::Left},
+const Column kColumns[] = {{"Paid", 70, Align::Left},     {"Account", 52, Align::Center}, {"Invoice", 104, Align::Left},
                            {"Payer", 210, Align::Left},   {"Payment", 82, Align::Left},  {"EUR", 100, Align::Right},
                            {"CZK", 100, Align::Right}};
 

@@ -30,7 +30,7 @@ using widgets::named;
 namespace {
 const QString kCaption = QStringLiteral("Day's takings");
 const char* const kAccountColumns[] = {"Paid", "Account", "Invoice", "Payer", "Payment", "EUR", "CZK"};
-const char* const kTotalColumns[] = {"Total", "Accounts", "EUR", "CZK"};
+const char* const kTotalColumns[] = {"Payment form / VAT rate", "Accounts", "EUR", "CZK"};
 QString translated(const QString& text) { return TranslateMessageIfAny(text); }
 QPointer<TfrmTakings> g_takings;
 

@@ -62,7 +62,6 @@ TfrmBuyer::TfrmBuyer(QWidget* parent) : QDialog(parent), m_lookup(new invoices::
     widgets::bodyAboveButtons(this, grid, {btOk, btCancel});
 
     connect(btAres, &QPushButton::clicked, this, &TfrmBuyer::fillFromAres);
-    connect(edIco, &QLineEdit::returnPressed, this, &TfrmBuyer::fillFromAres);
     connect(m_lookup, &invoices::AresLookup::finished, this, &TfrmBuyer::onAnswer);
     connect(btOk, &QPushButton::clicked, this, [this] {
         if (const QString problem = check(); !problem.isEmpty()) say(TranslateMessageIfAny(problem), true);

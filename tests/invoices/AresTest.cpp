@@ -141,10 +141,6 @@ void AresTest::theRegistersAnswersAreRead_data()
     QTest::newRow("a village without streets, abroad") << 200
         << QByteArray(R"({"obchodniJmeno":"Hof","sidlo":{"nazevObce":"Wien","nazevCastiObce":"Ort","cisloDomovni":7,"kodStatu":"AT","nazevStatu":"Rakousko"}})")
         << AresOutcome::Found << "Hof|Ort 7, Wien, Rakousko|10000071|";
-    QTest::newRow("unknown number") << 404 << QByteArray(R"({"kod":"NENALEZENO","popis":"Nenalezeno"})") << AresOutcome::NotFound
-        << "The register does not know the IČO 10000071.";
-    QTest::newRow("an error with the register's words") << 400 << QByteArray(R"({"kod":"CHYBA_VSTUPU","popis":"Chybné IČO"})")
-        << AresOutcome::Refused << "The register answered with an error (HTTP 400): Chybné IČO";
     QTest::newRow("an error page that is no JSON") << 503 << QByteArray("<html>busy</html>") << AresOutcome::Refused
         << "The register answered with an error (HTTP 503): ";
     QTest::newRow("no JSON") << 200 << QByteArray("<html>") << AresOutcome::Refused << "The register's answer cannot be read.";

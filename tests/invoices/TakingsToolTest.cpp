@@ -1,8 +1,10 @@
 // The day's takings through the database tool, on a folder and on the tests' private server:
-// only the accounts paid in the period count (open ones and other days do not), each with
-// its valid invoice number (a cancelled one only when there is no other), the payer's card,
-// the totals by form and rate; a database without the invoices' table shows the takings
-// without numbers; wrong calls are refused.
+// only the accounts paid in the period count (open ones and other days do not, nor their
+// charges), each with its valid invoice number (a cancelled one only when there is no
+// other) and the payer's card; every payment form is totalled (an unknown code as Other, a
+// refund lowering it), rates 0 and -1 are one line without VAT, all in exact hundredths; a
+// database without the invoices' table shows the takings without numbers; wrong calls are
+// refused.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -31,6 +33,8 @@ protected:
                  R"(INSERT INTO "{db}UCTY.DB" (KID, FORMPAYM, DATEPAYM, TOTALEUR, TOTALCZK) VALUES (2, "B", "9.12.2026", 20, 500))",
                  R"(INSERT INTO "{db}UCTY.DB" (KID, TOTALEUR, TOTALCZK) VALUES (2, 999, 24975))",
                  R"(INSERT INTO "{db}UCTY.DB" (KID, FORMPAYM, DATEPAYM, TOTALEUR, TOTALCZK) VALUES (2, "M", "11.12.2026", 7, 175))",
+                 R"(INSERT INTO "{db}UCTY.DB" (KID, FORMPAYM, DATEPAYM, TOTALEUR, TOTALCZK) VALUES (1, "X", "10.12.2026", -5, -125))",
+                 R"(INSERT INTO "{db}UCTYPOL.DB" (UID, TAXRATE, AMNTEUR, AMNTCZK) VALUES (6, 0, -5, -125))",
                  R"(INSERT INTO "{db}UCTYPOL.DB" (UID, TAXRATE, AMNTEUR, AMNTCZK) VALUES (1, 12, 40, 1000))",
                  R"(INSERT INTO "{db}UCTYPOL.DB" (UID, TAXRATE, AMNTEUR, AMNTCZK) VALUES (2, 12, 60.5, 1512.5))",
                  R"(INSERT INTO "{db}UCTYPOL.DB" (UID, TAXRATE, AMNTEUR, AMNTCZK) VALUES (2, 21, 40, 1000))",
@@ -77,9 +81,10 @@ TEST_P(TakingsTool, TheDaysTakingsAreThePaidAccountsWithTheirInvoices)
     } cases[] = {
         {"10.12.2026", "2026-12-10",
          {"10.12.2026;1;2026-000001;;Novák Jan;Cash;;40.00;1000.00", "10.12.2026;2;2026-000003;;\"Müller; Anna\";Card;;100.50;2512.50",
-          ";;;;Total;Card;;100.50;2512.50", ";;;;Total;Cash;;40.00;1000.00", ";;;;Total;Bank;;0.00;0.00",
-          ";;;;Total;Other;;0.00;0.00", ";;;;Total;;12 %;100.50;2512.50", ";;;;Total;;21 %;40.00;1000.00",
-          ";;;;Total;;;140.50;3512.50"}},
+          "10.12.2026;6;;;Novák Jan;Other;;-5.00;-125.00", ";;;;Total;Card;;100.50;2512.50",
+          ";;;;Total;Cash;;40.00;1000.00", ";;;;Total;Bank;;0.00;0.00", ";;;;Total;Other;;-5.00;-125.00",
+          ";;;;Total;;without VAT;-5.00;-125.00", ";;;;Total;;12 %;100.50;2512.50", ";;;;Total;;21 %;40.00;1000.00",
+          ";;;;Total;;;135.50;3387.50"}},
         {"9.12.2026", "9.12.2026",
          {"09.12.2026;3;2026-000004;cancelled;\"Müller; Anna\";Bank;;20.00;500.00", ";;;;Total;Card;;0.00;0.00",
           ";;;;Total;Cash;;0.00;0.00", ";;;;Total;Bank;;20.00;500.00", ";;;;Total;Other;;0.00;0.00",
@@ -96,9 +101,9 @@ TEST_P(TakingsTool, TheDaysTakingsAreThePaidAccountsWithTheirInvoices)
     }
     QString out;
     csv(QStringLiteral("9.12.2026"), QStringLiteral("11.12.2026"), &out);
-    EXPECT_TRUE(out.startsWith(QStringLiteral("Takings from 9.12.2026 through 11.12.2026: 4 accounts\n"))) << out.toStdString();
+    EXPECT_TRUE(out.startsWith(QStringLiteral("Takings from 9.12.2026 through 11.12.2026: 5 accounts\n"))) << out.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("2026-000003"))) << out.toStdString();
-    EXPECT_TRUE(out.contains(QStringLiteral("Total                              167.50      4187.50"))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Total                              162.50      4062.50"))) << out.toStdString();
 }
 
 TEST_P(TakingsTool, WithoutTheInvoicesTableTheTakingsShowWithoutNumbers)
