@@ -25,6 +25,7 @@
 #include "fees/RegisterFees.h"
 #include "guests/RegisterGuests.h"
 #include "invoices/InvoiceWindows.h"
+#include "invoices/TakingsWindow.h"
 #include "options/OptionsDialog.h"
 #include "options/Options.h"
 #include "platform/Paths.h"
@@ -256,6 +257,7 @@ TWindows CreateWindows()
     registerGuestsDialogs(w.frmMain);        // guests of a stay, guest book, hotel details
     invoices::registerInvoiceDialogs(w.frmMain);  // the invoice's preview, print and copy
     registerFeesDialogs(w.frmMain);          // accommodation fee book, guests by country
+    registerTakingsDialogs(w.frmMain);       // the day's takings, the buyer of an invoice
     calendars::registerCalendarsDialogs(w.frmMain);  // feeds window, synchronisation, export
     paradox::registerImportDialog(w.frmMain);  // moving in from Paradox files
     return w;
@@ -266,6 +268,7 @@ void DestroyWindows(TWindows& w)
     guests::unregisterGuestsDialogs();
     invoices::unregisterInvoiceDialogs();
     fees::unregisterFeesDialogs();
+    invoices::unregisterTakingsDialogs();
     calendars::unregisterCalendarsDialogs();
     paradox::unregisterImportDialog();
     documents::unregisterRegistrationCard();

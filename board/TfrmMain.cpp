@@ -71,6 +71,7 @@ const MenuBarEntry kMenu[] = {
       {"mnAcctItems", "&Account Items", 24},
       {"mnGuestBook", "&Guest book", kNoTag},
       {"mnFeeBook", "Accommodation &fee book", kNoTag},
+      {"mnTakings", "Day's &takings", kNoTag},
       {"mnBreak1", "-", kNoTag},
       {"mnExit", "E&xit", kNoTag}}},
     {"mnAction", "&Action",
@@ -293,6 +294,7 @@ void TfrmMain::buildMenu()
         {"mnGuestBook", [] { platform::openDialog(QStringLiteral("frmGuestBook")); }},
         {"mnFeeBook", [] { platform::openDialog(QStringLiteral("frmFeeBook")); }},
         {"mnVisitorStat", [] { platform::openDialog(QStringLiteral("frmVisitorStatistics")); }},
+        {"mnTakings", [] { platform::openDialog(QStringLiteral("frmTakings")); }},
         {"mnHotelDetails", [] { platform::openDialog(QStringLiteral("frmHotelDetails")); }},
     };
     for (const MenuBarEntry& top : kMenu) {

@@ -465,6 +465,13 @@ QString PaymentFormName(const QString& code)
     return TranslateMessage(QStringLiteral("unknown"));
 }
 
+QList<QPair<QChar, QString>> PaymentFormList()
+{
+    QList<QPair<QChar, QString>> list;
+    for (const auto& form : kPaymentForms) list.append({form.code, QLatin1String(form.name)});
+    return list;
+}
+
 bool ConfirmDelete(QWidget* owner, const QString& caption)
 {
     return LangMessageBox(owner, QStringLiteral("Are you sure to delete this record?"), caption,

@@ -109,5 +109,7 @@ void SelectComboItem(QComboBox* box, const QString& text);
 void FillPaymentForms(QComboBox* box);
 QChar PaymentFormCode(QComboBox* box);
 QString PaymentFormName(const QString& code);
+// The payment forms' codes in list order, each with its English name (the translation key).
+QList<QPair<QChar, QString>> PaymentFormList();
 bool ConfirmDelete(QWidget* owner, const QString& caption);
 }  // namespace shell

@@ -35,6 +35,7 @@
 #include "guests/HotelSettings.h"
 #include "invoices/InvoiceList.h"
 #include "guests/PoliceFile.h"
+#include "invoices/Takings.h"
 #include "platform/Platform.h"
 #include "rates/BankFetch.h"
 #include "rates/RateUpdate.h"
@@ -60,6 +61,7 @@ QString usageText()
         "       tamarel-db invoices FOLDER|URI MONTH --csv FILE\n"
         "       tamarel-db fee-book FOLDER|URI FROM THRU [--csv FILE]\n"
         "       tamarel-db visitor-statistics FOLDER|URI MONTH|QUARTER [--csv FILE]\n"
+        "       tamarel-db takings FOLDER|URI FROM THRU [--csv FILE]\n"
         "       tamarel-db demo FOLDER [--today D.M.YYYY]\n"
         "       tamarel-db sql FOLDER STATEMENT\n"
         "       tamarel-db large FOLDER [--stays N] [--rooms R] [--years Y] [--clients C]\n"
@@ -453,6 +455,19 @@ int importParadox(const QString& folder, const QStringList& rest)
     return 1;
 }
 
+// The accounts paid from..thru with their invoice numbers and the totals by payment form and
+// VAT rate; with --csv also the accountant's file.
+int takings(const QString& folder, const QStringList& rest)
+{
+    if (rest.size() != 2 && !(rest.size() == 4 && rest[2] == QLatin1String("--csv"))) return usage();
+    if (!engine::isServerLocation(folder.toStdString()) && !QFileInfo::exists(data::folderPrefix(folder) + QStringLiteral("UCTY.DB"))) {
+        err(QStringLiteral("%1 is not a database folder (tamarel-db init makes one)").arg(folder));
+        return 1;
+    }
+    engine::Database db(data::databaseLocation(folder).toStdString());
+    return invoices::takingsCommand(db, data::folderPrefix(folder), rest, &out, &err);
+}
+
 // The rooms' calendars for cron: the export into a folder, and the reading of every feed.
 // A sync with a feed that could not be read ends with exit code 1 (its holds are unchanged).
 int calendarsCommand(const QStringList& args)
@@ -503,6 +518,7 @@ int main(int argc, char** argv)
         if (command == QLatin1String("invoices")) return invoicesList(folder, args.mid(2));
         if (command == QLatin1String("fee-book")) return fees::feeBookCommand(args.mid(1), usage);
         if (command == QLatin1String("visitor-statistics")) return fees::visitorStatisticsCommand(args.mid(1), usage);
+        if (command == QLatin1String("takings")) return takings(folder, args.mid(2));
         if (command == QLatin1String("demo")) return demo(folder, args.mid(2));
         if (command == QLatin1String("sql") && args.size() == 3) return sql(folder, args[2]);
         if (command == QLatin1String("large")) return large(folder, args.mid(2));
