@@ -27,7 +27,7 @@ QString textAt(const engine::Query& q, int i) { return q.isNull(i) ? QString() :
 shell::Hundredths moneyAt(const engine::Query& q, int i) { return q.isNull(i) ? 0 : shell::hundredthsHalfEven(q.number(i)); }
 QString dayText(const QDate& d) { return d.isValid() ? d.toString(QStringLiteral("dd.MM.yyyy")) : QString(); }
 
-double normalRate(double rate) { return std::isfinite(rate) && rate > 0 ? rate : kWithoutVat; }
+double normalRate(double rate) { return std::isfinite(rate) && rate > 0 ? rate : kNoVatRate; }
 
 // Runs pattern (its %2 the list of keys) for the keys in portions the server accepts.
 template <class Row>
@@ -50,7 +50,7 @@ QString csvField(QString s)
 
 }  // namespace
 
-Takings summarise(const QDate& from, const QDate& thru, QList<ClosedAccount> accounts, const QList<Charge>& charges,
+Takings summarise(const QDate& from, const QDate& thru, QList<ClosedAccount> accounts, const QList<TakingsCharge>& charges,
                   bool invoicesKept)
 {
     Takings t;
@@ -78,7 +78,7 @@ Takings summarise(const QDate& from, const QDate& thru, QList<ClosedAccount> acc
         uids.insert(a.uid);
     }
     QMap<double, Amount> rates;
-    for (const Charge& c : charges)
+    for (const TakingsCharge& c : charges)
         if (uids.contains(c.uid)) rates[normalRate(c.taxRate)] += c.amount;
     for (auto it = rates.begin(); it != rates.end(); ++it) t.byRate.append({it.key(), it.value()});
     return t;
@@ -128,10 +128,10 @@ Takings readTakings(engine::Database& db, const QString& prefix, const QDate& fr
             [&names](const engine::Query& q) {
                 names.insert(int(q.integer(0)), (textAt(q, 1) + QLatin1Char(' ') + textAt(q, 2)).trimmed());
             });
-    QList<Charge> charges;
+    QList<TakingsCharge> charges;
     forKeys(db, uids, shell::Table(prefix, u"UCTYPOL.DB"), u"SELECT UID, TAXRATE, AMNTEUR, AMNTCZK FROM %1 WHERE UID IN (%2)",
             [&charges](const engine::Query& q) {
-                charges.append({int(q.integer(0)), q.isNull(1) ? kWithoutVat : q.number(1), {moneyAt(q, 2), moneyAt(q, 3)}});
+                charges.append({int(q.integer(0)), q.isNull(1) ? kNoVatRate : q.number(1), {moneyAt(q, 2), moneyAt(q, 3)}});
             });
     const bool kept = invoicesKept(db, prefix);
     QHash<int, QPair<QString, bool>> invoiceOf;   // the valid invoice, else the last cancelled one
@@ -162,7 +162,7 @@ QString amountText(shell::Hundredths h)
 QString rateText(double rate, QString (*tr)(const QString&))
 {
     if (!tr) tr = &asIs;
-    return rate == kWithoutVat ? tr(QStringLiteral("without VAT")) : QString::number(rate) + QStringLiteral(" %");
+    return rate == kNoVatRate ? tr(QStringLiteral("without VAT")) : QString::number(rate) + QStringLiteral(" %");
 }
 
 QByteArray takingsCsv(const Takings& t, QString (*tr)(const QString&))

@@ -20,13 +20,13 @@
 #include <QString>
 #include <QStringList>
 
+#include "invoices/Vat.h"
 #include "shell/Money.h"
 
 namespace engine { class Database; }
 
 namespace invoices {
 
-inline constexpr double kWithoutVat = -1;
 
 struct Amount {
     shell::Hundredths eur = 0, czk = 0;
@@ -49,9 +49,9 @@ struct ClosedAccount {
     bool cancelled = false; // the invoice shown is cancelled (the account has no other)
 };
 
-struct Charge {
+struct TakingsCharge {
     int uid = 0;
-    double taxRate = kWithoutVat;
+    double taxRate = kNoVatRate;
     Amount amount;
 };
 
@@ -63,7 +63,7 @@ struct FormTotal {
 };
 
 struct RateTotal {
-    double rate = kWithoutVat;   // kWithoutVat for the charges without VAT
+    double rate = kNoVatRate;   // kNoVatRate for the charges without VAT
     Amount amount;
 };
 
@@ -77,7 +77,7 @@ struct Takings {
 };
 
 // The totals of the accounts (charges of other accounts are left out).
-Takings summarise(const QDate& from, const QDate& thru, QList<ClosedAccount> accounts, const QList<Charge>& charges,
+Takings summarise(const QDate& from, const QDate& thru, QList<ClosedAccount> accounts, const QList<TakingsCharge>& charges,
                   bool invoicesKept);
 // The takings read from the database; throws engine::Error.
 Takings readTakings(engine::Database& db, const QString& prefix, const QDate& from, const QDate& thru);
