@@ -159,7 +159,7 @@ QString amountText(shell::Hundredths h)
            QString::number(a % 100).rightJustified(2, QLatin1Char('0'));
 }
 
-QString rateText(double rate, QString (*tr)(const QString&))
+QString takingsRateText(double rate, QString (*tr)(const QString&))
 {
     if (!tr) tr = &asIs;
     return rate == kNoVatRate ? tr(QStringLiteral("without VAT")) : QString::number(rate) + QStringLiteral(" %");
@@ -189,7 +189,7 @@ QByteArray takingsCsv(const Takings& t, QString (*tr)(const QString&))
         row({QString(), QString(), QString(), QString(), total, tr(f.name), QString(), amountText(f.amount.eur),
              amountText(f.amount.czk)});
     for (const RateTotal& r : t.byRate)
-        row({QString(), QString(), QString(), QString(), total, QString(), rateText(r.rate, tr), amountText(r.amount.eur),
+        row({QString(), QString(), QString(), QString(), total, QString(), takingsRateText(r.rate, tr), amountText(r.amount.eur),
              amountText(r.amount.czk)});
     row({QString(), QString(), QString(), QString(), total, QString(), QString(), amountText(t.total.eur),
          amountText(t.total.czk)});
@@ -218,7 +218,7 @@ QStringList takingsLines(const Takings& t)
                      money(f.amount.eur) + QLatin1Char(' ') + money(f.amount.czk);
     lines << QStringLiteral("By VAT rate                           EUR          CZK");
     for (const RateTotal& r : t.byRate)
-        lines << rateText(r.rate).leftJustified(29) + money(r.amount.eur) + QLatin1Char(' ') + money(r.amount.czk);
+        lines << takingsRateText(r.rate).leftJustified(29) + money(r.amount.eur) + QLatin1Char(' ') + money(r.amount.czk);
     lines << QStringLiteral("Total").leftJustified(29) + money(t.total.eur) + QLatin1Char(' ') + money(t.total.czk);
     return lines;
 }

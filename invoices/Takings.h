@@ -87,7 +87,7 @@ bool invoicesKept(engine::Database& db, const QString& prefix);
 // "1234.50": a decimal point, two places, no thousands separator.
 QString amountText(shell::Hundredths h);
 // "21 %", or "without VAT" (English; tr translates that text).
-QString rateText(double rate, QString (*tr)(const QString&) = nullptr);
+QString takingsRateText(double rate, QString (*tr)(const QString&) = nullptr);
 
 // UTF-8 with a byte-order mark, ";" between fields, a header row, dates DD.MM.YYYY: a row
 // per account, then the totals by payment form, by VAT rate and the grand total (rows whose

@@ -87,7 +87,7 @@ QList<report::Page> takingsPages(const QString& hotelName, const Takings& t, QSt
                           small);
     r.body << heading_(tr(QStringLiteral("By VAT rate")));
     for (const RateTotal& rate : t.byRate)
-        r.body << rowBand({QString(), QString(), QString(), QString(), rateText(rate.rate, tr),
+        r.body << rowBand({QString(), QString(), QString(), QString(), takingsRateText(rate.rate, tr),
                            report::formatAmount(rate.amount.eur / 100.0), report::formatAmount(rate.amount.czk / 100.0)},
                           small);
     Band total = rowBand({QString(), QString::number(t.accounts.size()), QString(), QString(), tr(QStringLiteral("Total")),
