@@ -65,11 +65,12 @@ Band rowBand(const Column (&columns)[N], const QList<double>& w, const QStringLi
 // The report with its page header (the hotel, the title and period, the column titles).
 template <size_t N>
 report::Report framed(const guests::HotelDetails& hotel, const QString& title, const QString& period,
-                      const Column (&columns)[N], QString (*tr)(const QString&), const Fonts& f, QList<double>& w)
+                      const Column (&columns)[N], QString (*tr)(const QString&), const Fonts& f, QList<double>& w,
+                      report::Orientation orientation)
 {
     report::Report r;
     r.title = title;
-    // landscape: the fee book's eleven columns want the long side of the sheet
+    r.orientation = orientation;
     const double width = report::contentRect(r).width();
     w = widths(columns, width);
     r.pageHeader = Band(Band::Kind::PageHeader, 62);
@@ -118,7 +119,9 @@ QList<report::Page> feeBookPages(const guests::HotelDetails& hotel, const FeeBoo
     if (!tr) tr = &asIs;
     const Fonts f;
     QList<double> w;
-    report::Report r = framed(hotel, tr(QStringLiteral("Accommodation fee book")), period(book.from, book.thru), kBookColumns, tr, f, w);
+    report::Report r = framed(hotel, tr(QStringLiteral("Accommodation fee book")), period(book.from, book.thru), kBookColumns, tr, f, w,
+                                // the fee book's eleven columns want the long side of the sheet
+                                report::Orientation::Landscape);
     const double width = report::contentRect(r).width();
     for (int i = 0; i < book.rows.size(); ++i) {
         const FeeBookRow& row = book.rows[i];
@@ -150,7 +153,8 @@ QList<report::Page> visitorStatisticsPages(const guests::HotelDetails& hotel, co
     if (!tr) tr = &asIs;
     const Fonts f;
     QList<double> w;
-    report::Report r = framed(hotel, tr(QStringLiteral("Guests by country")), period(s.from, s.thru), kStatColumns, tr, f, w);
+    report::Report r = framed(hotel, tr(QStringLiteral("Guests by country")), period(s.from, s.thru), kStatColumns, tr, f, w,
+                                report::Orientation::Portrait);
     const double width = report::contentRect(r).width();
     for (const CountryCount& c : s.countries)
         r.body << rowBand(kStatColumns, w,

@@ -44,14 +44,7 @@ QString checkPostcode(const QString& v)
 // (weights 8 down to 2).
 QString checkIco(const QString& v)
 {
-    static const QRegularExpression re(QStringLiteral("^[0-9]{8}$"));
-    const QString bad = QStringLiteral("The company number (IČO) has 8 digits, the last one its check digit.");
-    if (!re.match(v).hasMatch()) return bad;
-    int sum = 0;
-    for (int i = 0; i < 7; ++i) sum += (v[i].unicode() - '0') * (8 - i);
-    const int rest = sum % 11;
-    const int digit = rest == 0 ? 1 : rest == 1 ? 0 : 11 - rest;
-    return v[7].unicode() - '0' == digit ? QString() : bad;
+    return icoIsValid(v) ? QString() : QStringLiteral("The company number (IČO) has 8 digits, the last one its check digit.");
 }
 
 QString checkDic(const QString& v)
@@ -156,6 +149,17 @@ const QList<SettingKey> kKeys = {
 }  // namespace
 
 const QList<SettingKey>& settingKeys() { return kKeys; }
+
+bool icoIsValid(const QString& ico)
+{
+    static const QRegularExpression re(QStringLiteral("^[0-9]{8}$"));
+    if (!re.match(ico).hasMatch()) return false;
+    int sum = 0;
+    for (int i = 0; i < 7; ++i) sum += (ico[i].unicode() - '0') * (8 - i);
+    const int rest = sum % 11;
+    const int digit = rest == 0 ? 1 : rest == 1 ? 0 : 11 - rest;
+    return ico[7].unicode() - '0' == digit;
+}
 
 bool ibanIsValid(const QString& iban)
 {

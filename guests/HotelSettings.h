@@ -58,6 +58,9 @@ struct HotelDetails {
 inline constexpr int kDefaultDueDays = 14;
 // An IBAN without blanks, upper case, whose check digits pass the mod-97 check.
 bool ibanIsValid(const QString& iban);
+// Whether a company number (IČO) is eight digits whose last is the mod-11 check digit of the
+// first seven (weights 8 down to 2).
+bool icoIsValid(const QString& ico);
 HotelDetails hotelDetails(const QMap<QString, QString>& settings);
 // "Alešova 26, 389 01 Vodňany": the address on one line, as the printouts show it.
 QString hotelAddressLine(const HotelDetails& hotel);

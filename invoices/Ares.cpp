@@ -9,6 +9,7 @@
 #include <QSettings>
 #include <QUrl>
 
+#include "guests/HotelSettings.h"
 #include "platform/Paths.h"
 
 namespace invoices {
@@ -43,10 +44,7 @@ QString icoProblem(const QString& text)
 {
     static const QRegularExpression eight(QStringLiteral("^\\d{8}$"));
     if (!eight.match(text).hasMatch()) return QStringLiteral("An IČO has eight digits.");
-    int sum = 0;
-    for (int i = 0; i < 7; ++i) sum += text.at(i).digitValue() * (8 - i);
-    const int check = (11 - sum % 11) % 10;
-    if (text.at(7).digitValue() != check) return QStringLiteral("The IČO's check digit does not match; a digit is mistyped.");
+    if (!guests::icoIsValid(text)) return QStringLiteral("The IČO's check digit does not match; a digit is mistyped.");
     return {};
 }
 

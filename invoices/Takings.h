@@ -27,7 +27,6 @@ namespace engine { class Database; }
 
 namespace invoices {
 
-
 struct Amount {
     shell::Hundredths eur = 0, czk = 0;
     Amount& operator+=(const Amount& a)

@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "tests/report/PdfText.h"
 #include "data/TableFiles.h"
 #include "fees/RegisterFees.h"
 #include "fees/TfrmFeeBook.h"
@@ -113,6 +114,8 @@ void FeesWindowTest::feeBookShowsSavesAndPrintsThePeriod()
     QVERIFY(csv.readAll().endsWith("\r\ntotal;;;;;;;;6;;63.00;\r\n"));
     m_saveAs = m_dir.filePath(QStringLiteral("book.pdf"));
     QVERIFY(w->savePdf());
+    const QSizeF sheet = testpdf::pageSize(m_saveAs);
+    QVERIFY2(sheet.width() > sheet.height(), "the fee book is printed on A4 landscape");
     const QString text = pdfText(m_saveAs);
     QVERIFY2(text.contains(QStringLiteral("Penzion U Lípy")), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("Accommodation fee book 01.03.2026 - 02.04.2026")));

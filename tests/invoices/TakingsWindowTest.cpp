@@ -98,7 +98,7 @@ void TakingsWindowTest::theWindowShowsPrintsAndSavesTheDaysTakings()
     TfrmTakings* w = invoices::takingsDialog();
     QVERIFY(w->FormActivate());
     QCOMPARE(cells(w->grAccounts), QStringList{"10.12.2026|1|2026-000009|Nováková Eva|Card|1 234.50|30 862.50"});
-    QCOMPARE(cells(w->grTotals), (QStringList{"Card|1|1 234.50|30 862.50", "Cash|0|0.00|0.00", "Bank|0|0.00|0.00",
+    QCOMPARE(cells(w->grTotals), (QStringList{"Card|1|1 234.50|30 862.50", "Cash|0|0.00|0.00", "Bank transfer|0|0.00|0.00",
                                               "Other|0|0.00|0.00", "VAT 12 %||1 234.50|30 862.50", "Total|1|1 234.50|30 862.50"}));
     // A period: both days; the CSV and the PDF hold what the window shows.
     w->dtFrom->setDate(QDate(2026, 12, 9));
