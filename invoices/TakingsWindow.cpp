@@ -184,7 +184,10 @@ void TfrmTakings::showTakings()
         setRow(grTotals, row++, {TranslateMessage(f.name), QString::number(f.accounts), money(f.amount.eur), money(f.amount.czk)}, 1);
     for (const invoices::RateTotal& r : t.byRate)
         setRow(grTotals, row++,
-               {TranslateMessage(QStringLiteral("VAT")) + QLatin1Char(' ') + invoices::takingsRateText(r.rate, &translated), QString(),
+               {r.rate == invoices::kNoVatRate   // "without VAT", not "VAT without VAT"
+                    ? invoices::takingsRateText(r.rate, &translated)
+                    : TranslateMessage(QStringLiteral("VAT")) + QLatin1Char(' ') + invoices::takingsRateText(r.rate, &translated),
+                QString(),
                 money(r.amount.eur), money(r.amount.czk)},
                1);
     setRow(grTotals, row, {TranslateMessage(QStringLiteral("Total")), QString::number(t.accounts.size()), money(t.total.eur),

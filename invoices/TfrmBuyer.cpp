@@ -40,6 +40,8 @@ TfrmBuyer::TfrmBuyer(QWidget* parent) : QDialog(parent), m_lookup(new invoices::
     btAres->setAutoDefault(false);
     lbAresState = named(new QLabel(this), "lbAresState");
     lbAresState->setWordWrap(true);
+    // Room for a two-line message from the start: the dialog does not grow when one arrives.
+    lbAresState->setMinimumHeight(2 * lbAresState->fontMetrics().lineSpacing() + 4);
     btOk = named(new QPushButton(QStringLiteral("Ok"), this), "btOk");
     btOk->setDefault(true);
     btCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "btCancel");
